@@ -1,0 +1,17 @@
+#pragma once
+// Headless host: conversions between the platform's 32-bit wchar_t text and
+// the UTF-8 / UTF-16 byte forms used by files and archives. Invalid input is
+// replaced with U+FFFD rather than rejected, so no text is ever dropped.
+#include <string>
+
+namespace host {
+std::string WideToUtf8(const std::wstring& text);
+std::wstring Utf8ToWide(const std::string& bytes);
+// True when the bytes are well-formed UTF-8.
+bool IsValidUtf8(const std::string& bytes);
+// Latin-1: each byte is one character.
+std::wstring Latin1ToWide(const std::string& bytes);
+// UTF-16 code units; characters outside the basic plane become surrogate pairs.
+std::u16string WideToUtf16(const std::wstring& text);
+std::wstring Utf16ToWide(const std::u16string& units);
+}  // namespace host

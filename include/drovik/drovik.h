@@ -1,0 +1,28 @@
+#pragma once
+// Drovik: plane-geometry and drafting routines for CAD add-on applications.
+// This header exposes the whole exported interface.
+#include "drovik/version.h"
+
+// frame: module entry and per-document state
+#include "drovik/frame/export.h"
+
+// geometry: value types, polyline container and the geometry kernel
+#include "drovik/geometry/arc.h"
+#include "drovik/geometry/conventions.h"
+#include "drovik/geometry/intersect.h"
+#include "drovik/geometry/plane.h"
+#include "drovik/geometry/points.h"
+#include "drovik/geometry/polyline.h"
+#include "drovik/geometry/vertex.h"
+
+// chains: offsetting, linking and selecting chains of entities
+
+// measure: points along polylines
+
+// corners: corner rounding
+
+// drawing: entity makers, wipeouts, edits, tables and extended data
+
+// editor: commands, undo, views, selection sets, coordinate systems
+
+// data: data nodes, their files and the text utilities

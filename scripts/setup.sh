@@ -1,0 +1,25 @@
+#!/usr/bin/env bash
+# Installs the Debian packages Drovik builds and tests with, when missing.
+set -euo pipefail
+
+packages=(
+  g++ cmake make ccache          # compiler and build
+  googletest libgtest-dev libgmock-dev  # unit tests
+  libbenchmark-dev               # benchmarks
+  libboost-dev                   # Boost.Geometry R-tree for the headless host's selection index
+  clang libclang-rt-14-dev       # libFuzzer targets and LeakSanitizer runtime
+  python3-ezdxf                  # independent DXF reader in interop tests
+  librsvg2-bin                   # rsvg-convert, to look at rendered drawings
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p")
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+echo "Installing: ${missing[*]}"
+sudo=""
+[ "$(id -u)" -ne 0 ] && sudo="sudo"
+$sudo apt-get update -qq
+DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"

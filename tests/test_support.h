@@ -1,0 +1,18 @@
+#pragma once
+// Small helpers shared by the tests.
+#include <gtest/gtest.h>
+
+#include "drovik/host/geometry.h"
+
+// Compares two points coordinate by coordinate within tol.
+inline ::testing::AssertionResult PointNear(const AcGePoint3d& actual, const AcGePoint3d& expected,
+                                            double tol = 1e-9) {
+    if (std::fabs(actual.x - expected.x) <= tol && std::fabs(actual.y - expected.y) <= tol &&
+        std::fabs(actual.z - expected.z) <= tol)
+        return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << "(" << actual.x << ", " << actual.y << ", " << actual.z
+                                         << ") is not within " << tol << " of (" << expected.x << ", "
+                                         << expected.y << ", " << expected.z << ")";
+}
+
+inline AcGePoint3d P(double x, double y, double z = 0.0) { return AcGePoint3d(x, y, z); }
