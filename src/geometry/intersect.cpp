@@ -7,11 +7,13 @@
 #include "drovik/geometry/plane.h"
 #include "drovik/geometry/points.h"
 #include "geometry/angles.h"
+#include "geometry/arc_range.h"
 #include "geometry/constants.h"
 
 using drovik::IsNegligible;
 using drovik::kHalfPi;
-using drovik::kPi;
+using drovik::MoveAlong;
+using drovik::PlaneDirection;
 
 namespace {
 
@@ -50,9 +52,9 @@ int CircleLineCandidates(const AcGePoint3d& center, double radius, const AcGePoi
         return 1;
     }
     const double halfChord = std::sqrt(radius * radius - f.distance * f.distance);
-    const double direction = GetDirectAngle(ptA, ptB);
-    ptInt1 = GetPolarPoint(f.foot, direction + kPi, halfChord);
-    ptInt2 = GetPolarPoint(f.foot, direction, halfChord);
+    const PlaneDirection direction = drovik::DirectionOf(ptA, ptB);
+    ptInt1 = MoveAlong(f.foot, direction.Reversed(), halfChord);  // the side of ptA
+    ptInt2 = MoveAlong(f.foot, direction, halfChord);
     return 2;
 }
 
@@ -77,23 +79,22 @@ int GetCCIpt(const AcGePoint3d& ptC1, double dR1, const AcGePoint3d& ptC2, doubl
     if (IsNegligible(d)) return -1;
     if (dR1 + dR2 < d) return 0;               // apart
     if (std::fabs(dR1 - dR2) > d) return 0;    // one inside the other
-    if (IsNegligible(d - dR1 - dR2)) {         // outer touch
-        ptInt1 = GetPolarPoint(ptC2, GetDirectAngle(ptC2, ptC1), dR2);
+    const PlaneDirection towardsC2 = drovik::DirectionOf(ptC1, ptC2);
+    const PlaneDirection towardsC1 = drovik::DirectionOf(ptC2, ptC1);
+    if (IsNegligible(d - dR1 - dR2)) {  // outer touch
+        ptInt1 = MoveAlong(ptC2, towardsC1, dR2);
         return 1;
     }
     if (IsNegligible(d - std::fabs(dR1 - dR2))) {  // inner touch, on the larger circle
-        if (dR2 < dR1)
-            ptInt1 = GetPolarPoint(ptC1, GetDirectAngle(ptC1, ptC2), dR1);
-        else
-            ptInt1 = GetPolarPoint(ptC2, GetDirectAngle(ptC2, ptC1), dR2);
+        ptInt1 = dR2 < dR1 ? MoveAlong(ptC1, towardsC2, dR1) : MoveAlong(ptC2, towardsC1, dR2);
         return 1;
     }
-    // Near a touch the cosine can fall a rounding error outside [-1, 1].
+    // The half angle at the first centre, by the law of cosines. Near a touch
+    // the cosine can fall a rounding error outside [-1, 1]: clamp it.
     const double cosine = std::clamp((dR1 * dR1 + d * d - dR2 * dR2) / (2.0 * dR1 * d), -1.0, 1.0);
-    const double alpha = std::acos(cosine);
-    const double towardsC2 = GetDirectAngle(ptC1, ptC2);
-    ptInt1 = GetPolarPoint(ptC1, towardsC2 + alpha, dR1);
-    ptInt2 = GetPolarPoint(ptC1, towardsC2 - alpha, dR1);
+    const double sine = std::sqrt(1.0 - cosine * cosine);
+    ptInt1 = MoveAlong(ptC1, towardsC2.Turned(cosine, sine), dR1);
+    ptInt2 = MoveAlong(ptC1, towardsC2.Turned(cosine, -sine), dR1);
     return 2;
 }
 
@@ -119,7 +120,7 @@ int GetLineArcIpt(AcGePoint3d ptA, AcGePoint3d ptB, AcGePoint3d ptCenter, double
                   double dEndAngle, AcGePoint3d& ptInt1, AcGePoint3d& ptInt2, bool bOnSeg) {
     const int candidates = CircleLineCandidates(ptCenter, dRadius, ptA, ptB, ptInt1, ptInt2);
     if (!bOnSeg || candidates == 0) return candidates;
-    return KeepAccepted(candidates, ptInt1, ptInt2, [&](const AcGePoint3d& pt) {
-        return PtOnArc(pt, ptCenter, dRadius, dStartAngle, dEndAngle) && PtOnLine(pt, ptA, ptB);
-    });
+    const drovik::ArcRange arc = drovik::ArcRange::FromAngles(ptCenter, dRadius, dStartAngle, dEndAngle);
+    return KeepAccepted(candidates, ptInt1, ptInt2,
+                        [&](const AcGePoint3d& pt) { return PtOnLine(pt, ptA, ptB) && arc.Contains(pt); });
 }

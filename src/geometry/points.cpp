@@ -5,6 +5,7 @@
 
 #include "drovik/geometry/plane.h"
 #include "geometry/angles.h"
+#include "geometry/arc_range.h"
 #include "geometry/constants.h"
 
 using drovik::IsNear;
@@ -12,23 +13,56 @@ using drovik::IsNegligible;
 using drovik::kPi;
 using drovik::kTwoPi;
 
-namespace {
-// Counter-clockwise angle from the radius through `from` to the one through `pt`.
-double SweepFrom(const AcGePoint3d& center, const AcGePoint3d& from, const AcGePoint3d& pt) {
-    return (from - center).angleTo(pt - center, AcGeVector3d::kZAxis);
-}
+namespace drovik {
 
-// Included angle of an arc given by its angles; nearly equal angles give 0.
-double IncludedAngle(double dStartAngle, double dEndAngle) {
-    if (IsNegligible(dEndAngle - dStartAngle)) return 0.0;
-    if (dStartAngle < dEndAngle) return dEndAngle - dStartAngle;
-    return kTwoPi - dStartAngle + dEndAngle;
+double SweepFrom(const AcGePoint3d& center, const AcGePoint3d& from, const AcGePoint3d& pt) {
+    const AcGeVector3d a = from - center;
+    const AcGeVector3d b = pt - center;
+    if (a.z != 0.0 || b.z != 0.0) return a.angleTo(b, AcGeVector3d::kZAxis);
+    // In the plane the host's angle is atan2 of the cross and dot products,
+    // folded into [0, 2*pi); computed directly on this hot path.
+    const double sweep = std::atan2(a.x * b.y - a.y * b.x, a.x * b.x + a.y * b.y);
+    if (sweep >= 0.0) return sweep;
+    const double folded = sweep + kTwoPi;
+    return folded < kTwoPi ? folded : 0.0;
 }
 
 bool OnCircle(const AcGePoint3d& pt, const AcGePoint3d& center, double radius) {
     return IsNegligible(pt.distanceTo(center) - radius);
 }
-}  // namespace
+
+ArcRange ArcRange::FromAngles(const AcGePoint3d& center, double radius, double startAngle, double endAngle) {
+    ArcRange arc;
+    arc.center = center;
+    arc.radius = radius;
+    arc.startAngle = startAngle;
+    arc.endAngle = endAngle;
+    if (IsNegligible(endAngle - startAngle))
+        arc.included = 0.0;
+    else if (startAngle < endAngle)
+        arc.included = endAngle - startAngle;
+    else
+        arc.included = kTwoPi - startAngle + endAngle;
+    return arc;
+}
+
+bool ArcRange::Includes(const AcGePoint3d& pt) const {
+    // The sweep from the start radius, measured from the start angle rather
+    // than from the start point; the two differ only by rounding.
+    double sweep = GetDirectAngle(center, pt) - startAngle;
+    if (sweep < 0.0) sweep += kTwoPi;
+    if (sweep >= kTwoPi) sweep -= kTwoPi;
+    if (sweep <= included) return true;
+    return IsNear(pt, GetPolarPoint(center, startAngle, radius)) || IsNear(pt, GetPolarPoint(center, endAngle, radius));
+}
+
+bool ArcRange::Contains(const AcGePoint3d& pt) const { return OnCircle(pt, center, radius) && Includes(pt); }
+
+}  // namespace drovik
+
+using drovik::ArcRange;
+using drovik::OnCircle;
+using drovik::SweepFrom;
 
 AcGePoint3d GetMidPt(AcGePoint3d ptA, AcGePoint3d ptB) {
     return AcGePoint3d((ptA.x + ptB.x) * 0.5, (ptA.y + ptB.y) * 0.5, (ptA.z + ptB.z) * 0.5);
@@ -60,11 +94,7 @@ bool ArcIncludePt(AcGePoint3d pt, const stArcPara& arc) {
 }
 
 bool ArcIncludePt(AcGePoint3d pt, AcGePoint3d ptCenter, double dRadius, double dStartAngle, double dEndAngle) {
-    const double included = IncludedAngle(dStartAngle, dEndAngle);
-    const AcGePoint3d start = GetPolarPoint(ptCenter, dStartAngle, dRadius);
-    const AcGePoint3d end = GetPolarPoint(ptCenter, dEndAngle, dRadius);
-    if (IsNear(pt, start) || IsNear(pt, end)) return true;
-    return SweepFrom(ptCenter, start, pt) <= included;
+    return ArcRange::FromAngles(ptCenter, dRadius, dStartAngle, dEndAngle).Includes(pt);
 }
 
 bool PtOnArc(AcGePoint3d pt, const stArcPara& arc) {
