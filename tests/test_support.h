@@ -2,6 +2,8 @@
 // Small helpers shared by the tests.
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include "drovik/host/geometry.h"
 
 // Compares two points coordinate by coordinate within tol.
