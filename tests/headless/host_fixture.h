@@ -11,6 +11,8 @@ protected:
     void SetUp() override { host::harness::ResetHost(); }
     void TearDown() override { EXPECT_EQ(host::harness::TotalOpenObjectCount(), 0) << "objects left open"; }
 
+public:
+
     static AcDbDatabase* Db() { return acdbHostApplicationServices()->workingDatabase(); }
 
     // Adds an entity to model space through the database interface and closes it.
