@@ -19,7 +19,9 @@
 //   an undo journal can take a snapshot with clone(); closing a changed object
 //   reports objectModified. Appends and erasures are reported as well.
 // - Erased objects stay in the database (erase(false) brings them back) until
-//   the database is destroyed with its document.
+//   the database is destroyed with its document. Deleting a database object
+//   with delete (a client fault) takes it out of the database first, so its
+//   id turns unknown instead of leading to freed memory.
 //
 // Not in the host: AcDbEntity::layer() answers a CString rather than a heap
 // string, so no caller has to free it; isHighlighted() reports the highlight
@@ -129,7 +131,15 @@ public:
     bool assertWriteEnabled();
     bool assertReadEnabled() const { return isReadEnabled(); }
 
+    // Takes over the data of other, an object of the same class (a clone()
+    // snapshot, say), keeping this object's identity; needs the object open
+    // for write. This is how an undo journal puts a snapshot back. Classes
+    // without clone() answer eNotApplicable.
+    virtual Acad::ErrorStatus copyFrom(const AcRxObject* other);
+
 protected:
+    // Called by copyFrom after the data was copied.
+    virtual Acad::ErrorStatus afterCopy(const AcDbObject&) { return Acad::eOk; }
     // Refuses the erasure of objects the database cannot do without.
     virtual Acad::ErrorStatus subErase(bool erasing);
     // Called once the object has joined a database.
@@ -151,9 +161,17 @@ private:
     bool m_heldByParent = false;
 };
 
-#define ACDB_DECLARE_COPYABLE(CLASS) \
-    ACRX_DECLARE_MEMBERS(CLASS)      \
-    AcRxObject* clone() const override { return new CLASS(*this); }
+#define ACDB_DECLARE_COPYABLE(CLASS)                                             \
+    ACRX_DECLARE_MEMBERS(CLASS)                                                  \
+    AcRxObject* clone() const override { return new CLASS(*this); }              \
+    Acad::ErrorStatus copyFrom(const AcRxObject* other) override {               \
+        const CLASS* src = CLASS::cast(other);                                   \
+        if (!src || src->isA() != isA()) return Acad::eNotThatKindOfClass;       \
+        if (src == this) return Acad::eOk;                                       \
+        if (!assertWriteEnabled()) return Acad::eNotOpenForWrite;                \
+        *this = *src;                                                            \
+        return afterCopy(*src);                                                  \
+    }
 
 class AcDbEntity : public AcDbObject {
 public:
@@ -274,6 +292,7 @@ private:
     std::vector<AcDbObject*> m_objects;  // by handle; slot 0 unused
     std::vector<AcDbObject*> m_open;
     std::vector<AcDbDatabaseReactor*> m_reactors;
+    bool m_destroying = false;
     AcDbObjectId m_blockTable, m_layerTable, m_linetypeTable, m_regAppTable, m_textStyleTable;
     AcDbObjectId m_namedDict, m_groupDict, m_modelSpace;
     AcDbObjectId m_clayer, m_textstyle, m_byLayer, m_byBlock, m_continuous;

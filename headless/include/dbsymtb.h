@@ -15,6 +15,14 @@
 class AcDbSymbolTableRecord : public AcDbObject {
 public:
     ACRX_DECLARE_MEMBERS(AcDbSymbolTableRecord)
+    AcDbSymbolTableRecord() = default;
+    AcDbSymbolTableRecord(const AcDbSymbolTableRecord&) = default;
+    // Copies the data but keeps the name: names change through setName, which
+    // keeps the table's index right (copyFrom renames that way).
+    AcDbSymbolTableRecord& operator=(const AcDbSymbolTableRecord& other) {
+        AcDbObject::operator=(other);
+        return *this;
+    }
     // A heap copy; release it with acutDelString.
     Acad::ErrorStatus getName(wchar_t*& name) const;
     // Points into the record; valid while it is open.
@@ -27,6 +35,7 @@ public:
 
 protected:
     Acad::ErrorStatus subErase(bool erasing) override;
+    Acad::ErrorStatus afterCopy(const AcDbObject& src) override;
 
 private:
     friend class AcDbSymbolTable;
@@ -75,9 +84,15 @@ private:
         AcRxClass* recordClass() const override;                                                        \
     };
 
+class AcDbBlockTableRecordIterator;
+
 class AcDbBlockTableRecord : public AcDbSymbolTableRecord {
 public:
     ACRX_DECLARE_MEMBERS(AcDbBlockTableRecord)
+    // A new iterator over the block's entities (the caller deletes it); it
+    // sees entities appended while it walks.
+    Acad::ErrorStatus newIterator(AcDbBlockTableRecordIterator*& pIterator, bool atBeginning = true,
+                                  bool skipDeleted = true) const;
     // The entity (new, open for write) joins the block and the database and
     // stays open for write. The record must be open for write.
     Acad::ErrorStatus appendAcDbEntity(AcDbEntity* pEntity);
@@ -87,7 +102,26 @@ public:
     int numEntities() const { return static_cast<int>(m_entities.size()); }
 
 private:
+    friend class AcDbBlockTableRecordIterator;
     std::vector<AcDbObjectId> m_entities;
+};
+
+class AcDbBlockTableRecordIterator {
+public:
+    void start(bool atBeginning = true, bool skipDeleted = true);
+    bool done() const;
+    void step(bool forward = true, bool skipDeleted = true);
+    Acad::ErrorStatus getEntityId(AcDbObjectId& id) const;
+    Acad::ErrorStatus getEntity(AcDbEntity*& pEntity, AcDb::OpenMode mode, bool openErasedEntity = false) const;
+
+private:
+    friend class AcDbBlockTableRecord;
+    // The block is looked up by id at each step, so an iterator that outlives
+    // its drawing is simply done.
+    const std::vector<AcDbObjectId>* entities() const;
+    void skip(bool forward, bool skipDeleted);
+    AcDbObjectId m_block;
+    long long m_pos = 0;
 };
 
 class AcDbLayerTableRecord : public AcDbSymbolTableRecord {

@@ -130,7 +130,16 @@ AcDbDatabase* AcDbObjectId::database() const {
 
 AcDbObject::AcDbObject() = default;
 
-AcDbObject::~AcDbObject() { delete m_xdata; }
+AcDbObject::~AcDbObject() {
+    if (m_db && !m_db->m_destroying) {
+        // Deleted by a client while in the database: forget it there.
+        ObjectAccess::markClosed(this);
+        m_db->m_objects[static_cast<std::size_t>(m_id.handle())] = nullptr;
+    }
+    delete m_xdata;
+}
+
+Acad::ErrorStatus AcDbObject::copyFrom(const AcRxObject*) { return Acad::eNotApplicable; }
 
 AcDbObject::AcDbObject(const AcDbObject& other)
     : AcRxObject(other), m_xdata(other.m_xdata ? new host_detail::XData(*other.m_xdata) : nullptr) {}
@@ -429,6 +438,7 @@ AcDbDatabase::AcDbDatabase(bool, bool) : m_objects(1, nullptr) {
 AcDbDatabase::~AcDbDatabase() {
     host_detail::DatabaseDestroyed(this);
     ObjectAccess::registry()[m_serial] = nullptr;
+    m_destroying = true;
     for (AcDbObject* obj : m_objects) delete obj;
 }
 

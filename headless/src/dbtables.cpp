@@ -93,6 +93,11 @@ Acad::ErrorStatus AcDbSymbolTableRecord::subErase(bool erasing) {
     return Acad::eOk;
 }
 
+Acad::ErrorStatus AcDbSymbolTableRecord::afterCopy(const AcDbObject& src) {
+    const auto& record = static_cast<const AcDbSymbolTableRecord&>(src);
+    return record.m_name == m_name ? Acad::eOk : setName(record.m_name.c_str());
+}
+
 Acad::ErrorStatus AcDbLayerTableRecord::setColor(const AcCmColor& color) {
     if (!assertWriteEnabled()) return Acad::eNotOpenForWrite;
     m_color = color;
@@ -187,6 +192,59 @@ std::vector<AcDbObjectId> AcDbBlockTableRecord::entityIds(bool includeErased) co
     for (const auto& id : m_entities)
         if (!id.isErased()) ids.push_back(id);
     return ids;
+}
+
+Acad::ErrorStatus AcDbBlockTableRecord::newIterator(AcDbBlockTableRecordIterator*& pIterator, bool atBeginning,
+                                                   bool skipDeleted) const {
+    pIterator = nullptr;
+    if (!isReadEnabled()) return Acad::eNotOpenForRead;
+    if (!database()) return Acad::eNotInDatabase;
+    pIterator = new AcDbBlockTableRecordIterator;
+    pIterator->m_block = objectId();
+    pIterator->start(atBeginning, skipDeleted);
+    return Acad::eOk;
+}
+
+const std::vector<AcDbObjectId>* AcDbBlockTableRecordIterator::entities() const {
+    const auto* block = ObjectAccess::peek<AcDbBlockTableRecord>(m_block);
+    return block ? &block->m_entities : nullptr;
+}
+
+void AcDbBlockTableRecordIterator::skip(bool forward, bool skipDeleted) {
+    const auto* ids = entities();
+    if (!ids) return;
+    while (skipDeleted && !done() && (*ids)[static_cast<std::size_t>(m_pos)].isErased()) m_pos += forward ? 1 : -1;
+}
+
+void AcDbBlockTableRecordIterator::start(bool atBeginning, bool skipDeleted) {
+    const auto* ids = entities();
+    m_pos = atBeginning || !ids ? 0 : static_cast<long long>(ids->size()) - 1;
+    skip(atBeginning, skipDeleted);
+}
+
+bool AcDbBlockTableRecordIterator::done() const {
+    const auto* ids = entities();
+    return !ids || m_pos < 0 || m_pos >= static_cast<long long>(ids->size());
+}
+
+void AcDbBlockTableRecordIterator::step(bool forward, bool skipDeleted) {
+    if (done()) return;
+    m_pos += forward ? 1 : -1;
+    skip(forward, skipDeleted);
+}
+
+Acad::ErrorStatus AcDbBlockTableRecordIterator::getEntityId(AcDbObjectId& id) const {
+    if (done()) return Acad::eInvalidIndex;
+    id = (*entities())[static_cast<std::size_t>(m_pos)];
+    return Acad::eOk;
+}
+
+Acad::ErrorStatus AcDbBlockTableRecordIterator::getEntity(AcDbEntity*& pEntity, AcDb::OpenMode mode,
+                                                         bool openErasedEntity) const {
+    pEntity = nullptr;
+    AcDbObjectId id;
+    const Acad::ErrorStatus es = getEntityId(id);
+    return es != Acad::eOk ? es : acdbOpenAcDbEntity(pEntity, id, mode, openErasedEntity);
 }
 
 // ---- tables ----

@@ -401,3 +401,71 @@ TEST_F(DatabaseTest, CloneCopiesDataNotIdentity) {
     delete copy;
 }
 }  // namespace
+
+namespace {
+TEST_F(DatabaseTest, CopyFromPutsASnapshotBack) {
+    const AcDbObjectId id = AddLine(P(0, 0), P(1, 0));
+    AcDbLine* line = nullptr;
+    ASSERT_EQ(acdbOpenObject(line, id, AcDb::kForWrite), Acad::eOk);
+    AcRxObject* snapshot = line->clone();
+    line->setEndPoint(P(9, 9));
+    line->setColorIndex(3);
+    AcDbCircle circle;
+    EXPECT_EQ(line->copyFrom(&circle), Acad::eNotThatKindOfClass);
+    ASSERT_EQ(line->copyFrom(snapshot), Acad::eOk);
+    EXPECT_EQ(line->objectId(), id);
+    EXPECT_TRUE(PointNear(line->endPoint(), P(1, 0)));
+    EXPECT_EQ(line->colorIndex(), 256);
+    line->close();
+    delete snapshot;
+    // A record taking back its old name keeps the table's index right.
+    const AcDbObjectId layerId = AddLayer(L"Old");
+    AcDbLayerTableRecord* layer = nullptr;
+    ASSERT_EQ(acdbOpenObject(layer, layerId, AcDb::kForWrite), Acad::eOk);
+    AcRxObject* before = layer->clone();
+    ASSERT_EQ(layer->setName(L"New"), Acad::eOk);
+    ASSERT_EQ(layer->copyFrom(before), Acad::eOk);
+    layer->close();
+    delete before;
+    AcDbLayerTable* table = nullptr;
+    ASSERT_EQ(Db()->getLayerTable(table, AcDb::kForRead), Acad::eOk);
+    EXPECT_TRUE(table->has(L"Old"));
+    EXPECT_FALSE(table->has(L"New"));
+    table->close();
+}
+
+TEST_F(DatabaseTest, BlockIteratorWalksModelSpaceSkippingErased) {
+    const AcDbObjectId a = AddLine(P(0, 0), P(1, 0));
+    const AcDbObjectId b = AddLine(P(0, 0), P(2, 0));
+    const AcDbObjectId c = AddLine(P(0, 0), P(3, 0));
+    EraseObject(b);
+    AcDbBlockTableRecord* ms = nullptr;
+    ASSERT_EQ(acdbOpenObject(ms, Db()->modelSpaceId(), AcDb::kForRead), Acad::eOk);
+    AcDbBlockTableRecordIterator* it = nullptr;
+    ASSERT_EQ(ms->newIterator(it), Acad::eOk);
+    ms->close();
+    std::vector<AcDbObjectId> seen;
+    for (; !it->done(); it->step()) {
+        AcDbEntity* ent = nullptr;
+        ASSERT_EQ(it->getEntity(ent, AcDb::kForRead), Acad::eOk);
+        seen.push_back(ent->objectId());
+        ent->close();
+    }
+    EXPECT_EQ(seen, (std::vector<AcDbObjectId>{a, c}));
+    it->start(false);
+    AcDbObjectId last;
+    ASSERT_EQ(it->getEntityId(last), Acad::eOk);
+    EXPECT_EQ(last, c);
+    delete it;
+}
+
+TEST_F(DatabaseTest, DeletingAResidentObjectForgetsIt) {
+    const AcDbObjectId id = AddLine(P(0, 0), P(1, 0));
+    AcDbObject* obj = nullptr;
+    ASSERT_EQ(acdbOpenAcDbObject(obj, id, AcDb::kForRead), Acad::eOk);
+    delete obj;  // a client fault the host survives
+    EXPECT_FALSE(id.isValid());
+    EXPECT_EQ(host::harness::OpenObjectCount(), 0);
+    EXPECT_EQ(acdbOpenAcDbObject(obj, id, AcDb::kForRead), Acad::eUnknownHandle);
+}
+}  // namespace
