@@ -14,8 +14,8 @@ int acutRelRb(resbuf* rb);
 // Builds a list from (type, value) pairs ended by 0. Values by type: strings
 // as const wchar_t*, reals as double, points as const double*, 16-bit ints
 // as int, 32-bit ints as long-sized int, entity names as const long*. Codes
-// without a value (RTLB, RTLE, RTDOTE, RTNONE, -3) take none. Null when a
-// code is unknown or memory runs out.
+// without a value (RTLB, RTLE, RTDOTE, RTNONE, -3) and codes this host does
+// not know take none. Null when memory runs out.
 resbuf* acutBuildList(int type, ...);
 // A heap copy of text (null for null).
 wchar_t* acutNewString(const wchar_t* text);

@@ -2,7 +2,10 @@
 #include "drovik/frame/module.h"
 
 AsdkDataManager<CDocData>* g_DocDataManager = nullptr;
-AcDbFullSubentPath g_NullSubentPath;
+// A constant: built with the library's statics and never reassigned, so the
+// load and unload hooks (whose order against static construction and
+// destruction is not fixed) never touch it.
+const AcDbFullSubentPath g_NullSubentPath(AcDbObjectId::kNull, AcDbSubentId(AcDb::kNullSubentType, 0));
 
 namespace {
 bool g_attached = false;
@@ -12,12 +15,10 @@ void Attach() {
     // shared library's own load is the module initialisation.
     g_DocDataManager = new AsdkDataManager<CDocData>;
     // CDataNode run-time class registration goes here (AfxClassInit for CDataNode).
-    g_NullSubentPath = AcDbFullSubentPath(AcDbObjectId::kNull, AcDbSubentId(AcDb::kNullSubentType, 0));
     g_attached = true;
 }
 
 void Detach() {
-    g_NullSubentPath = AcDbFullSubentPath();
     delete g_DocDataManager;  // unregisters from the document manager
     g_DocDataManager = nullptr;
     g_attached = false;

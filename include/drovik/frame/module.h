@@ -8,9 +8,10 @@
 // the entry itself. Repeated attaches or detaches do nothing.
 //
 // At attach, in this order: the per-document manager g_DocDataManager is
-// made and registered with the host's document manager; the data node run-time
-// class is registered; g_NullSubentPath (null object id, null sub-entity) is
-// set. Detach releases them in the reverse order.
+// made and registered with the host's document manager; the data node
+// run-time class is registered. Detach releases them in the reverse order.
+// g_NullSubentPath (null object id, null sub-entity) is a constant that
+// lives as long as the library is loaded.
 #include "drovik/frame/docdata.h"
 #include "drovik/frame/export.h"
 #include "drovik/host/database.h"
@@ -27,7 +28,7 @@ extern "C" DROVIK_API int DrovikModuleEntry(unsigned long reason);
 extern DROVIK_API AsdkDataManager<CDocData>* g_DocDataManager;
 
 // The empty sub-entity path the highlighting calls pass to the host.
-extern DROVIK_API AcDbFullSubentPath g_NullSubentPath;
+extern DROVIK_API const AcDbFullSubentPath g_NullSubentPath;
 
 // Whether the module state is set up.
 DROVIK_API bool IsDrovikModuleAttached();
