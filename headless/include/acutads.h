@@ -12,8 +12,10 @@ resbuf* acutNewRb(int type);
 // Releases the list from rb on; null is allowed. Answers RTNORM.
 int acutRelRb(resbuf* rb);
 // Builds a list from (type, value) pairs ended by 0. Values by type: strings
-// as const wchar_t*, reals as double, points as const double*, 16-bit ints
-// as int, 32-bit ints as long-sized int, entity names as const long*. Codes
+// as const wchar_t*, reals as double, points as const double*, 16-bit and
+// 32-bit integers (RTSHORT, RTLONG, 1070, 1071) as int, 64-bit integers as
+// std::int64_t, entity names as const long*, binary chunks as const
+// ads_binary*. Codes
 // without a value (RTLB, RTLE, RTDOTE, RTNONE, -3) and codes this host does
 // not know take none. Null when memory runs out.
 resbuf* acutBuildList(int type, ...);

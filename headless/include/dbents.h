@@ -5,7 +5,8 @@
 // from their start angle to their end angle, angles kept in [0, 2*pi).
 // getClosestPointTo answers the curve point nearest to the given point
 // (extend: the unbounded line or the whole circle); lines, arcs, circles and
-// both polyline kinds support it.
+// both polyline kinds support it, ellipses answer eNotImplementedYet. An arc
+// whose start and end angles are equal is a single point.
 #include "dbmain.h"
 
 class AcDbCurve : public AcDbEntity {

@@ -53,10 +53,8 @@ AcGePoint3d ClosestOnArc(const AcGePoint3d& c, double r, double start, double en
     const double dy = p.y - c.y;
     const double a = (dx == 0.0 && dy == 0.0) ? start : AngleOf(dx, dy);
     if (full) return PointAtAngle(c, r, a);
-    const double sweep = NormalizeAngle(end - start);
-    if (NormalizeAngle(a - start) <= sweep || sweep == 0.0) {
-        if (sweep != 0.0 || NormalizeAngle(a - start) == 0.0) return PointAtAngle(c, r, a);
-    }
+    const double sweep = NormalizeAngle(end - start);  // 0: equal angles, a point-sized arc
+    if (sweep > 0.0 && NormalizeAngle(a - start) <= sweep) return PointAtAngle(c, r, a);
     const AcGePoint3d ps = PointAtAngle(c, r, start);
     const AcGePoint3d pe = PointAtAngle(c, r, end);
     return p.distanceTo(ps) <= p.distanceTo(pe) ? ps : pe;

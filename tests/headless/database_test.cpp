@@ -469,3 +469,36 @@ TEST_F(DatabaseTest, DeletingAResidentObjectForgetsIt) {
     EXPECT_EQ(acdbOpenAcDbObject(obj, id, AcDb::kForRead), Acad::eUnknownHandle);
 }
 }  // namespace
+
+namespace {
+TEST(ResultBuffers, BuildCopyAndRelease) {
+    const double pt[3] = {1, 2, 3};
+    const long name[2] = {4, 5};
+    resbuf* list = acutBuildList(RTSTR, L"text", RTREAL, 2.5, RT3DPOINT, pt, RTSHORT, 7, RTLONG, 70000, RTENAME, name,
+                                 RTLB, RTLE, -3, 1001, L"APP", 1070, 12, 0);
+    ASSERT_NE(list, nullptr);
+    resbuf* copy = host::CopyRbList(list);
+    acutRelRb(list);  // the copy owns its own strings
+    std::vector<short> types;
+    for (const resbuf* rb = copy; rb; rb = rb->rbnext) types.push_back(rb->restype);
+    EXPECT_EQ(types, (std::vector<short>{RTSTR, RTREAL, RT3DPOINT, RTSHORT, RTLONG, RTENAME, RTLB, RTLE, -3, 1001, 1070}));
+    const resbuf* rb = copy;
+    EXPECT_STREQ(rb->resval.rstring, L"text");
+    rb = rb->rbnext;
+    EXPECT_EQ(rb->resval.rreal, 2.5);
+    rb = rb->rbnext;
+    EXPECT_EQ(rb->resval.rpoint[2], 3);
+    rb = rb->rbnext;
+    EXPECT_EQ(rb->resval.rint, 7);
+    rb = rb->rbnext;
+    EXPECT_EQ(rb->resval.rlong, 70000);
+    rb = rb->rbnext;
+    EXPECT_EQ(rb->resval.rlname[1], 5);
+    EXPECT_EQ(acutRelRb(copy), RTNORM);
+    EXPECT_EQ(acutRelRb(nullptr), RTNORM);
+    wchar_t* s = acutNewString(L"abc");
+    EXPECT_STREQ(s, L"abc");
+    acutDelString(s);
+    EXPECT_EQ(s, nullptr);
+}
+}  // namespace
