@@ -34,6 +34,7 @@ public:
     Acad::ErrorStatus getClosestPointTo(const AcGePoint3d& givenPnt, AcGePoint3d& pointOnCurve,
                                         bool extend = false) const override;
     Acad::ErrorStatus transformBy(const AcGeMatrix3d& xform) override;
+    Acad::ErrorStatus getGeomExtents(AcDbExtents& extents) const override;
 
 private:
     AcGePoint3d m_start;
@@ -59,6 +60,7 @@ public:
     Acad::ErrorStatus getClosestPointTo(const AcGePoint3d& givenPnt, AcGePoint3d& pointOnCurve,
                                         bool extend = false) const override;
     Acad::ErrorStatus transformBy(const AcGeMatrix3d& xform) override;
+    Acad::ErrorStatus getGeomExtents(AcDbExtents& extents) const override;
 
 private:
     AcGePoint3d m_center;
@@ -88,6 +90,7 @@ public:
     Acad::ErrorStatus getClosestPointTo(const AcGePoint3d& givenPnt, AcGePoint3d& pointOnCurve,
                                         bool extend = false) const override;
     Acad::ErrorStatus transformBy(const AcGeMatrix3d& xform) override;
+    Acad::ErrorStatus getGeomExtents(AcDbExtents& extents) const override;
 
 private:
     AcGePoint3d m_center;
@@ -115,6 +118,7 @@ public:
     double endAngle() const { return m_endAngle; }
     bool isClosed() const override;
     Acad::ErrorStatus transformBy(const AcGeMatrix3d& xform) override;
+    Acad::ErrorStatus getGeomExtents(AcDbExtents& extents) const override;
 
 private:
     AcGePoint3d m_center;
@@ -154,6 +158,7 @@ public:
     AcDbObjectId textStyle() const { return m_style; }
     Acad::ErrorStatus setTextStyle(AcDbObjectId style);
     Acad::ErrorStatus transformBy(const AcGeMatrix3d& xform) override;
+    Acad::ErrorStatus getGeomExtents(AcDbExtents& extents) const override;
 
 private:
     AcGePoint3d m_position;
@@ -260,6 +265,7 @@ public:
     Acad::ErrorStatus getEndPoint(AcGePoint3d& pt) const override;
     Acad::ErrorStatus getClosestPointTo(const AcGePoint3d& givenPnt, AcGePoint3d& pointOnCurve,
                                         bool extend = false) const override;
+    Acad::ErrorStatus getGeomExtents(AcDbExtents& extents) const override;
 
 protected:
     void subAppended() override;

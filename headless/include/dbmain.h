@@ -173,6 +173,23 @@ private:
         return afterCopy(*src);                                                  \
     }
 
+// An axis-aligned box; empty until the first point is added.
+class AcDbExtents {
+public:
+    AcDbExtents() = default;
+    AcDbExtents(const AcGePoint3d& minPt, const AcGePoint3d& maxPt) : m_min(minPt), m_max(maxPt), m_empty(false) {}
+    AcGePoint3d minPoint() const { return m_min; }
+    AcGePoint3d maxPoint() const { return m_max; }
+    bool isEmpty() const { return m_empty; }
+    void addPoint(const AcGePoint3d& pt);
+    void addExt(const AcDbExtents& other);
+
+private:
+    AcGePoint3d m_min;
+    AcGePoint3d m_max;
+    bool m_empty = true;
+};
+
 class AcDbEntity : public AcDbObject {
 public:
     ACRX_DECLARE_MEMBERS(AcDbEntity)
@@ -201,6 +218,9 @@ public:
     void setDatabaseDefaults(AcDbDatabase* pDb = nullptr);
     // Moves the entity by the matrix (similarity transforms in the XY plane).
     virtual Acad::ErrorStatus transformBy(const AcGeMatrix3d& xform);
+    // The box around the entity's geometry (texts: an estimate from height,
+    // width factor and length); eNotApplicable for entities without one.
+    virtual Acad::ErrorStatus getGeomExtents(AcDbExtents& extents) const;
 
 protected:
     void subAppended() override;

@@ -1,4 +1,5 @@
 // Curves, texts and polylines: properties, closest points and transforms.
+#include <algorithm>
 #include <cmath>
 
 #include "dbinternal.h"
@@ -60,16 +61,47 @@ AcGePoint3d ClosestOnArc(const AcGePoint3d& c, double r, double start, double en
     return p.distanceTo(ps) <= p.distanceTo(pe) ? ps : pe;
 }
 
-// Closest point of the segment p1 -> p2 shaped by the bulge.
-AcGePoint3d ClosestOnBulgeSegment(const AcGePoint3d& p1, const AcGePoint3d& p2, double bulge, const AcGePoint3d& p) {
+// The arc of the segment p1 -> p2 shaped by the bulge, counter-clockwise
+// from start to end; false for a straight segment.
+bool BulgeArc(const AcGePoint3d& p1, const AcGePoint3d& p2, double bulge, AcGePoint3d& c, double& r, double& start,
+              double& end) {
     const double chord = std::hypot(p2.x - p1.x, p2.y - p1.y);
-    if (bulge == 0.0 || !std::isfinite(bulge) || chord == 0.0) return ClosestOnSegment(p1, p2, p, false);
+    if (bulge == 0.0 || !std::isfinite(bulge) || chord == 0.0) return false;
     const double k = (1.0 - bulge * bulge) / (4.0 * bulge);
-    const AcGePoint3d c((p1.x + p2.x) / 2 - (p2.y - p1.y) * k, (p1.y + p2.y) / 2 + (p2.x - p1.x) * k, p1.z);
-    const double r = chord * (1.0 + bulge * bulge) / (4.0 * std::fabs(bulge));
+    c.set((p1.x + p2.x) / 2 - (p2.y - p1.y) * k, (p1.y + p2.y) / 2 + (p2.x - p1.x) * k, p1.z);
+    r = chord * (1.0 + bulge * bulge) / (4.0 * std::fabs(bulge));
     const double a1 = AngleOf(p1.x - c.x, p1.y - c.y);
     const double a2 = AngleOf(p2.x - c.x, p2.y - c.y);
-    return bulge > 0 ? ClosestOnArc(c, r, a1, a2, p, false) : ClosestOnArc(c, r, a2, a1, p, false);
+    start = bulge > 0 ? a1 : a2;
+    end = bulge > 0 ? a2 : a1;
+    return true;
+}
+
+// Closest point of the segment p1 -> p2 shaped by the bulge.
+AcGePoint3d ClosestOnBulgeSegment(const AcGePoint3d& p1, const AcGePoint3d& p2, double bulge, const AcGePoint3d& p) {
+    AcGePoint3d c;
+    double r = 0, start = 0, end = 0;
+    if (!BulgeArc(p1, p2, bulge, c, r, start, end)) return ClosestOnSegment(p1, p2, p, false);
+    return ClosestOnArc(c, r, start, end, p, false);
+}
+
+// Box of a counter-clockwise arc: its ends and the quadrant points it passes.
+void AddArcExtents(const AcGePoint3d& c, double r, double start, double end, bool full, AcDbExtents& ext) {
+    ext.addPoint(PointAtAngle(c, r, start));
+    ext.addPoint(PointAtAngle(c, r, end));
+    const double sweep = NormalizeAngle(end - start);
+    for (int q = 0; q < 4; ++q) {
+        const double a = q * kTwoPi / 4;
+        if (full || (sweep > 0.0 && NormalizeAngle(a - start) <= sweep)) ext.addPoint(PointAtAngle(c, r, a));
+    }
+}
+
+void AddBulgeSegmentExtents(const AcGePoint3d& p1, const AcGePoint3d& p2, double bulge, AcDbExtents& ext) {
+    AcGePoint3d c;
+    double r = 0, start = 0, end = 0;
+    ext.addPoint(p1);
+    ext.addPoint(p2);
+    if (BulgeArc(p1, p2, bulge, c, r, start, end)) AddArcExtents(c, r, start, end, false, ext);
 }
 
 // Uniform scale of the matrix in the XY plane, and whether it mirrors.
@@ -127,6 +159,13 @@ Acad::ErrorStatus AcDbLine::transformBy(const AcGeMatrix3d& xform) {
     return Acad::eOk;
 }
 
+Acad::ErrorStatus AcDbLine::getGeomExtents(AcDbExtents& extents) const {
+    extents = AcDbExtents();
+    extents.addPoint(m_start);
+    extents.addPoint(m_end);
+    return Acad::eOk;
+}
+
 // ---- circle ----
 
 Acad::ErrorStatus AcDbCircle::setCenter(const AcGePoint3d& pt) {
@@ -163,6 +202,12 @@ Acad::ErrorStatus AcDbCircle::transformBy(const AcGeMatrix3d& xform) {
     bool mirrors = false;
     m_radius *= PlaneScale(xform, mirrors);
     m_center = xform * m_center;
+    return Acad::eOk;
+}
+
+Acad::ErrorStatus AcDbCircle::getGeomExtents(AcDbExtents& extents) const {
+    extents = AcDbExtents();
+    AddArcExtents(m_center, m_radius, 0.0, 0.0, true, extents);
     return Acad::eOk;
 }
 
@@ -232,6 +277,12 @@ Acad::ErrorStatus AcDbArc::transformBy(const AcGeMatrix3d& xform) {
     return Acad::eOk;
 }
 
+Acad::ErrorStatus AcDbArc::getGeomExtents(AcDbExtents& extents) const {
+    extents = AcDbExtents();
+    AddArcExtents(m_center, m_radius, m_startAngle, m_endAngle, false, extents);
+    return Acad::eOk;
+}
+
 // ---- ellipse ----
 
 Acad::ErrorStatus AcDbEllipse::set(const AcGePoint3d& center, const AcGeVector3d& unitNormal,
@@ -256,6 +307,15 @@ Acad::ErrorStatus AcDbEllipse::transformBy(const AcGeMatrix3d& xform) {
     if (!assertWriteEnabled()) return Acad::eNotOpenForWrite;
     m_center = xform * m_center;
     m_majorAxis = xform * m_majorAxis;
+    return Acad::eOk;
+}
+
+// The whole ellipse's box, also for a partial ellipse.
+Acad::ErrorStatus AcDbEllipse::getGeomExtents(AcDbExtents& extents) const {
+    const AcGeVector3d minor = minorAxis();
+    const AcGeVector3d half(std::hypot(m_majorAxis.x, minor.x), std::hypot(m_majorAxis.y, minor.y),
+                            std::hypot(m_majorAxis.z, minor.z));
+    extents = AcDbExtents(m_center - half, m_center + half);
     return Acad::eOk;
 }
 
@@ -322,6 +382,14 @@ Acad::ErrorStatus AcDbText::transformBy(const AcGeMatrix3d& xform) {
     m_rotation = NormalizeAngle(m_rotation + RotationOf(xform));
     m_position = xform * m_position;
     m_alignment = xform * m_alignment;
+    return Acad::eOk;
+}
+
+// An estimate: a square about the insertion point as wide as the text.
+Acad::ErrorStatus AcDbText::getGeomExtents(AcDbExtents& extents) const {
+    const AcGePoint3d anchor = isDefaultAlignment() ? m_position : m_alignment;
+    const double size = std::max(m_height, m_height * m_widthFactor * m_text.GetLength());
+    extents = AcDbExtents(anchor - AcGeVector3d(size, size, 0), anchor + AcGeVector3d(size, size, 0));
     return Acad::eOk;
 }
 
@@ -472,6 +540,18 @@ Acad::ErrorStatus AcDb2dPolyline::getClosestPointTo(const AcGePoint3d& givenPnt,
     return Acad::eOk;
 }
 
+Acad::ErrorStatus AcDb2dPolyline::getGeomExtents(AcDbExtents& extents) const {
+    const auto verts = liveVertices();
+    if (verts.empty()) return Acad::eDegenerateGeometry;
+    extents = AcDbExtents();
+    const std::size_t n = verts.size();
+    extents.addPoint(vertexPosition(*verts[0]));
+    for (std::size_t i = 0; i < (m_closed ? n : n - 1); ++i)
+        AddBulgeSegmentExtents(vertexPosition(*verts[i]), vertexPosition(*verts[(i + 1) % n]), verts[i]->bulge(),
+                               extents);
+    return Acad::eOk;
+}
+
 // ---- lightweight polyline ----
 
 AcDbPolyline::AcDbPolyline(unsigned int numVerts) { m_vertices.reserve(numVerts); }
@@ -604,5 +684,16 @@ Acad::ErrorStatus AcDbPolyline::transformBy(const AcGeMatrix3d& xform) {
     }
     m_constantWidth *= scale;
     m_elevation = (xform * AcGePoint3d(0, 0, m_elevation)).z;
+    return Acad::eOk;
+}
+
+Acad::ErrorStatus AcDbPolyline::getGeomExtents(AcDbExtents& extents) const {
+    if (m_vertices.empty()) return Acad::eDegenerateGeometry;
+    extents = AcDbExtents();
+    const std::size_t n = m_vertices.size();
+    const auto at = [&](std::size_t i) { return AcGePoint3d(m_vertices[i].pt.x, m_vertices[i].pt.y, m_elevation); };
+    extents.addPoint(at(0));
+    for (std::size_t i = 0; i < (m_closed ? n : n - 1); ++i)
+        AddBulgeSegmentExtents(at(i), at((i + 1) % n), m_vertices[i].bulge, extents);
     return Acad::eOk;
 }

@@ -367,6 +367,24 @@ void AcDbEntity::setDatabaseDefaults(AcDbDatabase* pDb) {
 
 Acad::ErrorStatus AcDbEntity::transformBy(const AcGeMatrix3d&) { return Acad::eNotApplicable; }
 
+Acad::ErrorStatus AcDbEntity::getGeomExtents(AcDbExtents&) const { return Acad::eNotApplicable; }
+
+void AcDbExtents::addPoint(const AcGePoint3d& pt) {
+    if (m_empty) {
+        m_min = m_max = pt;
+        m_empty = false;
+        return;
+    }
+    m_min.set(std::min(m_min.x, pt.x), std::min(m_min.y, pt.y), std::min(m_min.z, pt.z));
+    m_max.set(std::max(m_max.x, pt.x), std::max(m_max.y, pt.y), std::max(m_max.z, pt.z));
+}
+
+void AcDbExtents::addExt(const AcDbExtents& other) {
+    if (other.m_empty) return;
+    addPoint(other.m_min);
+    addPoint(other.m_max);
+}
+
 void AcDbEntity::subAppended() { ObjectAccess::setCurrentLayerIfUnset(database(), m_layer, m_linetype); }
 
 // ---- database ----

@@ -502,3 +502,33 @@ TEST(ResultBuffers, BuildCopyAndRelease) {
     EXPECT_EQ(s, nullptr);
 }
 }  // namespace
+
+namespace {
+TEST(GeomExtents, BoxesOfCurves) {
+    constexpr double kPi = 3.141592653589793;
+    AcDbPolyline pline;
+    pline.addVertexAt(0, AcGePoint2d(0, 0), 1.0);  // half circle below the chord to (2, 0)
+    pline.addVertexAt(1, AcGePoint2d(2, 0));
+    AcDbEllipse ellipse;
+    ellipse.set(P(0, 0), AcGeVector3d::kZAxis, AcGeVector3d(3, 0, 0), 0.5);
+    const struct {
+        const char* name;
+        const AcDbEntity* entity;
+        AcGePoint3d min, max;
+    } cases[] = {
+        {"line", new AcDbLine(P(3, -1, 2), P(-1, 4, 0)), P(-1, -1, 0), P(3, 4, 2)},
+        {"circle", new AcDbCircle(P(1, 1), AcGeVector3d::kZAxis, 2), P(-1, -1), P(3, 3)},
+        {"quarter arc", new AcDbArc(P(0, 0), 2, 0, kPi / 2), P(0, 0), P(2, 2)},
+        {"arc over the top", new AcDbArc(P(0, 0), 2, kPi / 4, 3 * kPi / 4), P(-std::sqrt(2.0), std::sqrt(2.0)), P(std::sqrt(2.0), 2)},
+        {"bulged polyline", &pline, P(0, -1), P(2, 0)},
+        {"ellipse", &ellipse, P(-3, -1.5), P(3, 1.5)},
+    };
+    for (const auto& tc : cases) {
+        AcDbExtents ext;
+        ASSERT_EQ(tc.entity->getGeomExtents(ext), Acad::eOk) << tc.name;
+        EXPECT_TRUE(PointNear(ext.minPoint(), tc.min, 1e-12)) << tc.name;
+        EXPECT_TRUE(PointNear(ext.maxPoint(), tc.max, 1e-12)) << tc.name;
+    }
+    for (int i = 0; i < 4; ++i) delete cases[i].entity;
+}
+}  // namespace
