@@ -1,5 +1,7 @@
 // Entity creation: build in memory, set properties, add to model space, close.
 #include <cmath>
+#include <new>
+#include <utility>
 
 #include "drovik/drawing/entities.h"
 #include "drovik/geometry/plane.h"
@@ -14,6 +16,12 @@ namespace {
 // The width a polyline vertex takes to follow the polyline's constant width.
 constexpr double kUseConstantWidth = -1.0;
 constexpr double kTextWidthFactor = 0.7;
+
+// Makers answer false when memory runs out rather than throwing.
+template <class T, class... Args>
+T* NewEntity(Args&&... args) {
+    return new (std::nothrow) T(std::forward<Args>(args)...);
+}
 
 AcGePoint2d Flat(const AcGePoint3d& pt) { return AcGePoint2d(pt.x, pt.y); }
 Adesk::UInt16 ColorIndex(int nColor) { return static_cast<Adesk::UInt16>(nColor); }
@@ -56,7 +64,8 @@ TextAlignment AlignmentOf(int nAlign) {
 
 // A polyline with the frame properties of the segment makers.
 AcDbPolyline* NewPolyline(unsigned int numVerts, const CString& strLayer, int nColor, double dWidth) {
-    auto* pline = new AcDbPolyline(numVerts);
+    auto* pline = NewEntity<AcDbPolyline>(numVerts);
+    if (!pline) return nullptr;
     pline->setDatabaseDefaults();
     pline->setLayer(strLayer);
     pline->setColorIndex(ColorIndex(nColor));
@@ -67,6 +76,7 @@ AcDbPolyline* NewPolyline(unsigned int numVerts, const CString& strLayer, int nC
 bool MakeReversedPolyline(const AcArray<AcGePoint3d>& arrPts, AcDbObjectId& id, bool bClosed, double dWidth,
                           const CString& strLayer, int nColor) {
     AcDbPolyline* pline = NewPolyline(static_cast<unsigned int>(arrPts.length()), strLayer, nColor, dWidth);
+    if (!pline) return false;
     if (bClosed) pline->setClosed(true);
     for (const AcGePoint3d& pt : arrPts) pline->addVertexAt(0, Flat(pt), 0.0, kUseConstantWidth, kUseConstantWidth);
     return Finish(pline, id, false, AddToDrawing);
@@ -90,7 +100,11 @@ bool AddEntToDwg(AcDbEntity* pEnt, AcDbObjectId& id) {
 }
 
 bool MakeLine(AcGePoint3d ptStart, AcGePoint3d ptEnd, AcDbObjectId& id, CString strLayer, bool bVisible) {
-    auto* line = new AcDbLine(ptStart, ptEnd);
+    auto* line = NewEntity<AcDbLine>(ptStart, ptEnd);
+    if (!line) {
+        id = AcDbObjectId::kNull;
+        return false;
+    }
     line->setDatabaseDefaults();
     line->setLayer(strLayer);
     if (!bVisible) line->setVisibility(AcDb::kInvisible);
@@ -100,13 +114,21 @@ bool MakeLine(AcGePoint3d ptStart, AcGePoint3d ptEnd, AcDbObjectId& id, CString 
 bool MakeArc(AcGePoint3d ptCenter, AcGePoint3d ptFirst, AcGePoint3d ptSecond, AcGePoint3d ptOnArc, double dRadius,
              AcDbObjectId& id) {
     if (RotateDirect(ptFirst, ptOnArc, ptSecond) == 1) std::swap(ptFirst, ptSecond);
-    auto* arc = new AcDbArc(ptCenter, dRadius, GetDirectAngle(ptCenter, ptFirst), GetDirectAngle(ptCenter, ptSecond));
+    auto* arc = NewEntity<AcDbArc>(ptCenter, dRadius, GetDirectAngle(ptCenter, ptFirst), GetDirectAngle(ptCenter, ptSecond));
+    if (!arc) {
+        id = AcDbObjectId::kNull;
+        return false;
+    }
     arc->setDatabaseDefaults();
     return Finish(arc, id, true, AddToDrawing);
 }
 
 bool MakeCircle(AcGePoint3d ptCenter, double dRadius, AcDbObjectId& id) {
-    auto* circle = new AcDbCircle(ptCenter, AcGeVector3d::kZAxis, dRadius);
+    auto* circle = NewEntity<AcDbCircle>(ptCenter, AcGeVector3d::kZAxis, dRadius);
+    if (!circle) {
+        id = AcDbObjectId::kNull;
+        return false;
+    }
     circle->setDatabaseDefaults();
     return Finish(circle, id, true, AddToDrawing);
 }
@@ -119,7 +141,8 @@ bool MakeRect(AcGePoint3d ptCenter, double dLength, double dWidth, double dAngle
     corners[3] = GetPolarPoint(corners[2], dAngle - kHalfPi, dWidth);
     corners[4] = GetPolarPoint(corners[3], dAngle, dLength);
     corners[5] = GetPolarPoint(corners[4], dAngle + kHalfPi, dWidth / 2);
-    auto* pline = new AcDbPolyline(6);
+    auto* pline = NewEntity<AcDbPolyline>(6u);
+    if (!pline) return false;
     pline->setDatabaseDefaults();
     pline->setConstantWidth(0.0);
     for (unsigned int i = 0; i < 6; ++i)
@@ -139,7 +162,11 @@ bool MakeEllipse(AcGePoint3d ptCenter, double dAngle, double dAlong, double dAcr
         majorAxis = GetPolarPoint(ptCenter, dAngle + kHalfPi, dAcross) - ptCenter;
         ratio = dAlong / dAcross;
     }
-    auto* ellipse = new AcDbEllipse;
+    auto* ellipse = NewEntity<AcDbEllipse>();
+    if (!ellipse) {
+        id = AcDbObjectId::kNull;
+        return false;
+    }
     ellipse->setDatabaseDefaults();
     // An ellipse the host refuses would be added with no geometry of its own.
     if (ellipse->set(ptCenter, AcGeVector3d::kZAxis, majorAxis, ratio, 0.0, kTwoPi) != Acad::eOk) {
@@ -153,7 +180,8 @@ bool MakeEllipse(AcGePoint3d ptCenter, double dAngle, double dAlong, double dAcr
 
 int MakeText(AcGePoint3d pt, CString strText, AcDbObjectId& id, int nAlign, double dHeight, double dRotation,
              CString strLayer, bool bVisible, AcDbObjectId idStyle) {
-    auto* text = new AcDbText(pt, strText, AcDbObjectId::kNull, 0.0, 0.0);
+    auto* text = NewEntity<AcDbText>(pt, strText.GetString(), AcDbObjectId::kNull, 0.0, 0.0);
+    if (!text) return 0;
     text->setHeight(dHeight);
     text->setRotation(dRotation);
     const TextAlignment align = AlignmentOf(nAlign);
@@ -188,7 +216,8 @@ bool CreateAnonymousGroup(const AcArray<AcDbObjectId>& arrIds, AcDbObjectId& idG
     if (arrIds.isEmpty()) return false;
     AcDbDatabase* db = acdbHostApplicationServices()->workingDatabase();
     if (!db) return false;
-    auto* group = new AcDbGroup;
+    auto* group = new (std::nothrow) AcDbGroup;
+    if (!group) return false;
     AcDbDictionary* dict = nullptr;
     if (db->getGroupDictionary(dict, AcDb::kForWrite) != Acad::eOk) {
         delete group;
@@ -221,6 +250,7 @@ bool CreateAnonymousGroup(const AcArray<AcDbObjectId>& arrIds) {
 bool DrawDirectArrow(AcGePoint3d ptTail, double dLength, double dHeadLength, double dAngle, double dShaftWidth,
                      double dHeadWidth, AcDbObjectId& id, CString strLayer, int nColor) {
     AcDbPolyline* pline = NewPolyline(3, strLayer, nColor, 0.0);
+    if (!pline) return false;
     pline->addVertexAt(0, Flat(ptTail), 0.0, dShaftWidth, dShaftWidth);
     pline->addVertexAt(1, Flat(GetPolarPoint(ptTail, dAngle, dLength - dHeadLength)), 0.0, dHeadWidth, 0.0);
     pline->addVertexAt(2, Flat(GetPolarPoint(ptTail, dAngle, dLength)), 0.0, kUseConstantWidth, kUseConstantWidth);
