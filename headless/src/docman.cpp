@@ -81,11 +81,17 @@ AcApDocument* AcApDocManager::newDocument(const wchar_t* title, bool makeCurrent
     return doc;
 }
 
-Acad::ErrorStatus AcApDocManager::lockDocument(AcApDocument* pDoc, AcAp::DocLockMode mode, const wchar_t*,
-                                               const wchar_t*, bool) {
+Acad::ErrorStatus AcApDocManager::lockDocument(AcApDocument* pDoc, AcAp::DocLockMode mode,
+                                               const wchar_t* globalCmdName, const wchar_t*, bool) {
     if (!pDoc) return Acad::eNoDocument;
     if (std::find(m_documents.begin(), m_documents.end(), pDoc) == m_documents.end()) return Acad::eInvalidInput;
+    const AcAp::DocLockMode before = pDoc->lockMode();
+    const AcAp::DocLockMode after = pDoc->m_lockCount == 0 ? mode : before;
+    notify([&](AcApDocManagerReactor* r) {
+        r->documentLockModeWillChange(pDoc, before, after, before, globalCmdName);
+    });
     if (pDoc->m_lockCount++ == 0) pDoc->m_lockMode = mode;
+    notify([&](AcApDocManagerReactor* r) { r->documentLockModeChanged(pDoc, before, after, after, globalCmdName); });
     return Acad::eOk;
 }
 
@@ -93,7 +99,11 @@ Acad::ErrorStatus AcApDocManager::unlockDocument(AcApDocument* pDoc) {
     if (!pDoc) return Acad::eNoDocument;
     if (std::find(m_documents.begin(), m_documents.end(), pDoc) == m_documents.end()) return Acad::eInvalidInput;
     if (pDoc->m_lockCount == 0) return Acad::eNotLocked;
+    const AcAp::DocLockMode before = pDoc->lockMode();
+    const AcAp::DocLockMode after = pDoc->m_lockCount == 1 ? AcAp::kNotLocked : before;
+    notify([&](AcApDocManagerReactor* r) { r->documentLockModeWillChange(pDoc, before, after, before, nullptr); });
     if (--pDoc->m_lockCount == 0) pDoc->m_lockMode = AcAp::kNotLocked;
+    notify([&](AcApDocManagerReactor* r) { r->documentLockModeChanged(pDoc, before, after, after, nullptr); });
     return Acad::eOk;
 }
 

@@ -85,6 +85,29 @@ struct LockWatcher : AcDbDatabaseReactor {
     }
 };
 
+struct LockCounter : AcApDocManagerReactor {
+    int locks = 0;
+    void documentLockModeChanged(AcApDocument*, AcAp::DocLockMode, AcAp::DocLockMode, AcAp::DocLockMode,
+                                 const wchar_t*) override {
+        ++locks;
+    }
+};
+
+TEST_F(EditTest, EraseEntWithAnInvalidIdNeverLocks) {
+    LockCounter counter;
+    acDocManagerPtr()->addReactor(&counter);
+    AcDbObjectId null;
+    AcDbObjectId stale = IdFromClosedDocument();
+    counter.locks = 0;
+    EXPECT_FALSE(EraseEnt(null));
+    EXPECT_FALSE(EraseEnt(stale));
+    EXPECT_EQ(counter.locks, 0);
+    AcDbObjectId id = AddLine(P(0, 0), P(1, 0));
+    EXPECT_TRUE(EraseEnt(id));
+    EXPECT_EQ(counter.locks, 2) << "locked and unlocked once";
+    acDocManagerPtr()->removeReactor(&counter);
+}
+
 TEST_F(EditTest, EraseEntLocksTheDocumentForTheChange) {
     AcDbObjectId id = AddLine(P(0, 0), P(1, 0));
     LockWatcher watcher;
