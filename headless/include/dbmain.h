@@ -293,6 +293,13 @@ public:
     AcDbObjectId byBlockLinetype() const { return m_byBlock; }
     AcDbObjectId continuousLinetype() const { return m_continuous; }
 
+    // The current user coordinate system of model space (world at first).
+    AcGePoint3d ucsorg() const { return m_ucsOrigin; }
+    AcGeVector3d ucsxdir() const { return m_ucsX; }
+    AcGeVector3d ucsydir() const { return m_ucsY; }
+    // The axes must be perpendicular and not of zero length (eInvalidInput).
+    Acad::ErrorStatus setUcs(const AcGePoint3d& origin, const AcGeVector3d& xAxis, const AcGeVector3d& yAxis);
+
     void addReactor(AcDbDatabaseReactor* reactor);
     void removeReactor(AcDbDatabaseReactor* reactor);
 
@@ -316,6 +323,9 @@ private:
     AcDbObjectId m_blockTable, m_layerTable, m_linetypeTable, m_regAppTable, m_textStyleTable;
     AcDbObjectId m_namedDict, m_groupDict, m_modelSpace;
     AcDbObjectId m_clayer, m_textstyle, m_byLayer, m_byBlock, m_continuous;
+    AcGePoint3d m_ucsOrigin;
+    AcGeVector3d m_ucsX = AcGeVector3d::kXAxis;
+    AcGeVector3d m_ucsY = AcGeVector3d::kYAxis;
 };
 
 // Opening objects. The class forms refuse an object of another kind with

@@ -527,6 +527,15 @@ Acad::ErrorStatus AcDbDatabase::setTextstyle(AcDbObjectId styleId) {
     return Acad::eOk;
 }
 
+Acad::ErrorStatus AcDbDatabase::setUcs(const AcGePoint3d& origin, const AcGeVector3d& xAxis,
+                                       const AcGeVector3d& yAxis) {
+    if (xAxis.isZeroLength() || yAxis.isZeroLength() || !xAxis.isPerpendicularTo(yAxis)) return Acad::eInvalidInput;
+    m_ucsOrigin = origin;
+    m_ucsX = xAxis.normal();
+    m_ucsY = yAxis.normal();
+    return Acad::eOk;
+}
+
 void AcDbDatabase::addReactor(AcDbDatabaseReactor* reactor) {
     if (reactor && std::find(m_reactors.begin(), m_reactors.end(), reactor) == m_reactors.end())
         m_reactors.push_back(reactor);

@@ -46,6 +46,15 @@ TEST_F(DatabaseTest, DefaultTablesHoldTheStandardRecords) {
     groups->close();
 }
 
+TEST_F(DatabaseTest, UcsStartsAsWorldAndTakesOnlyPerpendicularAxes) {
+    EXPECT_TRUE(PointNear(Db()->ucsorg(), P(0, 0)));
+    EXPECT_TRUE(Db()->ucsxdir().isEqualTo(AcGeVector3d::kXAxis));
+    EXPECT_EQ(Db()->setUcs(P(1, 2), AcGeVector3d(1, 1, 0), AcGeVector3d(1, 0, 0)), Acad::eInvalidInput);
+    EXPECT_EQ(Db()->setUcs(P(1, 2), AcGeVector3d(0, 2, 0), AcGeVector3d(-3, 0, 0)), Acad::eOk);
+    EXPECT_TRUE(Db()->ucsxdir().isEqualTo(AcGeVector3d::kYAxis));
+    EXPECT_TRUE(PointNear(Db()->ucsorg(), P(1, 2)));
+}
+
 TEST_F(DatabaseTest, IdsCompareAndWorkAsKeys) {
     const AcDbObjectId a = AddLine(P(0, 0), P(1, 0));
     const AcDbObjectId b = AddLine(P(0, 0), P(2, 0));
