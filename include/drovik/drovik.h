@@ -18,14 +18,19 @@
 #include "drovik/geometry/vertex.h"
 
 // chains: offsetting, linking and selecting chains of entities
+#include "drovik/chains/link.h"
+#include "drovik/chains/offset_ents.h"
 
 // measure: points along polylines
 
 // corners: corner rounding
+#include "drovik/corners/fillet.h"
 
 // drawing: entity makers, wipeouts, edits, tables and extended data
 #include "drovik/drawing/edits.h"
 #include "drovik/drawing/entities.h"
+#include "drovik/drawing/tables.h"
+#include "drovik/drawing/xdata.h"
 
 // editor: commands, undo, views, selection sets, coordinate systems
 
