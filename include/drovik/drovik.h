@@ -26,3 +26,5 @@
 // editor: commands, undo, views, selection sets, coordinate systems
 
 // data: data nodes, their files and the text utilities
+#include "drovik/data/datafile.h"
+#include "drovik/data/datanode.h"
