@@ -148,14 +148,14 @@ public:
 private:
     template <int N, class T>
     void storeLE(T value) {
-        if (m_lpBufMax - m_lpBufCur < N) FlushForStore();
+        if (m_lpBufMax - m_lpBufCur < N || IsLoading()) FlushForStore();
         const auto v = static_cast<ULONGLONG>(value);
         for (int i = 0; i < N; ++i) m_lpBufCur[i] = static_cast<BYTE>(v >> (8 * i));
         m_lpBufCur += N;
     }
     template <int N>
     ULONGLONG loadLE() {
-        if (m_lpBufMax - m_lpBufCur < N) FillBuffer(N);
+        if (m_lpBufMax - m_lpBufCur < N || !IsLoading()) FillBuffer(N);
         ULONGLONG v = 0;
         for (int i = 0; i < N; ++i) v |= static_cast<ULONGLONG>(m_lpBufCur[i]) << (8 * i);
         m_lpBufCur += N;
