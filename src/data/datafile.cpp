@@ -1,18 +1,26 @@
 // Data node files: reading, replacing and appending records, and text dumps.
+//
+// Each call streams through the file once (record_codec.h) with small
+// buffers; lookups by index go through a table of the 65,536 possible
+// indices, so a call is linear in the file size plus the number of nodes and
+// its memory does not grow with the file. Writers copy the bytes of records
+// they keep unchanged and encode only the nodes they were given.
 #include "drovik/data/datafile.h"
 
 #include <algorithm>
 #include <climits>
 #include <vector>
 
+#include "data/record_codec.h"
 #include "data/replace_file.h"
 
 namespace {
+using data_detail::RecordSink;
+using data_detail::RecordStream;
+using data_detail::RecordView;
+
 constexpr int kFileVersion = 1;
-constexpr int kArchiveBufferSize = 4096;
-constexpr ULONGLONG kHeaderBytes = 8;
-// The shortest record: index, type and an empty narrow text (one length byte).
-constexpr ULONGLONG kMinRecordBytes = 5;
+constexpr std::size_t kCountOffset = 4;
 constexpr std::size_t kIndexSlots = 0x10000;
 constexpr int kNoPosition = -1;
 const wchar_t kDumpRule[] = L"====================================";
@@ -27,84 +35,106 @@ ReadOpen OpenForReading(CFile& file, const CString& strFile) {
 
 // Reads version and count; false when the version is not ours. A negative
 // count counts as no records.
-bool ReadHeader(CArchive& ar, int& count) {
-    int version = 0;
-    ar >> version;
-    if (version != kFileVersion) return false;
-    ar >> count;
-    count = std::max(count, 0);
+bool ReadHeader(RecordStream& stream, int& count) {
+    if (static_cast<int>(stream.Dword()) != kFileVersion) return false;
+    count = std::max(static_cast<int>(stream.Dword()), 0);
     return true;
 }
 
-// Room for the records the file can hold at most: a corrupt count must not
-// decide how much memory is reserved.
-std::size_t PlausibleRecordCount(const CFile& file, int count) {
-    const ULONGLONG length = file.GetLength();
-    const ULONGLONG room = length > kHeaderBytes ? (length - kHeaderBytes) / kMinRecordBytes : 0;
-    return static_cast<std::size_t>(std::min<ULONGLONG>(static_cast<ULONGLONG>(count), room));
-}
-
-// Position of the first of the first `count` nodes that carries each index,
-// so every lookup by index is one step whatever the number of nodes.
-class FirstByIndex {
+// A position per 16-bit index, for the nodes of one call. The table lives
+// as long as the thread and is cleared entry by entry after each use, so a
+// call touches only the entries of its own nodes rather than all 65,536.
+class IndexTable {
 public:
-    template <class Nodes>
-    FirstByIndex(const Nodes& nodes, std::size_t count) : m_slots(kIndexSlots, kNoPosition) {
-        for (std::size_t i = count; i-- > 0;) m_slots[nodes[i].m_Index] = static_cast<int>(i);
+    IndexTable() {
+        if (Slots().empty()) Slots().assign(kIndexSlots, kNoPosition);
     }
-    int Find(unsigned short index) const { return m_slots[index]; }
+    ~IndexTable() {
+        for (unsigned short index : m_used) Slots()[index] = kNoPosition;
+    }
+    IndexTable(const IndexTable&) = delete;
+    IndexTable& operator=(const IndexTable&) = delete;
+
+    int Find(unsigned short index) const { return Slots()[index]; }
+    void Set(unsigned short index, int position) {
+        int& slot = Slots()[index];
+        if (slot == kNoPosition) m_used.push_back(index);
+        slot = position;
+    }
 
 private:
-    std::vector<int> m_slots;
+    static std::vector<int>& Slots() {
+        thread_local std::vector<int> slots;
+        return slots;
+    }
+    std::vector<unsigned short> m_used;
 };
 
-void StoreFile(CArchive& ar, const std::vector<CDataNode*>& records) {
-    ar << kFileVersion << static_cast<int>(records.size());
-    for (CDataNode* record : records) record->Serialize(ar);
-}
-
 // Replaces or appends each of the n nodes at `nodes` (see the header).
-int WriteNodes(CDataNode* nodes, std::size_t n, const CString& strFile) {
+int WriteNodes(const CDataNode* nodes, std::size_t n, const CString& strFile) {
     if (strFile.IsEmpty()) return 0;
-    std::vector<CDataNode> fileRecords;
-    {
-        CFile file;
-        switch (OpenForReading(file, strFile)) {
-            case ReadOpen::refused: return 0;
-            case ReadOpen::missing: {
-                std::vector<CDataNode*> records;
-                records.reserve(n);
-                for (std::size_t i = 0; i < n; ++i) records.push_back(&nodes[i]);
-                if (records.size() > static_cast<std::size_t>(INT_MAX)) return 0;
-                return data_detail::ReplaceFile(strFile, [&](CArchive& ar) { StoreFile(ar, records); });
-            }
-            case ReadOpen::opened: break;
-        }
-        CArchive ar(&file, CArchive::load, kArchiveBufferSize);
-        int count = 0;
-        if (!ReadHeader(ar, count)) return 0;
-        fileRecords.reserve(PlausibleRecordCount(file, count));
-        for (int i = 0; i < count; ++i) {
-            fileRecords.emplace_back();
-            fileRecords.back().Serialize(ar);
-        }
+    if (n > static_cast<std::size_t>(INT_MAX)) return 0;
+    CFile old;
+    const ReadOpen opened = OpenForReading(old, strFile);
+    if (opened == ReadOpen::refused) return 0;
+
+    if (opened == ReadOpen::missing) {
+        return data_detail::ReplaceFile(strFile, [&](CFile& file) {
+            RecordSink sink(file);
+            sink.PutDword(kFileVersion);
+            sink.PutDword(static_cast<DWORD>(n));
+            for (std::size_t i = 0; i < n; ++i) sink.PutNode(nodes[i]);
+            sink.Flush();
+        });
     }
 
-    std::vector<CDataNode*> records;
-    records.reserve(fileRecords.size() + n);
-    for (CDataNode& record : fileRecords) records.push_back(&record);
-    // Only records that came from the file are searched, never nodes
-    // appended on the way.
-    const FirstByIndex firstInFile(fileRecords, fileRecords.size());
-    for (std::size_t i = 0; i < n; ++i) {
-        const int at = firstInFile.Find(nodes[i].m_Index);
-        if (at == kNoPosition)
-            records.push_back(&nodes[i]);
-        else
-            records[static_cast<std::size_t>(at)] = &nodes[i];
-    }
-    if (records.size() > static_cast<std::size_t>(INT_MAX)) return 0;
-    return data_detail::ReplaceFile(strFile, [&](CArchive& ar) { StoreFile(ar, records); });
+    RecordStream stream(old, strFile);
+    int count = 0;
+    if (!ReadHeader(stream, count)) return 0;
+
+    // The last node given for each index: it is the one that ends up in the
+    // first record with that index (earlier ones are overwritten by it).
+    IndexTable lastNode;
+    for (std::size_t i = 0; i < n; ++i) lastNode.Set(nodes[i].m_Index, static_cast<int>(i));
+    // Indices met in the file so far: only a first occurrence is replaced.
+    std::vector<bool> inFile(kIndexSlots, false);
+
+    // The old file is read while the new one is written: should it turn out
+    // short, the exception removes the new one and the old stays as it was.
+    return data_detail::ReplaceFile(strFile, [&](CFile& file) {
+        RecordSink sink(file);
+        sink.PutDword(kFileVersion);
+        sink.PutDword(0);  // the count, set once the appended nodes are known
+        std::vector<BYTE> side;
+        CDataNode decoded;
+        for (int i = 0; i < count; ++i) {
+            const RecordView record = data_detail::NextRecord(stream, side);
+            const bool first = !inFile[record.index];
+            inFile[record.index] = true;
+            const int replacement = first ? lastNode.Find(record.index) : kNoPosition;
+            if (replacement != kNoPosition) {
+                sink.PutNode(nodes[replacement]);
+            } else if (record.canonical) {
+                sink.PutRecord(record);
+            } else {  // narrow or unusual text from an old file: written anew in the wide form
+                data_detail::DecodeRecord(record, decoded);
+                sink.PutNode(decoded);
+            }
+        }
+        // Nodes whose index the file did not hold are appended in array
+        // order, every one of them (only records of the file are searched).
+        std::size_t total = static_cast<std::size_t>(count);
+        for (std::size_t i = 0; i < n; ++i) {
+            if (inFile[nodes[i].m_Index]) continue;
+            sink.PutNode(nodes[i]);
+            ++total;
+        }
+        if (total > static_cast<std::size_t>(INT_MAX)) AfxThrowArchiveException(CArchiveException::bufferFull, strFile);
+        sink.Flush();
+        file.Seek(static_cast<LONGLONG>(kCountOffset), CFile::begin);
+        sink.PutDword(static_cast<DWORD>(total));
+        sink.Flush();
+    });
 }
 }  // namespace
 
@@ -118,14 +148,14 @@ int SornReadDataNode(CDataNode& node, CString strFile) {
     if (strFile.IsEmpty()) return 0;
     CFile file;
     if (!file.Open(strFile, CFile::modeRead)) return 0;
-    CArchive ar(&file, CArchive::load, kArchiveBufferSize);
+    RecordStream stream(file, strFile);
     int count = 0;
-    if (!ReadHeader(ar, count)) return 0;
+    if (!ReadHeader(stream, count)) return 0;
+    std::vector<BYTE> side;
     for (int i = 0; i < count; ++i) {
-        CDataNode record;
-        record.Serialize(ar);
-        if (record.m_Index == node.m_Index) {
-            node = record;
+        const RecordView record = data_detail::NextRecord(stream, side);
+        if (record.index == node.m_Index) {
+            data_detail::DecodeRecord(record, node);
             return 1;
         }
     }
@@ -136,18 +166,20 @@ int SornReadDataNode(CDataNodeArray& arrNodes, CString strFile) {
     if (strFile.IsEmpty()) return 0;
     CFile file;
     if (!file.Open(strFile, CFile::modeRead)) return 0;
-    CArchive ar(&file, CArchive::load, kArchiveBufferSize);
+    RecordStream stream(file, strFile);
     int count = 0;
-    if (!ReadHeader(ar, count)) return 0;
-    const auto n = static_cast<std::size_t>(arrNodes.GetSize());
-    const FirstByIndex firstElement(arrNodes, n);
+    if (!ReadHeader(stream, count)) return 0;
+    const INT_PTR n = arrNodes.GetSize();
+    // The first element with each index receives the records with it.
+    IndexTable firstElement;
+    for (INT_PTR i = n; i-- > 0;) firstElement.Set(arrNodes[i].m_Index, static_cast<int>(i));
     long long matches = 0;
+    std::vector<BYTE> side;
     for (int i = 0; i < count; ++i) {
-        CDataNode record;
-        record.Serialize(ar);
-        const int at = firstElement.Find(record.m_Index);
+        const RecordView record = data_detail::NextRecord(stream, side);
+        const int at = firstElement.Find(record.index);
         if (at != kNoPosition) {
-            arrNodes[at] = record;
+            data_detail::DecodeRecord(record, arrNodes[at]);
             ++matches;
         }
     }

@@ -9,7 +9,6 @@
 
 namespace data_detail {
 namespace {
-constexpr int kArchiveBufferSize = 4096;
 namespace fs = std::filesystem;
 
 fs::path NativePath(const CString& name) { return fs::u8path(host::WideToUtf8(name.str())); }
@@ -38,7 +37,7 @@ CString TemporaryNameBeside(const CString& strFile) {
     return name;
 }
 
-int ReplaceFile(const CString& strFile, const std::function<void(CArchive&)>& write) {
+int ReplaceFile(const CString& strFile, const std::function<void(CFile&)>& write) {
     const CString target = ResolveTarget(strFile);
     std::error_code ec;
     const fs::file_status status = fs::status(NativePath(target), ec);
@@ -54,12 +53,7 @@ int ReplaceFile(const CString& strFile, const std::function<void(CArchive&)>& wr
     CFile file;
     if (!file.Open(temporary, CFile::modeCreate | CFile::modeWrite)) return 0;
     try {
-        {
-            CArchive ar(&file, CArchive::store, kArchiveBufferSize);
-            write(ar);
-            ar.Close();
-        }
-        file.Flush();
+        write(file);
         if (exists) fs::permissions(NativePath(temporary), status.permissions(), ec);  // best effort
         file.Close();
     } catch (...) {

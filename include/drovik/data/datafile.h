@@ -14,8 +14,8 @@
 //   left as it was. Reading never reserves memory for more records or text
 //   than the file can hold.
 // - Writers never touch the old file until the new one is complete: they
-//   write a temporary file in the same folder, force it to disk and rename it
-//   over the old one. When writing fails half-way (a full disk, say) the
+//   write a temporary file in the same folder and rename it over the old one
+//   once it is complete. When writing fails half-way (a full disk, say) the
 //   temporary file is removed, the old file stays exactly as it was and the
 //   CFileException* is passed to the caller. A file that exists but cannot
 //   be read or opened for writing is not replaced (answer 0). The new file
