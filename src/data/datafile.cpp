@@ -43,30 +43,45 @@ bool ReadHeader(RecordStream& stream, int& count) {
 
 // A position per 16-bit index, for the nodes of one call. The table lives
 // as long as the thread and is cleared entry by entry after each use, so a
-// call touches only the entries of its own nodes rather than all 65,536.
+// call touches only the entries of its own nodes rather than all 65,536
+// (a second table alive at the same time gets one of its own).
 class IndexTable {
 public:
-    IndexTable() {
-        if (Slots().empty()) Slots().assign(kIndexSlots, kNoPosition);
+    IndexTable() : m_slots(&Shared()) {
+        if (SharedInUse()) {
+            m_own.assign(kIndexSlots, kNoPosition);
+            m_slots = &m_own;
+            return;
+        }
+        SharedInUse() = true;
+        if (m_slots->empty()) m_slots->assign(kIndexSlots, kNoPosition);
     }
     ~IndexTable() {
-        for (unsigned short index : m_used) Slots()[index] = kNoPosition;
+        if (m_slots != &Shared()) return;
+        for (unsigned short index : m_used) (*m_slots)[index] = kNoPosition;
+        SharedInUse() = false;
     }
     IndexTable(const IndexTable&) = delete;
     IndexTable& operator=(const IndexTable&) = delete;
 
-    int Find(unsigned short index) const { return Slots()[index]; }
+    int Find(unsigned short index) const { return (*m_slots)[index]; }
     void Set(unsigned short index, int position) {
-        int& slot = Slots()[index];
+        int& slot = (*m_slots)[index];
         if (slot == kNoPosition) m_used.push_back(index);
         slot = position;
     }
 
 private:
-    static std::vector<int>& Slots() {
+    static std::vector<int>& Shared() {
         thread_local std::vector<int> slots;
         return slots;
     }
+    static bool& SharedInUse() {
+        thread_local bool inUse = false;
+        return inUse;
+    }
+    std::vector<int>* m_slots;
+    std::vector<int> m_own;
     std::vector<unsigned short> m_used;
 };
 
