@@ -3,6 +3,7 @@
 // fwrite takes to write the same number of bytes. The ratios are reported as
 // counters (medians of the repetitions inside one run).
 #include <benchmark/benchmark.h>
+#include <sys/resource.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -59,10 +60,25 @@ double Median(std::vector<double> v) {
     return v[v.size() / 2];
 }
 
-double SecondsOf(const std::function<void()>& f) {
+// Process CPU time (user and system), which the disk traffic of other
+// processes on the machine does not disturb the way it does wall time.
+double CpuSeconds() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    auto seconds = [](const timeval& t) { return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_usec) * 1e-6; };
+    return seconds(usage.ru_utime) + seconds(usage.ru_stime);
+}
+
+struct Timing {
+    double wall;
+    double cpu;
+};
+
+Timing TimeOf(const std::function<void()>& f) {
+    const double cpu0 = CpuSeconds();
     const auto t0 = std::chrono::steady_clock::now();
     f();
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
+    return {std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count(), CpuSeconds() - cpu0};
 }
 
 void BM_DataNodeFileVsFwrite(benchmark::State& state) {
@@ -101,7 +117,7 @@ void BM_DataNodeFileVsFwrite(benchmark::State& state) {
     }
     const std::string baselinePath = scratch.Path("baseline.bin").string();
 
-    std::vector<double> fwriteSeconds, writeSeconds, readSeconds;
+    std::vector<Timing> fwriteTimes, writeTimes, readTimes;
     CDataNodeArray readBack;
     readBack.Copy(nodes);
     for (auto _ : state) {
@@ -110,32 +126,43 @@ void BM_DataNodeFileVsFwrite(benchmark::State& state) {
         state.PauseTiming();
         ::sync();
         state.ResumeTiming();
-        fwriteSeconds.push_back(SecondsOf([&] {
+        fwriteTimes.push_back(TimeOf([&] {
             std::FILE* out = std::fopen(baselinePath.c_str(), "wb");
             std::fwrite(bytes.data(), 1, bytes.size(), out);
             std::fclose(out);
         }));
         int written = 0, read = 0;
-        writeSeconds.push_back(SecondsOf([&] { written = SornWriteDataNode(nodes, file); }));
+        writeTimes.push_back(TimeOf([&] { written = SornWriteDataNode(nodes, file); }));
         // Every record matches some element, so the answer is 0; the work is the same.
-        readSeconds.push_back(SecondsOf([&] { read = SornReadDataNode(readBack, file); }));
+        readTimes.push_back(TimeOf([&] { read = SornReadDataNode(readBack, file); }));
         benchmark::DoNotOptimize(written);
         benchmark::DoNotOptimize(read);
         if (written != 1) state.SkipWithError("write failed");
     }
     // Ratios are taken per repetition (the three timings ran back to back, under
-    // the same machine load) and then their median is reported.
-    std::vector<double> writeRatios, readRatios;
-    for (std::size_t i = 0; i < fwriteSeconds.size(); ++i) {
-        writeRatios.push_back(writeSeconds[i] / fwriteSeconds[i]);
-        readRatios.push_back(readSeconds[i] / fwriteSeconds[i]);
-    }
+    // the same machine load) and then their median is reported; wall time
+    // first, then process CPU time.
+    auto median = [](const std::vector<Timing>& times, double Timing::*part) {
+        std::vector<double> v;
+        for (const Timing& t : times) v.push_back(t.*part);
+        return Median(v);
+    };
+    auto medianRatio = [](const std::vector<Timing>& a, const std::vector<Timing>& b, double Timing::*part) {
+        std::vector<double> v;
+        for (std::size_t i = 0; i < a.size(); ++i) v.push_back(a[i].*part / std::max(b[i].*part, 1e-6));
+        return Median(v);
+    };
     state.counters["bytes"] = static_cast<double>(bytes.size());
-    state.counters["fwrite_ms"] = Median(fwriteSeconds) * 1e3;
-    state.counters["write_ms"] = Median(writeSeconds) * 1e3;
-    state.counters["read_ms"] = Median(readSeconds) * 1e3;
-    state.counters["write_ratio"] = Median(writeRatios);
-    state.counters["read_ratio"] = Median(readRatios);
+    state.counters["fwrite_ms"] = median(fwriteTimes, &Timing::wall) * 1e3;
+    state.counters["write_ms"] = median(writeTimes, &Timing::wall) * 1e3;
+    state.counters["read_ms"] = median(readTimes, &Timing::wall) * 1e3;
+    state.counters["write_ratio"] = medianRatio(writeTimes, fwriteTimes, &Timing::wall);
+    state.counters["read_ratio"] = medianRatio(readTimes, fwriteTimes, &Timing::wall);
+    state.counters["fwrite_cpu_ms"] = median(fwriteTimes, &Timing::cpu) * 1e3;
+    state.counters["write_cpu_ms"] = median(writeTimes, &Timing::cpu) * 1e3;
+    state.counters["read_cpu_ms"] = median(readTimes, &Timing::cpu) * 1e3;
+    state.counters["write_cpu_ratio"] = median(writeTimes, &Timing::cpu) / median(fwriteTimes, &Timing::cpu);
+    state.counters["read_cpu_ratio"] = median(readTimes, &Timing::cpu) / median(fwriteTimes, &Timing::cpu);
 }
 BENCHMARK(BM_DataNodeFileVsFwrite)->Arg(0)->Arg(1)->Iterations(kSamples)->Unit(benchmark::kMillisecond);
 

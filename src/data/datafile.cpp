@@ -65,6 +65,8 @@ public:
     IndexTable& operator=(const IndexTable&) = delete;
 
     int Find(unsigned short index) const { return (*m_slots)[index]; }
+    // The indices that have a position, each once.
+    const std::vector<unsigned short>& Indices() const { return m_used; }
     void Set(unsigned short index, int position) {
         int& slot = (*m_slots)[index];
         if (slot == kNoPosition) m_used.push_back(index);
@@ -139,7 +141,9 @@ int WriteNodes(const CDataNode* nodes, std::size_t n, const CString& strFile) {
         // Nodes whose index the file did not hold are appended in array
         // order, every one of them (only records of the file are searched).
         std::size_t total = static_cast<std::size_t>(count);
-        for (std::size_t i = 0; i < n; ++i) {
+        const auto& given = lastNode.Indices();
+        const bool anyNew = std::any_of(given.begin(), given.end(), [&](unsigned short index) { return !inFile[index]; });
+        for (std::size_t i = 0; anyNew && i < n; ++i) {
             if (inFile[nodes[i].m_Index]) continue;
             sink.PutNode(nodes[i]);
             ++total;

@@ -186,7 +186,7 @@ ULONGLONG RecordStream::BytesLeft() const {
 void RecordStream::ThrowEndOfFile() const { AfxThrowArchiveException(CArchiveException::endOfFile, m_fileName); }
 void RecordStream::ThrowGeneric() const { AfxThrowArchiveException(CArchiveException::genericException, m_fileName); }
 
-RecordView NextRecord(RecordStream& stream, std::vector<BYTE>& side) {
+RecordView NextRecordOfAnyKind(RecordStream& stream, std::vector<BYTE>& side) {
     std::size_t available = 0;
     const BYTE* p = stream.Window(available);
     // The window holds the longest head unless the file ends first.
@@ -308,8 +308,8 @@ BYTE* EncodeTo(const CDataNode& node, BYTE* p) {
 // ---------------------------------------------------------------------------
 // RecordSink
 
-void RecordSink::Put(const BYTE* p, std::size_t n) {
-    if (n > kCapacity - m_used) Flush();
+void RecordSink::PutLarge(const BYTE* p, std::size_t n) {
+    Flush();
     if (n > kCapacity) {
         m_file.Write(p, static_cast<UINT>(n));
         return;

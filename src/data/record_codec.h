@@ -7,6 +7,7 @@
 // exactly the bytes CDataNode::Serialize stores and loads; the tests and the
 // fuzz target hold the two against each other.
 #include <cstddef>
+#include <cstring>
 #include <vector>
 
 #include "drovik/data/datanode.h"
@@ -81,7 +82,30 @@ struct RecordView {
 // Reads the next record or throws endOfFile (genericException for a text
 // length that no string can hold although the bytes are there). A record
 // larger than the stream's lookahead is collected in `side`.
-RecordView NextRecord(RecordStream& stream, std::vector<BYTE>& side);
+RecordView NextRecordOfAnyKind(RecordStream& stream, std::vector<BYTE>& side);
+
+// As NextRecordOfAnyKind, with numbers (the common records) read inline.
+inline RecordView NextRecord(RecordStream& stream, std::vector<BYTE>& side) {
+    constexpr std::size_t kLongestNumber = 12;
+    std::size_t available = 0;
+    const BYTE* p = stream.Window(available);
+    if (available >= kLongestNumber) {
+        const unsigned type = p[2] | (p[3] << 8);
+        if (type == CDataNode::typeInt || type == CDataNode::typeDouble) {
+            RecordView record;
+            record.index = static_cast<unsigned short>(p[0] | (p[1] << 8));
+            record.type = static_cast<unsigned short>(type);
+            record.begin = p;
+            record.size = type == CDataNode::typeInt ? 8 : 12;
+            record.value = p + 4;
+            record.valueSize = record.size - 4;
+            record.canonical = true;
+            stream.Skip(record.size);
+            return record;
+        }
+    }
+    return NextRecordOfAnyKind(stream, side);
+}
 
 // Makes node what a fresh default node becomes when it loads the record:
 // index, type and the value of the type; the other two values 0, 0.0 or empty.
@@ -98,7 +122,14 @@ public:
     static constexpr std::size_t kCapacity = 64 * 1024;
 
     explicit RecordSink(CFile& file) : m_file(file), m_buffer(kCapacity) {}
-    void Put(const BYTE* p, std::size_t n);
+    void Put(const BYTE* p, std::size_t n) {
+        if (n <= kCapacity - m_used) {
+            std::memcpy(m_buffer.data() + m_used, p, n);
+            m_used += n;
+        } else {
+            PutLarge(p, n);
+        }
+    }
     void PutDword(DWORD v);
     void PutRecord(const RecordView& record) { Put(record.begin, record.size); }
     void PutNode(const CDataNode& node);
@@ -106,6 +137,8 @@ public:
     void Flush();
 
 private:
+    void PutLarge(const BYTE* p, std::size_t n);
+
     CFile& m_file;
     std::vector<BYTE> m_buffer;
     std::size_t m_used = 0;
