@@ -4,6 +4,7 @@
 
 #include <climits>
 #include <filesystem>
+#include <random>
 
 #include "data/data_test_support.h"
 #include "drovik/drovik.h"
@@ -307,6 +308,97 @@ TEST(PrintDataNode, AppendsUtf8DumpToAnExistingFile) {
     PrintDataNode(arr, dir.name("missing.txt"));
     PrintDataNode(arr, CString());
     EXPECT_FALSE(std::filesystem::exists(dir.file("missing.txt")));
+}
+
+}  // namespace
+
+namespace {
+
+// The rules in their plain form: a list of records, searched linearly.
+void ModelWrite(std::vector<CDataNode>& file, const std::vector<CDataNode>& nodes) {
+    const std::size_t oldCount = file.size();
+    for (const CDataNode& node : nodes) {
+        std::size_t at = 0;
+        while (at < oldCount && file[at].m_Index != node.m_Index) ++at;
+        if (at < oldCount)
+            file[at] = node;
+        else
+            file.push_back(node);
+    }
+}
+
+CDataNode RandomNode(std::mt19937& rng, unsigned short indexRange) {
+    CDataNode node;
+    node.m_Index = static_cast<unsigned short>(rng() % indexRange);
+    const unsigned short types[] = {1, 2, 4, 4, 0};
+    node.m_Type = types[rng() % 5];
+    node.m_nValue = static_cast<int>(rng());
+    node.m_dValue = static_cast<double>(rng()) / 7.0;
+    std::wstring text;
+    const wchar_t alphabet[] = {L'a', L'中', L'\U0001F600', L' ', L'é'};
+    for (std::size_t k = rng() % 300; k > 0; --k) text += alphabet[rng() % 5];
+    node.m_strValue = CString(text);
+    // Only the value of the type is stored: a model node keeps just that one.
+    if (node.m_Type != 1) node.m_nValue = 0;
+    if (node.m_Type != 2) node.m_dValue = 0.0;
+    if (node.m_Type == 1 || node.m_Type == 2) node.m_strValue.Empty();
+    return node;
+}
+
+// Many rounds of random writes, with repeated indices, across the stream's
+// buffer edges: the file must hold what the plain rules give, and reading
+// the array back must agree with it.
+TEST(DataNodeFile, RandomWritesFollowThePlainRules) {
+    TempDir dir;
+    const CString name = dir.name("a.dat");
+    std::mt19937 rng(20261206);
+    std::vector<CDataNode> model;
+    for (int round = 0; round < 12; ++round) {
+        const std::size_t count = round % 4 == 0 ? 1 : rng() % 3000;
+        const unsigned short indexRange = round < 6 ? 2000 : 60000;
+        std::vector<CDataNode> nodes;
+        CDataNodeArray arr;
+        for (std::size_t i = 0; i < count; ++i) {
+            nodes.push_back(RandomNode(rng, indexRange));
+            arr.Add(nodes.back());
+        }
+        ASSERT_EQ(count == 1 ? SornWriteDataNode(arr[0], name) : SornWriteDataNode(arr, name), 1) << round;
+        ModelWrite(model, nodes);
+        const std::vector<CDataNode> records = Records(name);
+        ASSERT_EQ(records.size(), model.size()) << round;
+        for (std::size_t i = 0; i < model.size(); ++i) {
+            ASSERT_EQ(records[i].MakeIndex(), model[i].MakeIndex()) << round << " " << i;
+            ASSERT_EQ(records[i].GetInt(), model[i].GetInt()) << round << " " << i;
+            ASSERT_EQ(records[i].GetDouble(), model[i].GetDouble()) << round << " " << i;
+            ASSERT_EQ(records[i].GetString(), model[i].GetString()) << round << " " << i;
+        }
+    }
+    // Reading back: each element gets the last record with its index, and the
+    // answer counts every record that found an element.
+    CDataNodeArray back;
+    for (unsigned short index : {model.front().m_Index, model.back().m_Index, static_cast<unsigned short>(65535)}) {
+        CDataNode want;
+        want.m_Index = index;
+        back.Add(want);
+    }
+    long long matches = 0;
+    std::vector<const CDataNode*> last(3, nullptr);
+    for (const CDataNode& r : model) {
+        for (int e = 0; e < 3; ++e) {
+            if (back[e].m_Index != r.m_Index) continue;
+            last[static_cast<std::size_t>(e)] = &r;
+            ++matches;
+            break;
+        }
+    }
+    EXPECT_EQ(SornReadDataNode(back, name), matches == 3 ? 1 : 0);
+    for (int e = 0; e < 3; ++e) {
+        const CDataNode* want = last[static_cast<std::size_t>(e)];
+        if (!want) continue;
+        EXPECT_EQ(back[e].MakeIndex(), want->MakeIndex());
+        EXPECT_EQ(back[e].GetString(), want->GetString());
+        EXPECT_EQ(back[e].GetInt(), want->GetInt());
+    }
 }
 
 }  // namespace
