@@ -7,6 +7,7 @@
 // one that succeeds leaves a file the readers accept, holding the node.
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -131,6 +132,24 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     size_t complete = archive.nodes.size();
     if (archive.cause != -1 && complete > 0) --complete;
     for (size_t i = 0; i < complete; ++i) Check(SameNode(archive.nodes[i], codec.nodes[i]), "same node");
+
+    // Objects by class: only archive exceptions, every object released once.
+    {
+        CFile file;
+        Check(file.Open(name, CFile::modeRead), "open");
+        CArchive ar(&file, CArchive::load);
+        std::vector<CObject*> objects;
+        try {
+            for (int i = 0; i < 64; ++i) {
+                CObject* object = nullptr;
+                ar >> object;
+                if (object && std::find(objects.begin(), objects.end(), object) == objects.end()) objects.push_back(object);
+            }
+        } catch (CArchiveException* e) {
+            e->Delete();
+        }
+        for (CObject* object : objects) delete object;
+    }
 
     // The exported readers.
     const unsigned short index = size >= 2 ? static_cast<unsigned short>(data[0] | (data[1] << 8)) : 0;

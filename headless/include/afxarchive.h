@@ -29,6 +29,7 @@
 // - A string is read in pieces as its bytes arrive, so a corrupt length far
 //   beyond the data never makes the archive reserve memory for it: the read
 //   ends with CArchiveException::endOfFile as any short file does.
+#include <map>
 #include <string>
 #include <vector>
 
@@ -142,6 +143,21 @@ public:
     // Not MFC: reads exactly nBytes or throws CArchiveException::endOfFile.
     void EnsureRead(void* lpBuf, std::size_t nBytes);
 
+    // Objects with their classes, in MFC's layout: the null tag 0; a new class
+    // as FFFF followed by CRuntimeClass::Store; a class seen before as 8000
+    // plus its number; an object seen before as its number (numbers from 1,
+    // shared by classes and objects; 7FFF and 32 bits for large ones). A new
+    // object follows its class and is written by its Serialize.
+    // ReadObject creates objects through the registered classes; it throws
+    // CArchiveException badClass (unknown class, or not derived from the one
+    // requested), badSchema (other schema number) or badIndex (a reference to
+    // nothing read). The caller owns (deletes) the objects it receives.
+    void WriteObject(const CObject* pOb);
+    CObject* ReadObject(const CRuntimeClass* pClassRefRequested);
+    void WriteClass(const CRuntimeClass* pClassRef);
+    CRuntimeClass* ReadClass(const CRuntimeClass* pClassRefRequested = nullptr, UINT* pSchema = nullptr,
+                             DWORD* pObTag = nullptr);
+
     UINT m_nObjectSchema = static_cast<UINT>(-1);
     CString m_strFileName;
 
@@ -168,6 +184,16 @@ private:
     // at m_lpBufCur, or throws endOfFile.
     void FillBuffer(UINT nBytesNeeded);
 
+    // What ReadClass/ReadObject met, by number (entry 0 is the null object).
+    struct Loaded {
+        CObject* object;
+        CRuntimeClass* cls;
+        UINT schema;
+    };
+    std::map<const void*, DWORD> m_storeMap;
+    std::vector<Loaded> m_loadArray;
+    DWORD m_nMapCount = 1;
+
     CFile* m_pFile;
     UINT m_nMode;
     std::vector<BYTE> m_ownBuffer;
@@ -186,6 +212,8 @@ ULONGLONG AfxReadStringLength(CArchive& ar, int& nCharSize);
 
 CArchive& operator<<(CArchive& ar, const CString& str);
 CArchive& operator>>(CArchive& ar, CString& str);
+CArchive& operator<<(CArchive& ar, const CObject* pOb);
+CArchive& operator>>(CArchive& ar, CObject*& pOb);
 
 namespace host {
 // Narrow archive text to wide, in the code page order described above.

@@ -15,8 +15,10 @@
 // - Unlike MFC, the registration object unregisters its class again when it
 //   is destroyed (AfxClassTerm), so unloading a module with dlclose never
 //   leaves a dangling class in the list.
-// - Objects written with CArchive::WriteObject (class tags) are not supported;
-//   classes serialise their members directly through Serialize.
+// - CArchive::WriteObject / ReadObject (and operator<< / operator>> of object
+//   pointers) write and read objects with MFC's class tags; reading creates
+//   the object through the registered class of the name found in the
+//   archive, which must carry the same schema number.
 #include "windef.h"
 
 class CArchive;
@@ -42,12 +44,20 @@ struct CRuntimeClass {
     // A new default object of the registered class of that name, or null.
     static CObject* CreateObject(const char* lpszClassName);
     static CObject* CreateObject(const wchar_t* lpszClassName);
+
+    // The class in an archive: schema number (16 bits), name length (16
+    // bits) and the name's bytes. Load answers the registered class of that
+    // name (null when there is none or the name is too long) and its schema.
+    void Store(CArchive& ar) const;
+    static CRuntimeClass* Load(CArchive& ar, UINT* pwSchemaNum);
 };
 
 // Adds a class to the host's class list (no effect when it is already there).
 void AfxClassInit(CRuntimeClass* pNewClass);
 // Not MFC: removes a class from the list (no effect when it is not there).
 void AfxClassTerm(CRuntimeClass* pClass);
+// CArchive::ReadObject, reachable where CArchive is not yet complete.
+CObject* HostReadObject(CArchive& ar, const CRuntimeClass* pClassRefRequested);
 
 struct AFX_CLASSINIT {
     explicit AFX_CLASSINIT(CRuntimeClass* pNewClass) : m_pClass(pNewClass) { AfxClassInit(pNewClass); }
@@ -95,7 +105,14 @@ public:                                              \
     DECLARE_DYNAMIC(class_name)       \
     static CObject* CreateObject();
 
-#define DECLARE_SERIAL(class_name) DECLARE_DYNCREATE(class_name)
+// Also gives `ar >> pObject` for pointers to the class (MFC defines it with
+// IMPLEMENT_SERIAL; here it is inline so exported classes need no export of it).
+#define DECLARE_SERIAL(class_name)                                                            \
+    DECLARE_DYNCREATE(class_name)                                                             \
+    friend CArchive& operator>>(CArchive& ar, class_name*& pOb) {                             \
+        pOb = static_cast<class_name*>(HostReadObject(ar, RUNTIME_CLASS(class_name)));        \
+        return ar;                                                                            \
+    }
 
 #define HOST_IMPLEMENT_RUNTIMECLASS(class_name, base_class_name, wSchema, pfnNew)                         \
     CRuntimeClass class_name::class##class_name = {#class_name, static_cast<int>(sizeof(class_name)),   \

@@ -352,3 +352,149 @@ CArchive& operator>>(CArchive& ar, CString& str) {
     str = CString(host::Utf16ToWide(units));
     return ar;
 }
+
+// ---------------------------------------------------------------------------
+// Objects and classes
+
+namespace {
+constexpr WORD kNullTag = 0;
+constexpr WORD kNewClassTag = 0xFFFF;
+constexpr WORD kClassTag = 0x8000;
+constexpr DWORD kBigClassTag = 0x80000000;
+constexpr WORD kBigObjectTag = 0x7FFF;
+constexpr DWORD kMaxMapCount = 0x3FFFFFFE;
+constexpr std::size_t kMaxClassName = 64;
+}  // namespace
+
+void CRuntimeClass::Store(CArchive& ar) const {
+    const auto length = static_cast<WORD>(std::strlen(m_lpszClassName));
+    ar << static_cast<WORD>(m_wSchema) << length;
+    ar.Write(m_lpszClassName, length);
+}
+
+CRuntimeClass* CRuntimeClass::Load(CArchive& ar, UINT* pwSchemaNum) {
+    WORD schema = 0, length = 0;
+    ar >> schema >> length;
+    if (pwSchemaNum) *pwSchemaNum = schema;
+    if (length >= kMaxClassName) return nullptr;
+    char name[kMaxClassName] = {};
+    ar.EnsureRead(name, length);
+    return FromName(name);
+}
+
+void CArchive::WriteClass(const CRuntimeClass* pClassRef) {
+    CheckStoring();
+    if (!pClassRef || pClassRef->m_wSchema == 0xFFFF) AfxThrowArchiveException(CArchiveException::badClass, m_strFileName);
+    const auto known = m_storeMap.find(pClassRef);
+    if (known != m_storeMap.end()) {
+        if (known->second < kBigObjectTag)
+            *this << static_cast<WORD>(kClassTag | known->second);
+        else
+            *this << kBigObjectTag << static_cast<DWORD>(kBigClassTag | known->second);
+        return;
+    }
+    *this << kNewClassTag;
+    pClassRef->Store(*this);
+    if (m_nMapCount > kMaxMapCount) AfxThrowArchiveException(CArchiveException::badIndex, m_strFileName);
+    m_storeMap[pClassRef] = m_nMapCount++;
+}
+
+void CArchive::WriteObject(const CObject* pOb) {
+    CheckStoring();
+    if (!pOb) {
+        *this << kNullTag;
+        return;
+    }
+    const auto known = m_storeMap.find(pOb);
+    if (known != m_storeMap.end()) {
+        if (known->second < kBigObjectTag)
+            *this << static_cast<WORD>(known->second);
+        else
+            *this << kBigObjectTag << known->second;
+        return;
+    }
+    WriteClass(pOb->GetRuntimeClass());
+    if (m_nMapCount > kMaxMapCount) AfxThrowArchiveException(CArchiveException::badIndex, m_strFileName);
+    m_storeMap[pOb] = m_nMapCount++;
+    const_cast<CObject*>(pOb)->Serialize(*this);
+}
+
+CRuntimeClass* CArchive::ReadClass(const CRuntimeClass* pClassRefRequested, UINT* pSchema, DWORD* pObTag) {
+    CheckLoading();
+    if (m_loadArray.empty()) m_loadArray.push_back({nullptr, nullptr, 0});
+    WORD tag = 0;
+    *this >> tag;
+    DWORD obTag = 0;
+    if (tag == kBigObjectTag)
+        *this >> obTag;
+    else
+        obTag = (static_cast<DWORD>(tag & kClassTag) << 16) | (tag & ~kClassTag);
+    if (!(obTag & kBigClassTag)) {  // an object reference (or null), no class
+        if (!pObTag) AfxThrowArchiveException(CArchiveException::badIndex, m_strFileName);
+        *pObTag = obTag;
+        return nullptr;
+    }
+    CRuntimeClass* cls = nullptr;
+    UINT schema = 0;
+    if (tag == kNewClassTag) {
+        cls = CRuntimeClass::Load(*this, &schema);
+        if (!cls) AfxThrowArchiveException(CArchiveException::badClass, m_strFileName);
+        if (cls->m_wSchema != schema) AfxThrowArchiveException(CArchiveException::badSchema, m_strFileName);
+        if (m_loadArray.size() > kMaxMapCount) AfxThrowArchiveException(CArchiveException::badIndex, m_strFileName);
+        m_loadArray.push_back({nullptr, cls, schema});
+    } else {
+        const DWORD index = obTag & ~kBigClassTag;
+        if (index == 0 || index >= m_loadArray.size() || !m_loadArray[index].cls || m_loadArray[index].object)
+            AfxThrowArchiveException(CArchiveException::badIndex, m_strFileName);
+        cls = m_loadArray[index].cls;
+        schema = m_loadArray[index].schema;
+    }
+    if (pClassRefRequested && !cls->IsDerivedFrom(pClassRefRequested))
+        AfxThrowArchiveException(CArchiveException::badClass, m_strFileName);
+    if (pSchema) *pSchema = schema;
+    return cls;
+}
+
+CObject* CArchive::ReadObject(const CRuntimeClass* pClassRefRequested) {
+    UINT schema = 0;
+    DWORD obTag = 0;
+    CRuntimeClass* cls = ReadClass(pClassRefRequested, &schema, &obTag);
+    if (!cls) {
+        if (obTag >= m_loadArray.size() || (obTag != 0 && !m_loadArray[obTag].object))
+            AfxThrowArchiveException(CArchiveException::badIndex, m_strFileName);
+        CObject* seen = m_loadArray[obTag].object;
+        if (seen && pClassRefRequested && !seen->IsKindOf(pClassRefRequested))
+            AfxThrowArchiveException(CArchiveException::badClass, m_strFileName);
+        return seen;
+    }
+    CObject* object = cls->CreateObject();
+    if (!object) AfxThrowArchiveException(CArchiveException::genericException, m_strFileName);
+    const std::size_t slot = m_loadArray.size();
+    m_loadArray.push_back({object, cls, schema});
+    const UINT savedSchema = m_nObjectSchema;
+    m_nObjectSchema = schema;
+    try {
+        object->Serialize(*this);
+    } catch (...) {
+        // Nobody receives the half-read object: it goes, and so does its number.
+        m_loadArray[slot].object = nullptr;
+        delete object;
+        throw;
+    }
+    m_nObjectSchema = savedSchema;
+    return object;
+}
+
+CObject* HostReadObject(CArchive& ar, const CRuntimeClass* pClassRefRequested) {
+    return ar.ReadObject(pClassRefRequested);
+}
+
+CArchive& operator<<(CArchive& ar, const CObject* pOb) {
+    ar.WriteObject(pOb);
+    return ar;
+}
+
+CArchive& operator>>(CArchive& ar, CObject*& pOb) {
+    pOb = ar.ReadObject(nullptr);
+    return ar;
+}

@@ -73,7 +73,8 @@ TEST(CDataNode, CopiesAllMembers) {
     CDataNode b(a);
     CDataNode c;
     c = a;
-    c = c;
+    const CDataNode& alias = c;
+    c = alias;  // self-assignment changes nothing
     for (const CDataNode* n : {&b, &c}) {
         EXPECT_EQ(n->MakeIndex(), 0x20003UL);
         EXPECT_EQ(n->GetInt(), 4);
@@ -195,6 +196,63 @@ TEST(CDataNode, RegisteredForCreationByName) {
     UnregisterDataNodeClass();
     EXPECT_EQ(CRuntimeClass::FromName("CDataNode"), nullptr);  // listed once, not twice
     RegisterDataNodeClass();
+}
+
+// Archives write objects with their class and create them again by class.
+TEST(CDataNode, ObjectsTravelWithTheirClass) {
+    TempDir dir;
+    CDataNode a = Node(1, 1), b = Node(2, 4);
+    a.SetValue(7);
+    b.SetValue(CString(L"b"));
+    {
+        CFile file(dir.name("o.bin"), CFile::modeCreate | CFile::modeWrite);
+        CArchive ar(&file, CArchive::store);
+        ar << &a << &b << &a << static_cast<CObject*>(nullptr);
+    }
+    const Bytes bytes = ReadBytes(dir.file("o.bin"));
+    const Bytes expected = Concat({{0xFF, 0xFF, 0x01, 0x00, 0x09, 0x00, 'C', 'D', 'a', 't', 'a', 'N', 'o', 'd', 'e'},
+                                   {1, 0, 1, 0, 7, 0, 0, 0},          // object 2, of class 1
+                                   {0x01, 0x80},                      // class 1 again: object 3
+                                   {2, 0, 4, 0, 0xFF, 0xFE, 0xFF, 1, 'b', 0},
+                                   {0x02, 0x00},                      // object 2 again
+                                   {0x00, 0x00}});                    // null
+    EXPECT_EQ(bytes, expected);
+
+    CFile file(dir.name("o.bin"), CFile::modeRead);
+    CArchive ar(&file, CArchive::load);
+    CDataNode *first = nullptr, *second = nullptr, *again = nullptr, *none = nullptr;
+    ar >> first >> second >> again >> none;
+    ASSERT_NE(first, nullptr);
+    ASSERT_NE(second, nullptr);
+    EXPECT_EQ(first->GetInt(), 7);
+    EXPECT_EQ(second->GetString(), L"b");
+    EXPECT_EQ(again, first);
+    EXPECT_EQ(none, nullptr);
+    delete first;
+    delete second;
+}
+
+TEST(CDataNode, ArchivesRefuseUnknownOrForeignClasses) {
+    const Bytes record = {1, 0, 1, 0, 7, 0, 0, 0};
+    const std::pair<const char*, Bytes> cases[] = {
+        {"unknown class", Concat({{0xFF, 0xFF, 1, 0, 5, 0, 'C', 'N', 'o', 'n', 'e'}, record})},
+        {"other schema", Concat({{0xFF, 0xFF, 2, 0, 9, 0, 'C', 'D', 'a', 't', 'a', 'N', 'o', 'd', 'e'}, record})},
+        {"class not derived from the one asked for", Concat({{0xFF, 0xFF, 0xFF, 0xFF, 7, 0, 'C', 'O', 'b', 'j', 'e', 'c', 't'}})},
+        {"reference to nothing read", {0x05, 0x00}},
+        {"class reference to nothing read", {0x03, 0x80}},
+    };
+    const int causes[] = {CArchiveException::badClass, CArchiveException::badSchema, CArchiveException::badClass,
+                          CArchiveException::badIndex, CArchiveException::badIndex};
+    int i = 0;
+    for (const auto& [what, bytes] : cases) {
+        TempDir dir;
+        WriteBytes(dir.file("o.bin"), bytes);
+        CFile file(dir.name("o.bin"), CFile::modeRead);
+        CArchive ar(&file, CArchive::load);
+        CDataNode* node = nullptr;
+        EXPECT_EQ(ArchiveCause([&] { ar >> node; }), causes[i++]) << what;
+        EXPECT_EQ(node, nullptr) << what;
+    }
 }
 
 }  // namespace
