@@ -1,4 +1,6 @@
 // CDataNode: combined index, text conversions, archive records, run-time class.
+#include <dlfcn.h>
+
 #include <cmath>
 #include <cstring>
 #include <limits>
@@ -253,6 +255,28 @@ TEST(CDataNode, ArchivesRefuseUnknownOrForeignClasses) {
         EXPECT_EQ(ArchiveCause([&] { ar >> node; }), causes[i++]) << what;
         EXPECT_EQ(node, nullptr) << what;
     }
+}
+
+}  // namespace
+
+namespace {
+
+// Loading the shared library registers its CDataNode class; unloading it
+// takes the class off the list again, so no lookup ever reaches unmapped code.
+TEST(CDataNode, SharedLibraryRegistersAndUnregistersItsClass) {
+    CRuntimeClass* own = CRuntimeClass::FromName("CDataNode");
+    ASSERT_EQ(own, RUNTIME_CLASS(CDataNode));
+    void* library = dlopen(DROVIK_SHARED_LIB, RTLD_NOW | RTLD_LOCAL);
+    ASSERT_NE(library, nullptr) << dlerror();
+    CRuntimeClass* loaded = CRuntimeClass::FromName("CDataNode");
+    EXPECT_NE(loaded, own);  // the library's own class object, found first
+    ASSERT_NE(loaded, nullptr);
+    CObject* object = loaded->CreateObject();
+    ASSERT_NE(object, nullptr);
+    EXPECT_EQ(object->GetRuntimeClass(), loaded);
+    delete object;
+    dlclose(library);
+    EXPECT_EQ(CRuntimeClass::FromName("CDataNode"), own);
 }
 
 }  // namespace
