@@ -23,8 +23,10 @@
 //   without the FF FE FF marker, then that many bytes). Narrow text comes
 //   from files written by ANSI builds in the system code page; the host
 //   decodes it as UTF-8 when the bytes are well-formed UTF-8, otherwise as
-//   the Chinese Windows code page 936 (GBK) when they are valid there, and
-//   otherwise as Latin-1, which accepts every byte. Unpaired surrogates read
+//   the Chinese Windows code page 936 (GBK, through the C library's iconv)
+//   when they are valid there, and otherwise as Latin-1, which accepts every
+//   byte. (Short texts can be valid in more than one of these; the order
+//   above decides.) Unpaired surrogates read
 //   from the wide form become U+FFFD.
 // - A string is read in pieces as its bytes arrive, so a corrupt length far
 //   beyond the data never makes the archive reserve memory for it: the read
