@@ -30,4 +30,6 @@
 // editor: commands, undo, views, selection sets, coordinate systems
 
 // data: data nodes, their files and the text utilities
+#include "drovik/data/datafile.h"
+#include "drovik/data/datanode.h"
 #include "drovik/data/text.h"
