@@ -16,6 +16,7 @@
 #include "drovik/geometry/vertex.h"
 
 // chains: offsetting, linking and selecting chains of entities
+#include "drovik/chains/offset.h"
 
 // measure: points along polylines
 
