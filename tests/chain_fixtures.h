@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstdint>
 #include <random>
+#include <vector>
 
 #include "drovik/geometry/vertex.h"
 
@@ -19,6 +20,19 @@ struct ChainShape {
     double minBulge = 0.1;    // |bulge| of an arc segment; its sign is random
     double maxBulge = 1.0;
 };
+
+// A vertex written out as x, y and the bulge of the segment it starts.
+struct Vtx {
+    double x, y, bulge;
+};
+
+inline void MakeChain(CPolyLineVertexArray& chain, const std::vector<Vtx>& vertices) {
+    chain.RemoveAll();
+    for (const Vtx& v : vertices) {
+        CPolyLineVertex vertex(AcGePoint3d(v.x, v.y, 0.0), v.bulge);
+        chain.Add(vertex);
+    }
+}
 
 class Uniform {
 public:

@@ -19,6 +19,9 @@
 #include "drovik/chains/offset.h"
 
 // measure: points along polylines
+#include "drovik/measure/chain_position.h"
+#include "drovik/measure/chord_spacing.h"
+#include "drovik/measure/even_spacing.h"
 
 // corners: corner rounding
 

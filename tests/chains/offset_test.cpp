@@ -10,17 +10,8 @@
 namespace {
 constexpr double kPi = 3.141592653589793;
 
-struct V {
-    double x, y, bulge;
-};
-
-void MakeChain(CPolyLineVertexArray& chain, const std::vector<V>& vertices) {
-    chain.RemoveAll();
-    for (const V& v : vertices) {
-        CPolyLineVertex vertex(P(v.x, v.y), v.bulge);
-        chain.Add(vertex);
-    }
-}
+using chain_fixtures::MakeChain;
+using chain_fixtures::Vtx;
 
 // Signed distance of pt from the line a->b: positive on its left.
 double SideDistance(const AcGePoint3d& pt, const AcGePoint3d& a, const AcGePoint3d& b) {
@@ -32,7 +23,7 @@ TEST(OffsetVertexs, CornersOfSmallChains) {
     const double d = 0.5;
     struct Case {
         const char* name;
-        std::vector<V> chain;
+        std::vector<Vtx> chain;
         bool bLeft;
         std::vector<AcGePoint3d> expected;
     };

@@ -1,0 +1,125 @@
+// Arc-length walk: points every dDist along a vertex chain.
+#include "drovik/measure/even_spacing.h"
+
+#include <cmath>
+
+#include "drovik/geometry/plane.h"
+#include "drovik/measure/chain_position.h"
+#include "geometry/plan.h"
+#include "measure/segment.h"
+
+using drovik::measure::IsValidSpacing;
+using drovik::measure::Segment;
+using drovik::measure::Shrinks;
+using drovik::measure::VertexArray;
+
+namespace {
+
+// Steps inside one segment; answers the length left before its end.
+double InnerEvenSteps(CPolyLineVertex& cursor, double dDist, const Segment& seg, const CPolyLineVertex& segStart,
+                      const CPolyLineVertex& segEnd, VertexArray& resultArr) {
+    if (!seg.isArc) {
+        double left = drovik::PlanDistance(cursor.pt, segEnd.pt);
+        const double direction = GetDirectAngle(segStart.pt, segEnd.pt);
+        cursor.bulge = direction;
+        while (dDist < left && Shrinks(left, dDist)) {
+            cursor.pt = GetPolarPoint(cursor.pt, direction, dDist);
+            resultArr.Add(cursor);
+            left -= dDist;
+        }
+        return left;
+    }
+    const double radius = seg.arc.radius;
+    const AcGePoint3d& center = seg.arc.ptCenter;
+    const double step = dDist / radius;
+    const AcGeVector3d axis = drovik::measure::TravelAxis(seg.ccw);
+    AcGeVector3d radial = cursor.pt - center;
+    double rest = drovik::measure::SweepLeft(seg, cursor.pt, segEnd.pt);
+    while (step < rest && Shrinks(rest, step)) {
+        radial.rotateBy(step, axis);
+        cursor.pt = GetPolarPoint(center, radial, radius);
+        cursor.bulge = drovik::measure::ArcTravelDirection(radial, axis);
+        resultArr.Add(cursor);
+        rest -= step;
+    }
+    return rest * radius;
+}
+
+bool NextEvenPoint(const Segment& seg, const CPolyLineVertex& segStart, const CPolyLineVertex& segEnd,
+                   double& dRemain, CPolyLineVertex& nextVertex) {
+    if (!seg.isArc) {
+        const double length = drovik::PlanDistance(segStart.pt, segEnd.pt);
+        if (!(dRemain <= length)) {
+            dRemain -= length;
+            return false;
+        }
+        const double direction = GetDirectAngle(segStart.pt, segEnd.pt);
+        nextVertex.pt = GetPolarPoint(segStart.pt, direction, dRemain);
+        nextVertex.bulge = direction;
+        dRemain = 0.0;
+        return true;
+    }
+    if (!(dRemain <= seg.arc.length)) {
+        dRemain -= seg.arc.length;
+        return false;
+    }
+    const AcGeVector3d axis = drovik::measure::TravelAxis(seg.ccw);
+    AcGeVector3d radial = segStart.pt - seg.arc.ptCenter;
+    radial.rotateBy(dRemain / seg.arc.radius, axis);
+    nextVertex.pt = GetPolarPoint(seg.arc.ptCenter, radial, seg.arc.radius);
+    nextVertex.bulge = drovik::measure::ArcTravelDirection(radial, axis);
+    dRemain = 0.0;
+    return true;
+}
+
+}  // namespace
+
+void GetInnerEvenPt(CPolyLineVertex& curVertex, double dDist, CPolyLineVertex segStart, CPolyLineVertex segEnd,
+                    CArray<CPolyLineVertex, CPolyLineVertex&>& resultArr, double& dRest) {
+    dRest = 0.0;
+    if (!IsValidSpacing(dDist)) return;
+    dRest = InnerEvenSteps(curVertex, dDist, drovik::measure::ShapeOf(segStart, segEnd), segStart, segEnd, resultArr);
+}
+
+bool GetNextEvenPoint(CPolyLineVertex segStart, CPolyLineVertex segEnd, double& dRemain, CPolyLineVertex& nextVertex) {
+    return NextEvenPoint(drovik::measure::ShapeOf(segStart, segEnd), segStart, segEnd, dRemain, nextVertex);
+}
+
+int GetEvenPoint(CPolyLineVertex curVertex, double dDist, const CArray<CPolyLineVertex, CPolyLineVertex&>& vertexArr,
+                 CArray<CPolyLineVertex, CPolyLineVertex&>& resultArr) {
+    resultArr.RemoveAll();
+    if (!IsValidSpacing(dDist)) return 0;
+    int first = 0;
+    int unused = 0;
+    if (!GetPointIndex(curVertex, vertexArr, first, unused)) return 0;
+    const INT_PTR n = vertexArr.GetSize();
+    if (first == n - 1) return 0;
+
+    const CPolyLineVertex* vertices = vertexArr.GetData();
+    resultArr.Add(curVertex);
+    Segment seg = drovik::measure::ShapeOf(vertices[first], vertices[first + 1]);
+    double rest = InnerEvenSteps(curVertex, dDist, seg, vertices[first], vertices[first + 1], resultArr);
+
+    // The length left at a segment's end is carried into the following
+    // segments; each one is shaped once, and either holds the next point or
+    // is consumed whole.
+    INT_PTR k = first + 1;
+    while (k < n - 1) {
+        CPolyLineVertex nextVertex;
+        double need = dDist - rest;
+        INT_PTR m = k;
+        bool found = false;
+        for (; m < n - 1; ++m) {
+            seg = drovik::measure::ShapeOf(vertices[m], vertices[m + 1]);
+            if (NextEvenPoint(seg, vertices[m], vertices[m + 1], need, nextVertex)) {
+                resultArr.Add(nextVertex);
+                curVertex = nextVertex;
+                found = true;
+                break;
+            }
+        }
+        if (found) rest = InnerEvenSteps(curVertex, dDist, seg, vertices[m], vertices[m + 1], resultArr);
+        k = m + 1;
+    }
+    return static_cast<int>(resultArr.GetSize());
+}
