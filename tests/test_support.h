@@ -2,6 +2,8 @@
 // Small helpers shared by the tests.
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include "drovik/host/geometry.h"
 
 // Compares two points coordinate by coordinate within tol.
@@ -16,3 +18,11 @@ inline ::testing::AssertionResult PointNear(const AcGePoint3d& actual, const AcG
 }
 
 inline AcGePoint3d P(double x, double y, double z = 0.0) { return AcGePoint3d(x, y, z); }
+
+#include "drovik/host/mfc.h"
+
+// Lets GoogleTest print CString values in failure messages.
+inline void PrintTo(const CString& text, std::ostream* os) { *os << ::testing::PrintToString(text.str()); }
+
+// A wide literal, readable in a failure message.
+inline std::string Show(const wchar_t* text) { return ::testing::PrintToString(std::wstring(text ? text : L"")); }

@@ -34,5 +34,32 @@ int main() {
         std::printf("  segment %d: arc, centre (%.3f, %.3f), radius %.3f, %.4f rad, length %.3f\n",
                     static_cast<int>(i), arc.ptCenter.x, arc.ptCenter.y, arc.radius, arc.angle, arc.length);
     }
+
+    // Where does a straight cross-road meet the chain?
+    const AcGePoint3d crossA(130, -20, 0), crossB(150, 80, 0);
+    std::printf("\nA cross-road from (%.1f, %.1f) to (%.1f, %.1f) meets the chain at:\n", crossA.x, crossA.y,
+                crossB.x, crossB.y);
+    for (INT_PTR i = 0; i + 1 < chain.GetSize(); ++i) {
+        stArcPara arc;
+        AcGePoint3d hit[2];
+        int hits = 0;
+        if (CPolyLine::GetArcPara(chain[i], chain[i + 1], arc)) {
+            hits = GetLineArcIpt(crossA, crossB, arc, hit[0], hit[1], true);
+        } else if (GetIntersPoint(crossA, crossB, chain[i].pt, chain[i + 1].pt, hit[0], true)) {
+            hits = 1;
+        }
+        for (int k = 0; k < hits; ++k)
+            std::printf("  (%.3f, %.3f) on segment %d\n", hit[k].x, hit[k].y, static_cast<int>(i));
+    }
+
+    // Stake texts typed by a surveyor, turned into distances along the road.
+    std::printf("\nStake texts:\n");
+    const wchar_t* stakes[] = {L"K0+000", L"K0+125.5", L"k1+050", L"K12+345.6", L"AK1+200", L"345.6"};
+    for (const wchar_t* stake : stakes)
+        std::printf("  %-10ls -> %10.3f m\n", stake, GetRoadStakeValue(stake));
+
+    CString prefix;
+    const int number = GetCodeFromStr(L"YS12A", prefix);
+    std::printf("\nWell code YS12A: prefix %ls, number %d\n", prefix.GetString(), number);
     return 0;
 }

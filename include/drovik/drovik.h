@@ -30,3 +30,4 @@
 // editor: commands, undo, views, selection sets, coordinate systems
 
 // data: data nodes, their files and the text utilities
+#include "drovik/data/text.h"

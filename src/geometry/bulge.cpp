@@ -6,8 +6,8 @@
 #include "geometry/angles.h"
 #include "geometry/constants.h"
 
-using drovik::kHalfPi;
-using drovik::kPi;
+using drovik::MoveAlong;
+using drovik::PlaneDirection;
 
 bool CPolyLine::GetArcPara(const CPolyLineVertex& vtx1, const CPolyLineVertex& vtx2, stArcPara& arc) {
     const double bulge = vtx1.bulge;
@@ -15,18 +15,26 @@ bool CPolyLine::GetArcPara(const CPolyLineVertex& vtx1, const CPolyLineVertex& v
     arc.ptEnd = vtx2.pt;
     if (!(bulge > 0.0 || bulge < 0.0)) return false;  // 0 or NaN: a straight segment
 
+    // With b = |bulge| the half included angle is 2*atan(b), whose sine and
+    // cosine are algebraic in b: no trigonometry beyond the angle itself.
+    const double b = std::fabs(bulge);
+    const double denom = 1.0 + b * b;
+    const double sinHalf = 2.0 * b / denom;
+    const double cosHalf = (1.0 - b * b) / denom;
     const double chord = vtx1.pt.distanceTo(vtx2.pt);
-    const double chordAngle = GetDirectAngle(vtx1.pt, vtx2.pt);
-    const bool counterClockwise = bulge > 0.0;
-    arc.angle = 4.0 * std::atan(std::fabs(bulge));
-    arc.radius = (chord * 0.5) / std::sin(arc.angle * 0.5);
-    const double toCenter = (kPi - arc.angle) * 0.5;
-    if (counterClockwise) {
-        arc.ptCenter = GetPolarPoint(vtx1.pt, chordAngle + toCenter, arc.radius);
-        arc.ptMid = GetPolarPoint(arc.ptCenter, chordAngle - kHalfPi, arc.radius);
+    const PlaneDirection chordDir = drovik::DirectionOf(vtx1.pt, vtx2.pt);
+
+    arc.angle = 4.0 * std::atan(b);
+    arc.radius = (chord * 0.5) / sinHalf;
+    // The centre lies (pi - angle) / 2 off the chord, to the left for a
+    // counter-clockwise bulge; the middle point lies a right angle off the
+    // chord on the other side of the centre.
+    if (bulge > 0.0) {
+        arc.ptCenter = MoveAlong(vtx1.pt, chordDir.Turned(sinHalf, cosHalf), arc.radius);
+        arc.ptMid = MoveAlong(arc.ptCenter, chordDir.RightNormal(), arc.radius);
     } else {
-        arc.ptCenter = GetPolarPoint(vtx1.pt, chordAngle - toCenter, arc.radius);
-        arc.ptMid = GetPolarPoint(arc.ptCenter, chordAngle + kHalfPi, arc.radius);
+        arc.ptCenter = MoveAlong(vtx1.pt, chordDir.Turned(sinHalf, -cosHalf), arc.radius);
+        arc.ptMid = MoveAlong(arc.ptCenter, chordDir.LeftNormal(), arc.radius);
     }
     // Keep the record counter-clockwise: a clockwise segment runs from vtx2.
     if (RotateDirect(arc.ptStart, arc.ptMid, arc.ptEnd) == 1) {

@@ -22,6 +22,19 @@ double GetDirectAngle(AcGePoint3d ptFrom, AcGePoint3d ptTo) {
     return folded < kTwoPi ? folded : 0.0;
 }
 
+namespace drovik {
+PlaneDirection DirectionOf(const AcGePoint3d& ptFrom, const AcGePoint3d& ptTo) {
+    const double dx = ptTo.x - ptFrom.x;
+    const double dy = ptTo.y - ptFrom.y;
+    if (ptTo.z != ptFrom.z) return DirectionAt(GetDirectAngle(ptFrom, ptTo));
+    const double length = std::sqrt(dx * dx + dy * dy);
+    if (length == 0.0) return {};  // GetDirectAngle answers 0 for equal points
+    return {dx / length, dy / length};
+}
+
+PlaneDirection DirectionAt(double angle) { return {std::cos(angle), std::sin(angle)}; }
+}  // namespace drovik
+
 double CornerAngle(AcGePoint3d P, AcGePoint3d Q, AcGePoint3d R) { return (Q - P).angleTo(R - P); }
 
 AcGePoint3d GetPolarPoint(const AcGePoint3d& ptBase, double dAngle, double dDist) {
