@@ -24,6 +24,7 @@
 #include "drovik/measure/even_spacing.h"
 
 // corners: corner rounding
+#include "drovik/corners/max_radius.h"
 
 // drawing: entity makers, wipeouts, edits, tables and extended data
 
