@@ -3,13 +3,14 @@
 
 #include <cmath>
 
-#include "drovik/geometry/plane.h"
 #include "drovik/geometry/polyline.h"
 #include "geometry/angles.h"
 #include "geometry/constants.h"
 #include "geometry/plan.h"
 
-using drovik::kHalfPi;
+using drovik::DirectionOf;
+using drovik::MoveAlong;
+using drovik::PlaneDirection;
 using drovik::PlanDistance;
 
 namespace {
@@ -20,35 +21,36 @@ bool StartsArc(const CPolyLineVertex& vertex) { return std::fabs(vertex.bulge) >
 // An arc runs outward on the left exactly when it turns clockwise.
 bool OffsetsOutward(double bulge, bool bLeft) { return bLeft ? !(bulge > 0.0) : bulge > 0.0; }
 
-// The point of the offset arc on the radius through pt.
-AcGePoint3d MoveAlongRadius(const AcGePoint3d& pt, const AcGePoint3d& center, double dist, bool outward) {
-    return outward ? GetPolarPoint(pt, GetDirectAngle(center, pt), dist)
-                   : GetPolarPoint(pt, GetDirectAngle(pt, center), dist);
+// Directions are carried as cosine and sine: moving a point sideways or along
+// a radius needs no trigonometry, which matters on chains of a million
+// vertices.
+PlaneDirection SideNormal(const PlaneDirection& along, bool bLeft) {
+    return bLeft ? along.LeftNormal() : along.RightNormal();
 }
 
-AcGePoint3d MoveSideways(const AcGePoint3d& pt, double direction, double dist, bool bLeft) {
-    return GetPolarPoint(pt, bLeft ? direction + kHalfPi : direction - kHalfPi, dist);
+// The point of the offset arc on the radius through pt.
+AcGePoint3d MoveAlongRadius(const AcGePoint3d& pt, const AcGePoint3d& center, double dist, bool outward) {
+    return MoveAlong(pt, outward ? DirectionOf(center, pt) : DirectionOf(pt, center), dist);
 }
 
 // Corner of two straight segments A-B and B-C: the meeting point of their
-// offset lines, on the bisector of the corner.
+// offset lines, on the bisector of the corner, however far out a sharp
+// corner puts it.
 AcGePoint3d StraightCorner(const AcGePoint3d& A, const AcGePoint3d& B, const AcGePoint3d& C, double dist,
                            bool bLeft) {
-    AcGeVector3d u = A - B;
-    AcGeVector3d w = C - B;
-    if (u.isParallelTo(w, AcGeContext::gTol)) {
+    if ((A - B).isParallelTo(C - B, AcGeContext::gTol)) {
         // Straight on or folded back: perpendicular to the new direction.
-        w.rotateBy(kHalfPi, bLeft ? AcGeVector3d::kZAxis : -AcGeVector3d::kZAxis);
-        return GetPolarPoint(B, w, dist);
+        return MoveAlong(B, SideNormal(DirectionOf(B, C), bLeft), dist);
     }
-    if (bLeft) {
-        const double theta = AngleAtVertex(B, C, A);
-        w.rotateBy(theta / 2, AcGeVector3d::kZAxis);
-        return GetPolarPoint(B, w, dist / std::sin(theta / 2));
-    }
-    const double theta = AngleAtVertex(B, A, C);
-    u.rotateBy(theta / 2, AcGeVector3d::kZAxis);
-    return GetPolarPoint(B, u, dist / std::sin(theta / 2));
+    // With unit normals n1, n2 of the two offset lines the meeting point is
+    // B + dist * (n1 + n2) / (1 + n1.n2), and 1 + n1.n2 = |n1 + n2|^2 / 2,
+    // which keeps its precision at sharp corners.
+    const PlaneDirection n1 = SideNormal(DirectionOf(A, B), bLeft);
+    const PlaneDirection n2 = SideNormal(DirectionOf(B, C), bLeft);
+    const double sx = n1.cosine + n2.cosine;
+    const double sy = n1.sine + n2.sine;
+    const double scale = 2.0 * dist / (sx * sx + sy * sy);
+    return AcGePoint3d(B.x + scale * sx, B.y + scale * sy, B.z);
 }
 
 }  // namespace
@@ -84,7 +86,7 @@ bool OffsetVertexs(const CArray<CPolyLineVertex, CPolyLineVertex&>& arrSrc,
             }
             out.pt = MoveAlongRadius(B.pt, arc.ptCenter, dDist, outward);
         } else if (!anyProcessed || prevIsArc) {
-            out.pt = MoveSideways(B.pt, GetDirectAngle(B.pt, C.pt), dDist, bLeft);
+            out.pt = MoveAlong(B.pt, SideNormal(DirectionOf(B.pt, C.pt), bLeft), dDist);
         } else {
             out.pt = StraightCorner(prevStart->pt, B.pt, C.pt, dDist, bLeft);
         }
@@ -106,7 +108,7 @@ bool OffsetVertexs(const CArray<CPolyLineVertex, CPolyLineVertex&>& arrSrc,
     if (prevIsArc) {
         closing.pt = MoveAlongRadius(prevEnd->pt, arc.ptCenter, dDist, OffsetsOutward(prevStart->bulge, bLeft));
     } else {
-        closing.pt = MoveSideways(prevEnd->pt, GetDirectAngle(prevStart->pt, prevEnd->pt), dDist, bLeft);
+        closing.pt = MoveAlong(prevEnd->pt, SideNormal(DirectionOf(prevStart->pt, prevEnd->pt), bLeft), dDist);
     }
     closing.bulge = 0.0;
     arrDst.Add(closing);

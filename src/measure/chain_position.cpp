@@ -34,8 +34,7 @@ bool GetPointIndex(CPolyLineVertex& curVertex, const CArray<CPolyLineVertex, CPo
             curVertex.bulge = GetDirectAngle(from.pt, to.pt);
         } else {
             if (!PtOnArc(curVertex.pt, arc)) continue;
-            curVertex.bulge = drovik::measure::ArcTravelDirection(curVertex.pt - arc.ptCenter,
-                                                                  drovik::measure::TravelAxis(from.bulge > 0.0));
+            curVertex.bulge = drovik::measure::ArcTravelDirection(curVertex.pt - arc.ptCenter, from.bulge > 0.0);
         }
         nIndex = static_cast<int>(i);
         nNextIndex = static_cast<int>(i + 1);

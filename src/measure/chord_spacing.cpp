@@ -12,7 +12,6 @@
 
 using drovik::measure::IsValidSpacing;
 using drovik::measure::Segment;
-using drovik::measure::Shrinks;
 using drovik::measure::VertexArray;
 
 namespace {
@@ -20,33 +19,15 @@ namespace {
 void InnerChordSteps(CPolyLineVertex& cursor, double dDist, const Segment& seg, const CPolyLineVertex& segStart,
                      const CPolyLineVertex& segEnd, VertexArray& resultArr) {
     if (!seg.isArc) {
-        double left = drovik::PlanDistance(cursor.pt, segEnd.pt);
-        const double direction = GetDirectAngle(segStart.pt, segEnd.pt);
-        cursor.bulge = direction;
-        while (dDist < left && Shrinks(left, dDist)) {
-            cursor.pt = GetPolarPoint(cursor.pt, direction, dDist);
-            resultArr.Add(cursor);
-            left -= dDist;
-        }
+        cursor.bulge = GetDirectAngle(segStart.pt, segEnd.pt);
+        drovik::measure::StepAlongLine(cursor, dDist, segStart, segEnd, resultArr);
         return;
     }
     const double radius = seg.arc.radius;
-    const AcGePoint3d& center = seg.arc.ptCenter;
     // A chord this long does not fit in the circle.
     if (dDist - 2.0 * radius > -drovik::kCoincidentTol) return;
     const double step = 2.0 * std::asin(dDist * 0.5 / radius);
-    const AcGeVector3d axis = drovik::measure::TravelAxis(seg.ccw);
-    AcGeVector3d radial = cursor.pt - center;
-    double rest = drovik::measure::SweepLeft(seg, cursor.pt, segEnd.pt);
-    // The radius vector turns cumulatively and each point is rebuilt from the
-    // centre, so the radius does not drift.
-    while (step < rest && Shrinks(rest, step)) {
-        radial.rotateBy(step, axis);
-        cursor.pt = GetPolarPoint(center, radial, radius);
-        cursor.bulge = drovik::measure::ArcTravelDirection(radial, axis);
-        resultArr.Add(cursor);
-        rest -= step;
-    }
+    drovik::measure::StepAlongArc(cursor, step, seg, segEnd, resultArr);
 }
 
 // Of two candidates on the segment, the one met first from its start.
@@ -88,9 +69,8 @@ bool NextChordPoint(const CPolyLineVertex& cursor, double dDist, const Segment& 
     } else {
         return false;
     }
-    const AcGePoint3d tangent = GetTanLinePt(center, taken, 100.0);
     nextVertex.pt = taken;
-    nextVertex.bulge = seg.ccw ? GetDirectAngle(taken, tangent) : GetDirectAngle(tangent, taken);
+    nextVertex.bulge = drovik::measure::ArcTravelDirection(taken - center, seg.ccw);
     return true;
 }
 
@@ -121,6 +101,7 @@ int GetLocatedPoint(CPolyLineVertex& curVertex, double dDist,
     if (first == n - 1) return 0;
 
     const CPolyLineVertex* vertices = vertexArr.GetData();
+    resultArr.Reserve(drovik::measure::ExpectedPoints(vertices, first, n, dDist));
     resultArr.Add(curVertex);
     Segment seg = drovik::measure::ShapeOf(vertices[first], vertices[first + 1]);
     InnerChordSteps(curVertex, dDist, seg, vertices[first], vertices[first + 1], resultArr);

@@ -10,7 +10,6 @@
 
 using drovik::measure::IsValidSpacing;
 using drovik::measure::Segment;
-using drovik::measure::Shrinks;
 using drovik::measure::VertexArray;
 
 namespace {
@@ -19,30 +18,11 @@ namespace {
 double InnerEvenSteps(CPolyLineVertex& cursor, double dDist, const Segment& seg, const CPolyLineVertex& segStart,
                       const CPolyLineVertex& segEnd, VertexArray& resultArr) {
     if (!seg.isArc) {
-        double left = drovik::PlanDistance(cursor.pt, segEnd.pt);
-        const double direction = GetDirectAngle(segStart.pt, segEnd.pt);
-        cursor.bulge = direction;
-        while (dDist < left && Shrinks(left, dDist)) {
-            cursor.pt = GetPolarPoint(cursor.pt, direction, dDist);
-            resultArr.Add(cursor);
-            left -= dDist;
-        }
-        return left;
+        cursor.bulge = GetDirectAngle(segStart.pt, segEnd.pt);
+        return drovik::measure::StepAlongLine(cursor, dDist, segStart, segEnd, resultArr);
     }
-    const double radius = seg.arc.radius;
-    const AcGePoint3d& center = seg.arc.ptCenter;
-    const double step = dDist / radius;
-    const AcGeVector3d axis = drovik::measure::TravelAxis(seg.ccw);
-    AcGeVector3d radial = cursor.pt - center;
-    double rest = drovik::measure::SweepLeft(seg, cursor.pt, segEnd.pt);
-    while (step < rest && Shrinks(rest, step)) {
-        radial.rotateBy(step, axis);
-        cursor.pt = GetPolarPoint(center, radial, radius);
-        cursor.bulge = drovik::measure::ArcTravelDirection(radial, axis);
-        resultArr.Add(cursor);
-        rest -= step;
-    }
-    return rest * radius;
+    const double sweepLeft = drovik::measure::StepAlongArc(cursor, dDist / seg.arc.radius, seg, segEnd, resultArr);
+    return sweepLeft * seg.arc.radius;
 }
 
 bool NextEvenPoint(const Segment& seg, const CPolyLineVertex& segStart, const CPolyLineVertex& segEnd,
@@ -53,9 +33,8 @@ bool NextEvenPoint(const Segment& seg, const CPolyLineVertex& segStart, const CP
             dRemain -= length;
             return false;
         }
-        const double direction = GetDirectAngle(segStart.pt, segEnd.pt);
-        nextVertex.pt = GetPolarPoint(segStart.pt, direction, dRemain);
-        nextVertex.bulge = direction;
+        nextVertex.pt = drovik::MoveAlong(segStart.pt, drovik::DirectionOf(segStart.pt, segEnd.pt), dRemain);
+        nextVertex.bulge = GetDirectAngle(segStart.pt, segEnd.pt);
         dRemain = 0.0;
         return true;
     }
@@ -63,11 +42,10 @@ bool NextEvenPoint(const Segment& seg, const CPolyLineVertex& segStart, const CP
         dRemain -= seg.arc.length;
         return false;
     }
-    const AcGeVector3d axis = drovik::measure::TravelAxis(seg.ccw);
     AcGeVector3d radial = segStart.pt - seg.arc.ptCenter;
-    radial.rotateBy(dRemain / seg.arc.radius, axis);
-    nextVertex.pt = GetPolarPoint(seg.arc.ptCenter, radial, seg.arc.radius);
-    nextVertex.bulge = drovik::measure::ArcTravelDirection(radial, axis);
+    drovik::measure::StepTurn(dRemain / seg.arc.radius, seg.ccw).Apply(radial);
+    nextVertex.pt = drovik::measure::OnCircle(seg.arc.ptCenter, radial, seg.arc.radius);
+    nextVertex.bulge = drovik::measure::ArcTravelDirection(radial, seg.ccw);
     dRemain = 0.0;
     return true;
 }
@@ -96,6 +74,7 @@ int GetEvenPoint(CPolyLineVertex curVertex, double dDist, const CArray<CPolyLine
     if (first == n - 1) return 0;
 
     const CPolyLineVertex* vertices = vertexArr.GetData();
+    resultArr.Reserve(drovik::measure::ExpectedPoints(vertices, first, n, dDist));
     resultArr.Add(curVertex);
     Segment seg = drovik::measure::ShapeOf(vertices[first], vertices[first + 1]);
     double rest = InnerEvenSteps(curVertex, dDist, seg, vertices[first], vertices[first + 1], resultArr);
