@@ -2,6 +2,7 @@
 #include <benchmark/benchmark.h>
 
 #include "drovik/drovik.h"
+#include "fixtures.h"
 
 namespace {
 void BM_GetArcPara(benchmark::State& state) {
@@ -17,15 +18,6 @@ BENCHMARK(BM_GetArcPara);
 }  // namespace
 
 namespace {
-stArcPara ArcOf(AcGePoint3d center, double radius, double startAngle, double endAngle) {
-    stArcPara arc;
-    arc.ptCenter = center;
-    arc.radius = radius;
-    arc.startAngle = startAngle;
-    arc.endAngle = endAngle;
-    arc.Reset();
-    return arc;
-}
 
 void BM_GetCCIpt(benchmark::State& state) {
     const AcGePoint3d c1(0, 0, 0), c2(7, 3, 0);

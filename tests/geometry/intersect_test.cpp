@@ -3,21 +3,13 @@
 #include <random>
 
 #include "drovik/drovik.h"
+#include "fixtures.h"
 #include "test_support.h"
 
 namespace {
 constexpr double kPi = 3.141592653589793;
 const double kHalfRoot3 = std::sqrt(3.0) / 2;
 
-stArcPara ArcOf(AcGePoint3d center, double radius, double startAngle, double endAngle) {
-    stArcPara arc;
-    arc.ptCenter = center;
-    arc.radius = radius;
-    arc.startAngle = startAngle;
-    arc.endAngle = endAngle;
-    arc.Reset();
-    return arc;
-}
 
 TEST(GetCCIpt, CasesInTestOrder) {
     struct Case {

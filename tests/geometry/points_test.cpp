@@ -2,21 +2,14 @@
 #include <cmath>
 
 #include "drovik/drovik.h"
+#include "fixtures.h"
 #include "geometry/angles.h"
 #include "test_support.h"
 
 namespace {
 constexpr double kPi = 3.141592653589793;
 
-stArcPara QuarterArc() {  // centre (0,0), radius 1, from angle 0 to pi/2
-    stArcPara arc;
-    arc.ptCenter = P(0, 0);
-    arc.radius = 1;
-    arc.startAngle = 0;
-    arc.endAngle = kPi / 2;
-    arc.Reset();
-    return arc;
-}
+stArcPara QuarterArc() { return ArcOf(P(0, 0), 1, 0, kPi / 2); }
 
 TEST(GetProjectPoint, FootOnTheUnboundedLine) {
     AcGePoint3d foot;
@@ -86,18 +79,11 @@ TEST(GetArcIntersPt, TangentsMeetOutsideTheArc) {
     ASSERT_TRUE(GetArcIntersPt(QuarterArc(), meet));
     EXPECT_TRUE(PointNear(meet, P(1, 1), 1e-12));
 
-    stArcPara big;  // three quarters: tangents meet behind the centre
-    big.ptCenter = P(0, 0);
-    big.radius = 1;
-    big.startAngle = 0;
-    big.endAngle = 1.5 * kPi;
-    big.Reset();
-    ASSERT_TRUE(GetArcIntersPt(big, meet));
+    // Three quarters: the tangents meet behind the centre.
+    ASSERT_TRUE(GetArcIntersPt(ArcOf(P(0, 0), 1, 0, 1.5 * kPi), meet));
     EXPECT_TRUE(PointNear(meet, P(1, -1), 1e-12));
 
-    stArcPara half = big;
-    half.endAngle = kPi;
-    half.Reset();
+    const stArcPara half = ArcOf(P(0, 0), 1, 0, kPi);
     meet = P(9, 9);
     EXPECT_FALSE(GetArcIntersPt(half, meet));
     EXPECT_TRUE(PointNear(meet, P(9, 9)));
