@@ -59,6 +59,12 @@ bool OffsetVertexs(const CArray<CPolyLineVertex, CPolyLineVertex&>& arrSrc,
                    CArray<CPolyLineVertex, CPolyLineVertex&>& arrDst, double dDist, bool bLeft) {
     const INT_PTR n = arrSrc.GetSize();
     if (n < 2 || !std::isfinite(dDist)) return false;
+    if (&arrSrc == &arrDst) {
+        // Offsetting a chain in place: read from a copy, the output is refilled.
+        CArray<CPolyLineVertex, CPolyLineVertex&> source;
+        source.Copy(arrSrc);
+        return OffsetVertexs(source, arrDst, dDist, bLeft);
+    }
     arrDst.RemoveAll();
     arrDst.Reserve(n);
     const CPolyLineVertex* src = arrSrc.GetData();

@@ -14,8 +14,8 @@ using drovik::kHalfPi;
 namespace {
 
 constexpr double kNoRadius = -1.0;
-// Legs are stretched to this length so the bisector ignores their own lengths.
-constexpr double kBisectorLegLength = 10000.0;
+// Sum of the legs' unit directions below which they point opposite ways.
+constexpr double kOppositeLegsTol = 1e-12;
 
 // An arc seen from the corner towards its far end.
 struct ArcFromCorner {
@@ -148,7 +148,15 @@ void GetLineArcDirect(const AcGePoint3d& pt1, const AcGePoint3d& pt2, const stAr
 }
 
 AcGePoint3d GetSplitPt(AcGePoint3d ptCorner, AcGePoint3d pt1, AcGePoint3d pt2, double dDist) {
-    const AcGePoint3d far1 = GetPolarPoint(ptCorner, GetDirectAngle(ptCorner, pt1), kBisectorLegLength);
-    const AcGePoint3d far2 = GetPolarPoint(ptCorner, GetDirectAngle(ptCorner, pt2), kBisectorLegLength);
-    return GetPolarPoint(ptCorner, GetDirectAngle(ptCorner, GetMidPt(far1, far2)), dDist);
+    // Equal legs out of the corner (unit directions rather than points far
+    // out, which would only add rounding): their sum runs along the bisector.
+    const drovik::PlaneDirection leg1 = drovik::DirectionOf(ptCorner, pt1);
+    const drovik::PlaneDirection leg2 = drovik::DirectionOf(ptCorner, pt2);
+    const double sx = leg1.cosine + leg2.cosine;
+    const double sy = leg1.sine + leg2.sine;
+    if (std::hypot(sx, sy) <= kOppositeLegsTol) {
+        // Opposite legs: both perpendiculars bisect; take the one to the left of leg 1.
+        return drovik::MoveAlong(ptCorner, leg1.LeftNormal(), dDist);
+    }
+    return GetPolarPoint(ptCorner, GetDirectAngle(ptCorner, ptCorner + AcGeVector3d(sx, sy, 0.0)), dDist);
 }

@@ -45,6 +45,7 @@ bool GetPointIndex(CPolyLineVertex& curVertex, const CArray<CPolyLineVertex, CPo
 
 AcGePoint3d GetArcPointByLen(const AcGePoint3d& ptFrom, const AcGePoint3d& ptRef, const stArcPara& arc,
                              double dLen) {
+    if (arc.radius == 0.0) return arc.ptCenter;  // the whole circle is its centre
     AcGeVector3d radial = ptFrom - arc.ptCenter;
     const double sweep = dLen / arc.radius;
     // The record runs counter-clockwise from ptStart: towards it is clockwise.

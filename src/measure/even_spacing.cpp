@@ -43,7 +43,10 @@ bool NextEvenPoint(const Segment& seg, const CPolyLineVertex& segStart, const CP
         return false;
     }
     AcGeVector3d radial = segStart.pt - seg.arc.ptCenter;
-    drovik::measure::StepTurn(dRemain / seg.arc.radius, seg.ccw).Apply(radial);
+    // Nothing left to walk stays on the start, also on an arc of radius 0
+    // (a repeated vertex carrying a bulge), where the division has no value.
+    const double sweep = dRemain == 0.0 ? 0.0 : dRemain / seg.arc.radius;
+    drovik::measure::StepTurn(sweep, seg.ccw).Apply(radial);
     nextVertex.pt = drovik::measure::OnCircle(seg.arc.ptCenter, radial, seg.arc.radius);
     nextVertex.bulge = drovik::measure::ArcTravelDirection(radial, seg.ccw);
     dRemain = 0.0;
@@ -85,7 +88,9 @@ int GetEvenPoint(CPolyLineVertex curVertex, double dDist, const CArray<CPolyLine
     INT_PTR k = first + 1;
     while (k < n - 1) {
         CPolyLineVertex nextVertex;
-        double need = dDist - rest;
+        // Never negative: a spacing too fine to shrink a length may leave
+        // more than dDist behind.
+        double need = rest < dDist ? dDist - rest : 0.0;
         INT_PTR m = k;
         bool found = false;
         for (; m < n - 1; ++m) {

@@ -72,6 +72,7 @@ inline double PlanAngle(double x, double y) {
 // the radius turned a right angle in the sense of travel (exactly, by
 // swapping components).
 inline double ArcTravelDirection(const AcGeVector3d& radial, bool ccw) {
+    if (radial.x == 0.0 && radial.y == 0.0) return 0.0;  // an arc of no size has no direction
     return ccw ? PlanAngle(-radial.y, radial.x) : PlanAngle(radial.y, -radial.x);
 }
 
@@ -89,9 +90,10 @@ struct StepTurn {
 };
 
 // The point at distance radius from center along radial (GetPolarPoint's
-// vector form).
+// vector form: a zero vector leaves the centre).
 inline AcGePoint3d OnCircle(const AcGePoint3d& center, const AcGeVector3d& radial, double radius) {
-    return center + radial * (radius / radial.length());
+    const double length = radial.length();
+    return length > 0.0 ? center + radial * (radius / length) : center;
 }
 
 // A loop that takes a spacing off a remaining length must see it shrink;

@@ -124,6 +124,14 @@ TEST(OffsetVertexs, RefusesWhatCannotBeOffset) {
     EXPECT_TRUE(OffsetVertexs(src, dst, 2.0, false));  // outward is always possible
 }
 
+TEST(OffsetVertexs, InPlaceReplacesTheChain) {
+    CPolyLineVertexArray chain;
+    MakeChain(chain, {{-1, 0, 0}, {0, 0, 0}, {0, 1, 0}});
+    ASSERT_TRUE(OffsetVertexs(chain, chain, 0.5, true));
+    ASSERT_EQ(chain.GetSize(), 3);
+    EXPECT_TRUE(PointNear(chain[1].pt, P(-0.5, 0.5), 1e-12));
+}
+
 TEST(OffsetVertexs, ClosedLookingChainIsOpen) {
     CPolyLineVertexArray src;
     MakeChain(src, {{0, 0, 0}, {4, 0, 0}, {4, 4, 0}, {0, 0, 0}});

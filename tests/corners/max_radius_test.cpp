@@ -152,5 +152,8 @@ TEST(GetSplitPt, BisectorIgnoresLegLengths) {
     EXPECT_TRUE(PointNear(GetSplitPt(P(0, 0), P(5, 0), P(0, 1), std::sqrt(2.0)), P(1, 1), 1e-9));
     EXPECT_TRUE(PointNear(GetSplitPt(P(1, 1), P(1, 9), P(-30, 1), 2.0), P(1 - std::sqrt(2.0), 1 + std::sqrt(2.0)),
                           1e-9));
+    // A straight angle has two bisectors: the one left of the first leg.
+    EXPECT_TRUE(PointNear(GetSplitPt(P(0, 0), P(7, 0), P(-3, 0), 2.0), P(0, 2), 1e-12));
+    EXPECT_TRUE(PointNear(GetSplitPt(P(0, 0), P(-3, 0), P(7, 0), 2.0), P(0, -2), 1e-12));
 }
 }  // namespace

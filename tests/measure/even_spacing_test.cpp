@@ -83,6 +83,21 @@ TEST(GetEvenPoint, AnswersZeroWithAnEmptyResult) {
     EXPECT_EQ(rest, 0.0);
 }
 
+// Regression: a repeated vertex carrying a bulge is an arc of radius 0; a
+// point due exactly at it divided 0 by 0 and came out as NaN.
+TEST(GetEvenPoint, RepeatedVertexWithABulge) {
+    CPolyLineVertexArray chain;
+    MakeChain(chain, {{0, 0, 0}, {10, 0, 0.5}, {10, 0, 0}, {10, 10, 0}});
+    CPolyLineVertexArray result;
+    ASSERT_EQ(GetEvenPoint(chain[0], 5, chain, result), 4);
+    const AcGePoint3d expected[] = {P(0, 0), P(5, 0), P(10, 0), P(10, 5)};
+    for (INT_PTR i = 0; i < 4; ++i) {
+        EXPECT_TRUE(PointNear(result[i].pt, expected[i], 1e-12)) << "point " << i;
+        EXPECT_TRUE(std::isfinite(result[i].bulge)) << "point " << i;
+    }
+    EXPECT_TRUE(AngleNear(result[3].bulge, kPi / 2));
+}
+
 TEST(GetInnerEvenPt, HalfCircleStepsAndRest) {
     // Counter-clockwise half circle of radius 5 about (5,0): steps of 0.8 rad.
     CPolyLineVertexArray chain;

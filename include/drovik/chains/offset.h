@@ -16,6 +16,8 @@
 //   previous output segment.
 // - The last output vertex has bulge 0; output pt2 stays at the origin.
 //   The chain is open even when its last point equals its first.
+// - arrSrc and arrDst may be the same array: the chain is then replaced by
+//   its offset (or emptied on failure).
 // - When the chain ends in dropped segments after an arc, the closing
 //   vertex takes the side of that arc (its own start bulge), so the last
 //   arc is never split across both sides of its circle.

@@ -49,5 +49,6 @@ DROVIK_API void GetLineArcDirect(const AcGePoint3d& pt1, const AcGePoint3d& pt2,
 
 // The point dDist from ptCorner on the bisector of the angle (below pi)
 // between the directions to pt1 and pt2; their distances do not matter.
-// Opposite directions leave the bisector undefined.
+// Opposite directions (a straight angle) take the bisector to the left of
+// the direction to pt1.
 DROVIK_API AcGePoint3d GetSplitPt(AcGePoint3d ptCorner, AcGePoint3d pt1, AcGePoint3d pt2, double dDist);

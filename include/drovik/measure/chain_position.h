@@ -19,7 +19,7 @@ DROVIK_API bool GetPointIndex(CPolyLineVertex& curVertex, const CArray<CPolyLine
 // ptFrom (on the circle of arc) moved by the arc length dLen: towards
 // arc.ptStart (clockwise) when ptRef lies within 0.001 of arc.ptStart, else
 // towards arc.ptEnd. Not clamped to the arc; a negative dLen moves the other
-// way. The arc's radius must not be 0.
+// way. An arc of radius 0 answers its centre.
 DROVIK_API AcGePoint3d GetArcPointByLen(const AcGePoint3d& ptFrom, const AcGePoint3d& ptRef, const stArcPara& arc,
                                         double dLen);
 

@@ -4,7 +4,8 @@
 // Located points carry the direction of travel in `bulge` (see
 // geometry/conventions.h). The chain is open and walked towards its last
 // vertex; a segment's arc sense is counter-clockwise when its start bulge is
-// greater than 0, clockwise otherwise.
+// greater than 0, clockwise otherwise. A repeated vertex (a segment of no
+// length, with or without a bulge) holds at most a point on itself.
 #include "drovik/frame/export.h"
 #include "drovik/geometry/vertex.h"
 

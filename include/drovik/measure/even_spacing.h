@@ -2,7 +2,9 @@
 // Points at equal arc-length spacing along a vertex chain: dDist is measured
 // along the chain itself, across vertices too. Located points carry the
 // direction of travel in `bulge` (see geometry/conventions.h). Straight
-// segments measure their XY length, arcs their stArcPara length.
+// segments measure their XY length, arcs their stArcPara length. A repeated
+// vertex (a segment of no length, with or without a bulge) holds at most a
+// point on itself.
 #include "drovik/frame/export.h"
 #include "drovik/geometry/vertex.h"
 
