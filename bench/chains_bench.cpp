@@ -9,7 +9,7 @@
 #include <map>
 #include <memory>
 
-#include "../tests/chain_fixtures.h"
+#include "chain_fixtures.h"
 #include "drovik/drovik.h"
 
 namespace {

@@ -2,20 +2,11 @@
 #include <cmath>
 
 #include "drovik/drovik.h"
+#include "fixtures.h"
 #include "test_support.h"
 
 namespace {
 constexpr double kPi = 3.141592653589793;
-
-stArcPara ArcFromAngles(AcGePoint3d center, double radius, double startAngle, double endAngle) {
-    stArcPara arc;
-    arc.ptCenter = center;
-    arc.radius = radius;
-    arc.startAngle = startAngle;
-    arc.endAngle = endAngle;
-    arc.Reset();
-    return arc;
-}
 
 TEST(CalMaxRad, TwoStraightLegs) {
     struct Case {
@@ -46,7 +37,7 @@ TEST(CalMaxRad, TwoStraightLegs) {
 // The arc of radius 5 about (0,5) runs counter-clockwise from the corner at
 // the origin to (5,5), leaving the corner along +X.
 TEST(GetMaxRadCut, LegAndArc) {
-    const stArcPara arc = ArcFromAngles(P(0, 5), 5, 1.5 * kPi, 0);
+    const stArcPara arc = ArcOf(P(0, 5), 5, 1.5 * kPi, 0);
     const double run = std::sqrt(104.0);
     const double centreHeight = 50 / run;  // distance of (0,5) from the legs' lines below
     struct Case {
@@ -98,10 +89,10 @@ TEST(GetMaxRadCut, LegAndArc) {
 // Two arcs meet at the origin: arc 1 leaves along +X, arc 2 along +Y. A
 // centre on the inner side of the corner sets that arc's flag.
 TEST(GetMaxRadCut, TwoArcs) {
-    const stArcPara up = ArcFromAngles(P(0, 5), 5, 1.5 * kPi, 0);       // ccw from the origin to (5,5)
-    const stArcPara down = ArcFromAngles(P(0, -5), 5, 0, 0.5 * kPi);    // cw from the origin to (5,-5)
-    const stArcPara right = ArcFromAngles(P(5, 0), 5, 0.5 * kPi, kPi);  // cw from the origin to (5,5)
-    const stArcPara left = ArcFromAngles(P(-5, 0), 5, 0, 0.5 * kPi);    // ccw from the origin to (-5,5)
+    const stArcPara up = ArcOf(P(0, 5), 5, 1.5 * kPi, 0);       // ccw from the origin to (5,5)
+    const stArcPara down = ArcOf(P(0, -5), 5, 0, 0.5 * kPi);    // cw from the origin to (5,-5)
+    const stArcPara right = ArcOf(P(5, 0), 5, 0.5 * kPi, kPi);  // cw from the origin to (5,5)
+    const stArcPara left = ArcOf(P(-5, 0), 5, 0, 0.5 * kPi);    // ccw from the origin to (-5,5)
     const double d = std::sqrt(50.0);
 
     double radius = 0;
@@ -139,7 +130,7 @@ TEST(GetLineArcDirect, OutwardAtBothEnds) {
 
     // Quarter arc of radius 2 from (2,0) to (0,2): tangents leaving its body,
     // of the radius' length, whichever end comes first.
-    const stArcPara arc = ArcFromAngles(P(0, 0), 2, 0, kPi / 2);
+    const stArcPara arc = ArcOf(P(0, 0), 2, 0, kPi / 2);
     GetLineArcDirect(arc.ptStart, arc.ptEnd, arc, dir1, dir2, false);
     EXPECT_TRUE(PointNear(P(0, 0) + dir1, P(0, -2), 1e-12));
     EXPECT_TRUE(PointNear(P(0, 0) + dir2, P(-2, 0), 1e-12));

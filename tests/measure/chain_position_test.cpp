@@ -3,6 +3,7 @@
 #include <limits>
 
 #include "chain_fixtures.h"
+#include "fixtures.h"
 #include "measure/walk_support.h"
 
 namespace {
@@ -63,12 +64,7 @@ TEST(GetPointIndex, VertexOrSegmentWithDirection) {
 
 TEST(GetArcPointByLen, ReferenceChoosesTheSense) {
     // Upper half circle of radius 10 about the origin.
-    stArcPara arc;
-    arc.ptCenter = P(0, 0);
-    arc.radius = 10;
-    arc.startAngle = 0;
-    arc.endAngle = kPi;
-    arc.Reset();
+    const stArcPara arc = ArcOf(P(0, 0), 10, 0, kPi);
     // Towards ptEnd (counter-clockwise) half the arc reaches the top ...
     EXPECT_TRUE(PointNear(GetArcPointByLen(P(10, 0), arc.ptEnd, arc, 5 * kPi), P(0, 10), 1e-12));
     // ... towards ptStart it goes clockwise, off the arc: nothing is clamped.
