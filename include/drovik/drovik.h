@@ -4,7 +4,9 @@
 #include "drovik/version.h"
 
 // frame: module entry and per-document state
+#include "drovik/frame/docdata.h"
 #include "drovik/frame/export.h"
+#include "drovik/frame/module.h"
 
 // geometry: value types, polyline container and the geometry kernel
 #include "drovik/geometry/arc.h"
@@ -27,6 +29,8 @@
 #include "drovik/corners/max_radius.h"
 
 // drawing: entity makers, wipeouts, edits, tables and extended data
+#include "drovik/drawing/edits.h"
+#include "drovik/drawing/entities.h"
 
 // editor: commands, undo, views, selection sets, coordinate systems
 

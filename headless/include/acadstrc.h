@@ -1,0 +1,47 @@
+#pragma once
+// Headless host: the host's status codes. Every database and document call
+// answers one; only eOk is success. The numeric values are this host's own.
+namespace Acad {
+enum ErrorStatus {
+    eOk = 0,
+    eNotImplementedYet,
+    eNotApplicable,
+    eInvalidInput,
+    eOutOfMemory,
+    eInvalidOpenState,
+    eNullObjectId,
+    eNullObjectPointer,
+    eNullEntityPointer,
+    eUnknownHandle,         // the id's database is closed, or it never held the id
+    eWrongDatabase,
+    eWasErased,
+    eWasOpenForRead,
+    eWasOpenForWrite,
+    eAtMaxReaders,
+    eNotOpenForRead,
+    eNotOpenForWrite,
+    eNotThatKindOfClass,
+    eNotAnEntity,
+    eWrongObjectType,
+    eOnLockedLayer,
+    eInvalidLayer,
+    eKeyNotFound,
+    eDuplicateKey,
+    eDuplicateRecordName,
+    eInvalidSymbolTableName,
+    eInvalidIndex,
+    eAlreadyInDb,
+    eNotInDatabase,
+    eNoDatabase,
+    eAlreadyInGroup,
+    eNotInGroup,
+    eCannotBeErasedByCaller,
+    eRegappIdNotFound,
+    eBadDxfSequence,
+    eDegenerateGeometry,
+    eNoDocument,
+    eNotCurrentDatabase,
+    eLockViolation,
+    eNotLocked,
+};
+}  // namespace Acad

@@ -1,0 +1,18 @@
+#pragma once
+// Headless host: every database and document header at once.
+#include "acadstrc.h"
+#include "acdocman.h"
+#include "acutads.h"
+#include "adscodes.h"
+#include "adsdef.h"
+#include "dbapserv.h"
+#include "dbcolor.h"
+#include "dbdict.h"
+#include "dbents.h"
+#include "dbgroup.h"
+#include "dbid.h"
+#include "dbmain.h"
+#include "dbpl.h"
+#include "dbsymtb.h"
+#include "rxobject.h"
+#include "sornbase.h"

@@ -1,0 +1,3 @@
+#pragma once
+// Headless host: the host application services (working database).
+#include "dbmain.h"

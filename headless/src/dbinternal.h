@@ -1,0 +1,59 @@
+#pragma once
+// Headless host internals shared by the database sources.
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "acutads.h"
+#include "dbmain.h"
+
+namespace host_detail {
+
+// Extended data of one object: per application (in the order they came),
+// the items after the 1001 head.
+struct XData {
+    std::vector<std::pair<std::wstring, resbuf*>> apps;
+    XData() = default;
+    XData(const XData& other);
+    XData& operator=(const XData&) = delete;
+    ~XData();
+};
+
+// Case-folded key for names compared without regard to case.
+std::wstring FoldName(const wchar_t* name);
+
+struct ObjectAccess {
+    static std::vector<AcDbDatabase*>& registry();
+    static AcDbDatabase* database(Adesk::UInt32 serial) {
+        const auto& r = registry();
+        return serial < r.size() ? r[serial] : nullptr;
+    }
+    static AcDbObject* lookup(AcDbObjectId id) {
+        AcDbDatabase* db = database(id.databaseSerial());
+        if (!db) return nullptr;
+        const Adesk::UInt64 h = id.handle();
+        if (h == 0 || h >= db->m_objects.size()) return nullptr;
+        return db->m_objects[static_cast<std::size_t>(h)];
+    }
+    template <class T>
+    static T* peek(AcDbObjectId id) {
+        return T::cast(lookup(id));
+    }
+    static Acad::ErrorStatus open(AcDbObject* obj, AcDb::OpenMode mode);
+    static void markOpen(AcDbObject* obj);
+    static void markClosed(AcDbObject* obj);
+    // Adds a new object to the database already closed (parts of a container).
+    static void addClosed(AcDbDatabase* db, AcDbObject* obj, AcDbObjectId owner);
+    static void setOwner(AcDbObject* obj, AcDbObjectId owner) { obj->m_owner = owner; }
+    static void setHeldByParent(AcDbObject* obj, bool held) { obj->m_heldByParent = held; }
+    static bool isOpen(const AcDbObject* obj) { return obj->m_writer || obj->m_readers > 0; }
+    static void setCurrentLayerIfUnset(AcDbDatabase* db, AcDbObjectId& layer, AcDbObjectId& linetype);
+    static const std::vector<AcDbDatabaseReactor*>& reactors(const AcDbDatabase* db) { return db->m_reactors; }
+    // The record of that name in the table (not erased), or null id.
+    static AcDbObjectId findRecord(AcDbObjectId tableId, const wchar_t* name);
+};
+
+// Tells the document side that a database is going away.
+void DatabaseDestroyed(AcDbDatabase* db);
+
+}  // namespace host_detail

@@ -1,0 +1,69 @@
+// Module entry and the per-document records.
+#include <dlfcn.h>
+
+#include "drovik/frame/module.h"
+#include "headless/host_fixture.h"
+
+namespace {
+using ModuleTest = HostTest;
+
+TEST_F(ModuleTest, LinkingTheLibraryAttachesTheModule) {
+    EXPECT_TRUE(IsDrovikModuleAttached());
+    ASSERT_NE(g_DocDataManager, nullptr);
+    EXPECT_TRUE(g_NullSubentPath.isNull());
+}
+
+TEST_F(ModuleTest, RepeatedEntryCallsDoNoHarm) {
+    const int reactors = host::harness::DocManagerReactorCount();
+    AsdkDataManager<CDocData>* manager = g_DocDataManager;
+    EXPECT_EQ(DrovikModuleEntry(kDrovikProcessAttach), 1);
+    EXPECT_EQ(g_DocDataManager, manager) << "a second attach must not replace the manager";
+    EXPECT_EQ(host::harness::DocManagerReactorCount(), reactors);
+    EXPECT_EQ(DrovikModuleEntry(kDrovikProcessDetach), 1);
+    EXPECT_EQ(g_DocDataManager, nullptr);
+    EXPECT_EQ(host::harness::DocManagerReactorCount(), reactors - 1);
+    EXPECT_EQ(DrovikModuleEntry(kDrovikProcessDetach), 1);
+    EXPECT_EQ(host::harness::DocManagerReactorCount(), reactors - 1);
+    EXPECT_EQ(DrovikModuleEntry(2), 1);  // thread attach: nothing to do
+    EXPECT_EQ(DrovikModuleEntry(kDrovikProcessAttach), 1);
+    EXPECT_EQ(host::harness::DocManagerReactorCount(), reactors);
+    EXPECT_TRUE(IsDrovikModuleAttached());
+}
+
+TEST_F(ModuleTest, RecordsAreMadeOnDemandAndDroppedWithTheirDocument) {
+    AcApDocument* first = acDocManagerPtr()->curDocument();
+    AcApDocument* second = host::harness::NewDocument();
+    EXPECT_FALSE(g_DocDataManager->HasDocData(second)) << "an untouched drawing has no record";
+    CDocData& data = g_DocDataManager->GetDocData(second);
+    EXPECT_EQ(data.m_nUndoCount, 0);
+    EXPECT_FALSE(data.m_bUndoInit);
+    EXPECT_FALSE(data.m_bUndoBegin);
+    data.m_nUndoCount = 3;
+    g_DocDataManager->GetDocData(first).m_nUndoCount = 7;
+    EXPECT_EQ(g_DocDataManager->GetDocData(second).m_nUndoCount, 3) << "each drawing keeps its own";
+    const std::size_t before = g_DocDataManager->DocDataCount();
+    host::harness::CloseDocument(second);
+    EXPECT_EQ(g_DocDataManager->DocDataCount(), before - 1);
+    EXPECT_EQ(g_DocDataManager->GetDocData(first).m_nUndoCount, 7);
+}
+
+// The built shared library registers its own manager when loaded and
+// unregisters it when unloaded.
+TEST_F(ModuleTest, SharedLibraryRegistersAndUnregistersItsManager) {
+    const int before = host::harness::DocManagerReactorCount();
+    void* lib = dlopen(DROVIK_SHARED_LIB, RTLD_NOW | RTLD_LOCAL);
+    ASSERT_NE(lib, nullptr) << dlerror();
+    EXPECT_EQ(host::harness::DocManagerReactorCount(), before + 1);
+    auto** manager = static_cast<AsdkDataManager<CDocData>**>(dlsym(lib, "g_DocDataManager"));
+    ASSERT_NE(manager, nullptr);
+    ASSERT_NE(*manager, nullptr);
+    EXPECT_NE(*manager, g_DocDataManager) << "the loaded library keeps its own state";
+    AcApDocument* doc = host::harness::NewDocument();
+    (*manager)->GetDocData(doc).m_bUndoInit = true;
+    EXPECT_TRUE((*manager)->HasDocData(doc));
+    host::harness::CloseDocument(doc);
+    EXPECT_EQ((*manager)->DocDataCount(), 0u);
+    EXPECT_EQ(dlclose(lib), 0);
+    EXPECT_EQ(host::harness::DocManagerReactorCount(), before);
+}
+}  // namespace

@@ -1,0 +1,63 @@
+#pragma once
+// A fresh host (one empty current drawing) for every test; each test must
+// leave nothing open.
+#include <gtest/gtest.h>
+
+#include <arxhost.h>
+#include <hostharness.h>
+
+class HostTest : public ::testing::Test {
+protected:
+    void SetUp() override { host::harness::ResetHost(); }
+    void TearDown() override { EXPECT_EQ(host::harness::TotalOpenObjectCount(), 0) << "objects left open"; }
+
+public:
+
+    static AcDbDatabase* Db() { return acdbHostApplicationServices()->workingDatabase(); }
+
+    // Adds an entity to model space through the database interface and closes it.
+    static AcDbObjectId Add(AcDbEntity* ent) {
+        AcDbObjectId id;
+        if (!sorn::ent::AddToDb(ent, id)) {
+            delete ent;
+            return AcDbObjectId::kNull;
+        }
+        ent->close();
+        return id;
+    }
+    static AcDbObjectId AddLine(const AcGePoint3d& a, const AcGePoint3d& b) { return Add(new AcDbLine(a, b)); }
+
+    static AcDbObjectId AddLayer(const wchar_t* name, bool locked = false, bool hidden = false) {
+        AcDbLayerTable* table = nullptr;
+        if (Db()->getLayerTable(table, AcDb::kForWrite) != Acad::eOk) return AcDbObjectId::kNull;
+        auto* rec = new AcDbLayerTableRecord;
+        rec->setName(name);
+        rec->setIsLocked(locked);
+        rec->setIsHidden(hidden);
+        AcDbObjectId id;
+        if (table->add(id, rec) == Acad::eOk) {
+            rec->close();
+        } else {
+            delete rec;
+        }
+        table->close();
+        return id;
+    }
+
+    static void EraseObject(AcDbObjectId id) {
+        AcDbObject* obj = nullptr;
+        ASSERT_EQ(acdbOpenAcDbObject(obj, id, AcDb::kForWrite), Acad::eOk);
+        EXPECT_EQ(obj->erase(), Acad::eOk);
+        obj->close();
+    }
+
+    // An id whose document has been closed.
+    static AcDbObjectId IdFromClosedDocument() {
+        AcApDocument* current = acDocManagerPtr()->curDocument();
+        AcApDocument* other = host::harness::NewDocument(L"Closed.dwg");
+        const AcDbObjectId id = AddLine(AcGePoint3d(0, 0, 0), AcGePoint3d(1, 0, 0));
+        host::harness::CloseDocument(other);
+        host::harness::ActivateDocument(current);
+        return id;
+    }
+};
