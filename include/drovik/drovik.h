@@ -18,6 +18,7 @@
 #include "drovik/geometry/vertex.h"
 
 // chains: offsetting, linking and selecting chains of entities
+#include "drovik/chains/select.h"
 
 // measure: points along polylines
 
@@ -26,8 +27,12 @@
 // drawing: entity makers, wipeouts, edits, tables and extended data
 #include "drovik/drawing/edits.h"
 #include "drovik/drawing/entities.h"
+#include "drovik/drawing/wipeout.h"
 
 // editor: commands, undo, views, selection sets, coordinate systems
+#include "drovik/editor/command.h"
+#include "drovik/editor/selset.h"
+#include "drovik/editor/view.h"
 
 // data: data nodes, their files and the text utilities
 #include "drovik/data/text.h"
