@@ -102,6 +102,11 @@ bool IsWindowActive(Window window);
 bool IsWindowInputEnabled(Window window);
 
 void SetActiveCommands(const wchar_t* names);
+// Makes the command (name without prefixes, e.g. L"WIPEOUT") refuse to run:
+// it prints "\n*Command refused*" and the call answers RTREJ (until reset).
+void RefuseCommand(const wchar_t* name);
+// The view size in pixels ("screensize"), 1600 x 900 by default.
+void SetScreenSize(double width, double height);
 std::vector<CString> QueuedCommandStrings();
 // Runs and empties the queue; answers the result of the last command run.
 int RunQueuedCommands();

@@ -48,8 +48,10 @@ EditorGlobals& G() {
     return *globals;
 }
 
-const double kScreenWidth = 1600.0;
-const double kScreenHeight = 900.0;
+const double kDefaultScreenWidth = 1600.0;
+const double kDefaultScreenHeight = 900.0;
+double g_screenWidth = kDefaultScreenWidth;
+double g_screenHeight = kDefaultScreenHeight;
 
 resbuf* Answer(resbuf* rb, short type) {
     rb->rbnext = nullptr;
@@ -87,6 +89,9 @@ void ResetEditor() {
     g.transcript.clear();
     g.input.clear();
     g.programPath.clear();
+    g_screenWidth = kDefaultScreenWidth;
+    g_screenHeight = kDefaultScreenHeight;
+    ResetRefusedCommands();
     ResetSelectionSets();
     ResetWindows();
     ResetQueue();
@@ -123,7 +128,7 @@ AcGeMatrix3d UcsToWcs(const AcDbDatabase* db) {
 
 void ViewRect(const DocEditor& ed, double& x0, double& y0, double& x1, double& y1) {
     const double h = ed.viewSize;
-    const double w = h * kScreenWidth / kScreenHeight;
+    const double w = h * g_screenWidth / g_screenHeight;
     x0 = ed.viewCenter.x - w / 2;
     x1 = ed.viewCenter.x + w / 2;
     y0 = ed.viewCenter.y - h / 2;
@@ -140,7 +145,7 @@ void SetViewState(DocEditor& ed, const AcGePoint3d& center, double height, bool 
     ed.viewSize = height;
 }
 
-double PixelSize(const DocEditor& ed) { return ed.viewSize / kScreenHeight; }
+double PixelSize(const DocEditor& ed) { return ed.viewSize / g_screenHeight; }
 
 void SetProgramPathImpl(const wchar_t* path) { G().programPath = path ? path : L""; }
 
@@ -190,8 +195,8 @@ int acedGetVar(const wchar_t* sym, resbuf* result) {
     }
     if (name == L"SCREENSIZE") {
         Answer(result, RTPOINT);
-        result->resval.rpoint[0] = kScreenWidth;
-        result->resval.rpoint[1] = kScreenHeight;
+        result->resval.rpoint[0] = g_screenWidth;
+        result->resval.rpoint[1] = g_screenHeight;
         result->resval.rpoint[2] = 0.0;
         return RTNORM;
     }
@@ -339,6 +344,12 @@ bool WipeoutFramesShown(const AcDbDatabase* pDb) {
 }
 
 void SetProgramPath(const wchar_t* path) { SetProgramPathImpl(path); }
+
+void SetScreenSize(double width, double height) {
+    if (!(width > 0.0) || !(height > 0.0)) return;
+    g_screenWidth = width;
+    g_screenHeight = height;
+}
 
 }  // namespace harness
 }  // namespace host

@@ -498,8 +498,19 @@ int CmdRegen(DocEditor& ed, Cursor&) {
 
 using Command = int (*)(DocEditor&, Cursor&);
 
+std::vector<std::wstring>& Refused() {
+    static std::vector<std::wstring> refused;
+    return refused;
+}
+
+int CmdRefused(DocEditor&, Cursor&) {
+    Print(L"\n*Command refused*");
+    return RTREJ;
+}
+
 Command Find(const std::wstring& name, bool& undoable) {
     undoable = true;
+    if (std::find(Refused().begin(), Refused().end(), name) != Refused().end()) return CmdRefused;
     if (name == L"UNDO") {
         undoable = false;
         return CmdUndo;
@@ -627,6 +638,8 @@ int RunCommands(const resbuf* list) {
 
 void ResetQueue() { Queue().clear(); }
 
+void ResetRefusedCommands() { Refused().clear(); }
+
 }  // namespace host_detail
 
 using namespace host_detail;
@@ -686,6 +699,10 @@ Acad::ErrorStatus AcApDocManager::sendStringToExecute(AcApDocument* pDoc, const 
 
 namespace host {
 namespace harness {
+
+void RefuseCommand(const wchar_t* name) {
+    if (name) Refused().push_back(FoldName(name));
+}
 
 std::vector<CString> QueuedCommandStrings() {
     std::vector<CString> out;

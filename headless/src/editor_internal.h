@@ -44,6 +44,7 @@ void ResetEditor();
 void ResetSelectionSets();
 void ResetWindows();
 void ResetQueue();
+void ResetRefusedCommands();
 // Drawing units per pixel of the view; the host program's path.
 double PixelSize(const DocEditor& ed);
 std::wstring ProgramPath();
