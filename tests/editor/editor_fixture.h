@@ -1,6 +1,6 @@
 #pragma once
-// A fresh host with the module attached; every test must leave nothing open
-// and no selection set unfreed.
+// A fresh host (the module attaches itself when the library is linked);
+// every test must leave nothing open and no selection set unfreed.
 #include <aced.h>
 #include <hostharness.h>
 
@@ -13,11 +13,10 @@ class EditorTest : public HostTest {
 protected:
     void SetUp() override {
         HostTest::SetUp();
-        DrovikModuleEntry(kDrovikProcessAttach);
+        ASSERT_TRUE(IsDrovikModuleAttached());
     }
     void TearDown() override {
         EXPECT_EQ(host::harness::OpenSelectionSetCount(), 0) << "selection sets left open";
-        DrovikModuleEntry(kDrovikProcessDetach);
         HostTest::TearDown();
     }
 
