@@ -5,7 +5,16 @@
 
 namespace host_detail {
 
-UndoJournal::UndoJournal(AcDbDatabase* db, DocEditor* editor) : m_db(db), m_editor(editor) { m_db->addReactor(this); }
+UndoJournal::UndoJournal(AcDbDatabase* db, DocEditor* editor) : m_db(db), m_editor(editor) {
+    m_pending = newStep();
+    m_db->addReactor(this);
+}
+
+UndoJournal::Step UndoJournal::newStep() const {
+    Step step;
+    step.lastOldHandle = static_cast<Adesk::UInt64>(m_db->numObjects());
+    return step;
+}
 
 UndoJournal::~UndoJournal() { m_db->removeReactor(this); }
 
@@ -26,7 +35,7 @@ void UndoJournal::setEnabled(bool enabled, bool oneStep) {
     m_one = enabled && oneStep;
     if (!enabled) {
         m_steps.clear();
-        m_pending = Step();
+        m_pending = newStep();
         m_inGroup = false;
         m_marks = 0;
     } else if (m_one) {
@@ -42,7 +51,7 @@ void UndoJournal::closePending() {
             m_marks = 0;
         }
     }
-    m_pending = Step();
+    m_pending = newStep();
 }
 
 void UndoJournal::beginCommand() {
@@ -111,8 +120,9 @@ void UndoJournal::revert(Step& step) {
     for (auto it = step.changes.rbegin(); it != step.changes.rend(); ++it) {
         Change& c = *it;
         if (c.kind == Change::kView) {
-            m_editor->viewCenter = c.center;
-            m_editor->viewSize = c.height;
+            const View& v = step.views[static_cast<std::size_t>(c.id.handle())];
+            m_editor->viewCenter = v.center;
+            m_editor->viewSize = v.height;
             continue;
         }
         // An object a client still holds open, or one on a locked layer, keeps its state.
@@ -138,32 +148,29 @@ void UndoJournal::revert(Step& step) {
 
 void UndoJournal::recordView(const AcGePoint3d& center, double height) {
     if (!recording()) return;
-    Change c{Change::kView, AcDbObjectId(), nullptr, false, center, height};
-    m_pending.changes.push_back(std::move(c));
+    const auto index = static_cast<Adesk::UInt32>(m_pending.views.size());
+    m_pending.views.push_back(View{center, height});
+    m_pending.changes.push_back(Change{AcDbObjectId::fromParts(m_db->serial(), index), nullptr, Change::kView, false});
 }
 
 void UndoJournal::objectAppended(const AcDbDatabase*, const AcDbObject* obj) {
     if (!recording()) return;
-    Change c{Change::kAppended, obj->objectId(), nullptr, false, AcGePoint3d(), 0.0};
-    m_pending.changes.push_back(std::move(c));
-    m_pending.appended.insert(obj->objectId());
+    m_pending.changes.push_back(Change{obj->objectId(), nullptr, Change::kAppended, false});
 }
 
 void UndoJournal::objectOpenedForModify(const AcDbDatabase*, const AcDbObject* obj) {
     if (!recording()) return;
     const AcDbObjectId id = obj->objectId();
-    if (m_pending.appended.count(id) || m_pending.snapped.count(id)) return;
+    if (id.handle() > m_pending.lastOldHandle || m_pending.snapped.count(id)) return;
     std::unique_ptr<AcRxObject> copy(obj->clone());
     if (!copy) return;
     m_pending.snapped.insert(id);
-    Change c{Change::kModified, id, std::move(copy), false, AcGePoint3d(), 0.0};
-    m_pending.changes.push_back(std::move(c));
+    m_pending.changes.push_back(Change{id, std::move(copy), Change::kModified, false});
 }
 
 void UndoJournal::objectErased(const AcDbDatabase*, const AcDbObject* obj, bool erasing) {
     if (!recording()) return;
-    Change c{Change::kErased, obj->objectId(), nullptr, erasing, AcGePoint3d(), 0.0};
-    m_pending.changes.push_back(std::move(c));
+    m_pending.changes.push_back(Change{obj->objectId(), nullptr, Change::kErased, erasing});
 }
 
 UndoJournal& JournalOf(DocEditor& ed) { return *ed.undo; }

@@ -51,20 +51,27 @@ public:
     void objectErased(const AcDbDatabase*, const AcDbObject* obj, bool erasing) override;
 
 private:
+    // Kept small: a step of a million appends is ordinary.
     struct Change {
-        enum Kind { kAppended, kModified, kErased, kView } kind;
-        AcDbObjectId id;
-        std::unique_ptr<AcRxObject> snapshot;
-        bool erasing = false;
+        enum Kind : unsigned char { kAppended, kModified, kErased, kView };
+        AcDbObjectId id;                       // kView: index into Step::views
+        std::unique_ptr<AcRxObject> snapshot;  // kModified
+        Kind kind;
+        bool erasing;
+    };
+    struct View {
         AcGePoint3d center;
-        double height = 0.0;
+        double height;
     };
     struct Step {
         std::vector<Change> changes;
-        std::unordered_set<AcDbObjectId> appended;
+        std::vector<View> views;
+        // Handles above this were made in the step (handles only grow).
+        Adesk::UInt64 lastOldHandle = 0;
         std::unordered_set<AcDbObjectId> snapped;
         bool isMark = false;
     };
+    Step newStep() const;
     bool recording() const { return m_enabled && !m_replaying; }
     void closePending();
     void revert(Step& step);
