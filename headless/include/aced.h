@@ -52,7 +52,8 @@
 // (window), "x" (whole drawing, no view limit), "l" (last entity), "i"
 // (implied: none here) and null (pick at pt1 or the queued input). Windows
 // are given in the UCS and clipped by the current view: an entity is found
-// only where it lies in the view, as on a screen. The filter understands
+// only where it lies in the view, as on a screen (under a rotated UCS the
+// world box around the window is searched). The filter understands
 // RTDXF0 / group 0 (entity type, wildcards and comma lists), 8 (layer,
 // likewise), 62 (colour), and -3 followed by 1001 items (extended data of
 // those applications). Members are ordered newest first (descending
