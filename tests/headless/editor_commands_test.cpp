@@ -177,6 +177,23 @@ TEST_F(EditorCommandTest, ZoomPanAndNamedViews) {
     EXPECT_TRUE(ViewCenter().isEqualTo(AcGePoint3d(80, 22.5, 0)));
 }
 
+TEST_F(EditorCommandTest, UndoByCountAndZoomToExtents) {
+    std::vector<AcDbObjectId> ids;
+    for (int i = 0; i < 3; ++i) {
+        ids.push_back(AddLine(AcGePoint3d(0, i, 0), AcGePoint3d(10, i, 0)));
+        acedCommand(RTSTR, L"_.regen", 0);
+    }
+    acedCommand(RTSTR, L"_.zoom", RTSTR, L"_E", 0);
+    EXPECT_TRUE(ViewCenter().isEqualTo(AcGePoint3d(5, 1, 0)));
+    EXPECT_DOUBLE_EQ(ViewSize(), 10.0 * 900 / 1600) << "the width decides on a wide screen";
+    // The zoom is a step of its own, then the two newest lines.
+    acedCommand(RTSTR, L"UNDO", RTSTR, L"3", 0);
+    EXPECT_FALSE(ids[0].isErased());
+    EXPECT_TRUE(ids[1].isErased());
+    EXPECT_TRUE(ids[2].isErased());
+    EXPECT_EQ(acedCommand(RTSTR, L"UNDO", RTSTR, L"-2", 0), RTERROR);
+}
+
 TEST_F(EditorCommandTest, LinetypesLoadFromTheHostFile) {
     ASSERT_EQ(acedCommand(RTSTR, L"-linetype", RTSTR, L"l", RTSTR, L"dashed,center", RTSTR, L"", RTSTR, L"", 0),
               RTNORM);
