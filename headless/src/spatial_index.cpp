@@ -70,24 +70,32 @@ void SpatialIndex::touch(const AcDbObject* obj) {
 void SpatialIndex::flush() {
     if (m_dirty.empty()) return;
     Tree& t = *m_tree;
+    // Many changes at once (a big import): pack the tree anew, which is
+    // cheaper than inserting one by one.
+    const bool repack = m_dirty.size() > 65536 && m_dirty.size() > t.tree.size() / 2;
     for (const std::uint32_t h : m_dirty) {
         m_isDirty[h] = 0;
         if (h >= t.indexed.size()) {
             t.indexed.resize(static_cast<std::size_t>(h) * 2 + 16, 0);
             t.boxes.resize(t.indexed.size());
         }
-        if (t.indexed[h]) {
-            t.tree.remove(Entry(t.boxes[h], h));
-            t.indexed[h] = 0;
-        }
+        if (t.indexed[h] && !repack) t.tree.remove(Entry(t.boxes[h], h));
+        t.indexed[h] = 0;
         BBox box;
         if (IndexBox(m_db, h, box)) {
-            t.tree.insert(Entry(box, h));
+            if (!repack) t.tree.insert(Entry(box, h));
             t.boxes[h] = box;
             t.indexed[h] = 1;
         }
     }
     m_dirty.clear();
+    if (repack) {
+        std::vector<Entry> entries;
+        entries.reserve(t.tree.size() + 1024);
+        for (std::size_t h = 0; h < t.indexed.size(); ++h)
+            if (t.indexed[h]) entries.emplace_back(t.boxes[h], static_cast<std::uint32_t>(h));
+        t.tree = bgi::rtree<Entry, bgi::rstar<16>>(entries.begin(), entries.end());
+    }
 }
 
 void SpatialIndex::query(double x0, double y0, double x1, double y1, std::vector<std::uint32_t>& out) {

@@ -131,6 +131,21 @@ TEST_F(EditorSelectionTest, TheIndexFollowsEditsErasuresAndUndo) {
     EXPECT_TRUE(Crossing(-1, -1, 1, 1).empty()) << "the new line is gone";
 }
 
+TEST_F(EditorSelectionTest, ABigImportIsIndexedInOneGo) {
+    host::harness::SetView(AcGePoint3d(150, 150, 0), 300);
+    const AcDbObjectId early = AddLine(AcGePoint3d(0.5, 0.5, 0), AcGePoint3d(0.6, 0.6, 0));
+    EXPECT_EQ(Crossing(0, 0, 1, 1).size(), 1u);
+    std::vector<AcDbObjectId> ids;
+    for (int i = 0; i < 70000; ++i) {  // enough to pack the tree anew
+        const double x = (i % 280) + 0.25, y = (i / 280) + 0.25;
+        ids.push_back(AddLine(AcGePoint3d(x, y, 0), AcGePoint3d(x + 0.5, y, 0)));
+    }
+    EraseObject(ids[1]);
+    EXPECT_EQ(Crossing(0, 0, 1, 1), (std::vector<AcDbObjectId>{ids[0], early}));
+    EXPECT_EQ(Crossing(1.1, 0.1, 1.9, 0.9).size(), 0u) << "the erased one";
+    EXPECT_EQ(Crossing(279.1, 249.1, 279.9, 249.9).size(), 1u) << "the last one";
+}
+
 TEST_F(EditorSelectionTest, LastEntityAndSetLimits) {
     ads_name last;
     EXPECT_EQ(acdbEntLast(last), RTERROR);
