@@ -14,7 +14,7 @@ public:
     ACDB_DECLARE_COPYABLE(AcDbWipeout)
     AcDbWipeout() = default;
 
-    // At least 3 points (eInvalidInput).
+    // At least 3 points enclosing some area (eInvalidInput).
     Acad::ErrorStatus setBoundary(const std::vector<AcGePoint3d>& points);
     const std::vector<AcGePoint3d>& boundary() const { return m_boundary; }
     Acad::ErrorStatus transformBy(const AcGeMatrix3d& xform) override;

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdarg>
 #include <cstdio>
+#include <cwchar>
 #include <fstream>
 #include <sstream>
 
@@ -394,6 +395,7 @@ bool AddWipeout(DocEditor& ed, const std::vector<AcGePoint3d>& points) {
     w->setDatabaseDefaults(ed.db);
     if (w->setBoundary(points) != Acad::eOk) {
         delete w;
+        Print(L"\nThe boundary encloses no area.");
         return false;
     }
     AcDbBlockTableRecord* ms = nullptr;

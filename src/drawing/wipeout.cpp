@@ -106,8 +106,7 @@ bool MakeTBoxWipeout(AcGePoint3d ptCenter, CString strText, double dAngle, doubl
         if (acdbGetAdsName(plineName, idPline) == Acad::eOk &&
             acedCommand(RTSTR, L"_wipeout", RTSTR, L"F", RTSTR, L"OFF", 0) == RTNORM) {
             // Makes the wipeout from the polyline and erases the polyline.
-            acedCommand(RTSTR, L"_wipeout", RTSTR, L"P", RTENAME, plineName, RTSTR, L"Y", 0);
-            bDone = true;
+            bDone = acedCommand(RTSTR, L"_wipeout", RTSTR, L"P", RTENAME, plineName, RTSTR, L"Y", 0) == RTNORM;
         }
         // The temporary polyline never outlives the call.
         if (!idPline.isErased()) EraseEnt(idPline);

@@ -68,6 +68,12 @@ TEST_F(WipeoutTest, TextBoxWipeoutUsesTheTextSizeAndCleansUp) {
     }
 }
 
+TEST_F(WipeoutTest, EmptyTextMakesNoWipeoutAndLeavesNothing) {
+    EXPECT_FALSE(MakeTBoxWipeout(AcGePoint3d(0, 0, 0), L"", 0.0, 2.5));
+    EXPECT_EQ(LiveEntityCount(), 0);
+    EXPECT_EQ(GetShort(L"cmdecho"), 1);
+}
+
 TEST_F(WipeoutTest, TextBoxFailureErasesThePolylineAndRestoresCmdecho) {
     SetShort(L"cmdecho", 1);
     host::harness::RefuseCommand(L"WIPEOUT");

@@ -12,5 +12,6 @@ DROVIK_API bool MakeBoundaryWipeout(AcArray<AcGePoint3d> arrPts, AcDbObjectId& i
 // A wipeout box around a line of text centred at ptCenter, dTextHeight high
 // and half a height wide per character, turned by dAngle; wipeout frames are
 // switched off in the drawing. "cmdecho" is restored and the temporary
-// polyline is gone on every path. False when a step fails.
+// polyline is gone on every path. False when a step fails, the wipeout
+// command included.
 DROVIK_API bool MakeTBoxWipeout(AcGePoint3d ptCenter, CString strText, double dAngle, double dTextHeight);
