@@ -19,20 +19,32 @@
 
 // chains: offsetting, linking and selecting chains of entities
 #include "drovik/chains/link.h"
+#include "drovik/chains/offset.h"
 #include "drovik/chains/offset_ents.h"
+#include "drovik/chains/select.h"
 
 // measure: points along polylines
+#include "drovik/measure/chain_position.h"
+#include "drovik/measure/chord_spacing.h"
+#include "drovik/measure/even_spacing.h"
 
 // corners: corner rounding
 #include "drovik/corners/fillet.h"
+#include "drovik/corners/max_radius.h"
 
 // drawing: entity makers, wipeouts, edits, tables and extended data
 #include "drovik/drawing/edits.h"
 #include "drovik/drawing/entities.h"
 #include "drovik/drawing/tables.h"
+#include "drovik/drawing/wipeout.h"
 #include "drovik/drawing/xdata.h"
 
 // editor: commands, undo, views, selection sets, coordinate systems
+#include "drovik/editor/command.h"
+#include "drovik/editor/selset.h"
+#include "drovik/editor/view.h"
 
 // data: data nodes, their files and the text utilities
+#include "drovik/data/datafile.h"
+#include "drovik/data/datanode.h"
 #include "drovik/data/text.h"
