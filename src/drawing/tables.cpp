@@ -1,8 +1,10 @@
 // Symbol tables: look-ups, new records, linetypes of layers, text styles.
+#include <algorithm>
 #include <memory>
 #include <new>
 
 #include "drovik/drawing/tables.h"
+#include "drovik/editor/command.h"
 
 namespace {
 // Closes an opened object when the handle goes out of scope.
@@ -72,6 +74,61 @@ bool IsXNameExist(CString strAppName, bool bCreate) {
 }
 
 bool IsLayerExist(CString strLayer) { return HasRecord<AcDbLayerTable>(strLayer); }
+
+bool MakeLayer(CString strLayer, int nColor, CString strLinetype) {
+    if (IsLayerExist(strLayer)) return true;
+    AcDbDatabase* db = acdbHostApplicationServices()->workingDatabase();
+    if (!db) return false;
+    AcCmColor color;
+    const bool colorSet = color.setColorIndex(static_cast<Adesk::UInt16>(std::clamp(nColor, 0, 256))) == Acad::eOk;
+    {
+        auto table = OpenTable<AcDbLayerTable>(AcDb::kForWrite);
+        if (!table) return false;
+        auto* record = new (std::nothrow) AcDbLayerTableRecord;
+        if (!record) return false;
+        if (record->setName(strLayer) != Acad::eOk) {
+            delete record;
+            return false;
+        }
+        record->setLinetypeObjectId(db->continuousLinetype());
+        if (colorSet) record->setColor(color);
+        AcDbObjectId id;
+        if (!AddRecord(*table, record, id)) return false;
+    }
+    SetLinetype(strLayer, strLinetype);
+    return true;
+}
+
+bool SetLayerCurrent(CString strLayer) {
+    if (!IsLayerExist(strLayer)) return false;
+    resbuf rb{};
+    rb.restype = RTSTR;
+    rb.resval.rstring = acutNewString(strLayer);
+    acedSetVar(L"clayer", &rb);
+    acutDelString(rb.resval.rstring);
+    return true;
+}
+
+bool LoadLinetype(CString strLinetype, CString strFile) {
+    if (strLinetype.IsEmpty()) return false;
+    if (strFile.IsEmpty()) strFile = GetAcadPath() + L"acadiso.lin";
+    if (strLinetype.CompareNoCase(L"continuous") == 0) return true;
+    auto table = OpenTable<AcDbLinetypeTable>(AcDb::kForRead);
+    if (!table) return false;
+    if (table->has(strLinetype)) return true;
+    table.reset();
+    acedCommand(RTSTR, L"-linetype", RTSTR, L"l", RTSTR, strLinetype.GetString(), RTSTR, strFile.GetString(), RTSTR, L"", 0);
+    return true;
+}
+
+bool SetLinetype(CString strLayer, CString strLinetype) {
+    AcDbObjectId layerId;
+    if (!GetLayerId(strLayer, layerId) || !LoadLinetype(strLinetype, CString())) return false;
+    AcDbObjectId linetypeId;
+    if (!GetLinetypeId(strLinetype, linetypeId)) return false;
+    auto layer = OpenRecord<AcDbLayerTableRecord>(layerId, AcDb::kForWrite);
+    return layer && layer->setLinetypeObjectId(linetypeId) == Acad::eOk;
+}
 
 bool GetLayerId(CString strLayer, AcDbObjectId& idLayer) {
     return GetRecordId<AcDbLayerTable>(strLayer, idLayer, true);
