@@ -29,13 +29,18 @@ void BM_PointSelectEveryWell(benchmark::State& state) {
     AcArray<AcGePoint3d> pts;
     long found = 0;
     for (auto _ : state) {
-        for (const AcGePoint3d& well : net.wells) found += PointSelect(AcDbObjectId::kNull, well, ids, pts, nullptr, true);
+        for (const AcGePoint3d& well : net.wells)
+            found += PointSelect(AcDbObjectId::kNull, well, ids, pts, nullptr, true);
     }
     state.counters["pipes found per sweep"] =
         benchmark::Counter(static_cast<double>(found), benchmark::Counter::kAvgIterations);
     host::harness::ResetHost();
 }
-BENCHMARK(BM_PointSelectEveryWell)->Unit(benchmark::kMillisecond)->Iterations(1)->Repetitions(5)->ReportAggregatesOnly(true);
+BENCHMARK(BM_PointSelectEveryWell)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1)
+    ->Repetitions(5)
+    ->ReportAggregatesOnly(true);
 
 void BM_WellDimSelectEveryWell(benchmark::State& state) {
     const PipeNetwork net = BuildNetwork();
@@ -51,5 +56,9 @@ void BM_WellDimSelectEveryWell(benchmark::State& state) {
         benchmark::Counter(static_cast<double>(found), benchmark::Counter::kAvgIterations);
     host::harness::ResetHost();
 }
-BENCHMARK(BM_WellDimSelectEveryWell)->Unit(benchmark::kMillisecond)->Iterations(1)->Repetitions(5)->ReportAggregatesOnly(true);
+BENCHMARK(BM_WellDimSelectEveryWell)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1)
+    ->Repetitions(5)
+    ->ReportAggregatesOnly(true);
 }  // namespace

@@ -117,7 +117,8 @@ bool LoadLinetype(CString strLinetype, CString strFile) {
     if (!table) return false;
     if (table->has(strLinetype)) return true;
     table.reset();
-    acedCommand(RTSTR, L"-linetype", RTSTR, L"l", RTSTR, strLinetype.GetString(), RTSTR, strFile.GetString(), RTSTR, L"", 0);
+    acedCommand(RTSTR, L"-linetype", RTSTR, L"l", RTSTR, strLinetype.GetString(), RTSTR, strFile.GetString(),
+                RTSTR, L"", 0);
     return true;
 }
 

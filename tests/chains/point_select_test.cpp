@@ -164,7 +164,8 @@ TEST_F(PointSelectTest, EveryWellOfANetwork) {
         AcArray<AcDbObjectId> ids;
         const AcDbObjectId kept = net.pipes[0].id;
         ids.append(kept);
-        EXPECT_EQ(WellDimSelect(AcDbObjectId::kNull, net.wells[w], ids, nullptr), 1 + static_cast<int>(expected.size()));
+        EXPECT_EQ(WellDimSelect(AcDbObjectId::kNull, net.wells[w], ids, nullptr),
+                  1 + static_cast<int>(expected.size()));
         EXPECT_EQ(ids[0], kept);
         std::vector<AcDbObjectId> window(ids.begin() + 1, ids.end());
         std::sort(window.begin(), window.end());
