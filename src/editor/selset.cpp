@@ -1,6 +1,8 @@
 // Selection sets as id arrays; UCS and WCS conversions.
 #include "drovik/editor/selset.h"
 
+#include "chains/entity_kind.h"
+
 #include "drovik/drawing/edits.h"
 #include "drovik/drawing/entities.h"
 #include "drovik/geometry/plane.h"
@@ -10,14 +12,6 @@
 namespace {
 
 // Kind-of tests by opening the entity for read.
-template <class T>
-bool IsKindOf(AcDbObjectId id) {
-    T* pEnt = nullptr;
-    if (acdbOpenObject(pEnt, id, AcDb::kForRead) != Acad::eOk) return false;
-    pEnt->close();
-    return true;
-}
-
 void Flatten(AcGePoint3d& pt) { pt.z = 0.0; }
 
 void CopyLine(AcGePoint3d ptStart, AcGePoint3d ptEnd, bool bFlat, AcArray<AcDbObjectId>& arrIds) {
@@ -94,12 +88,12 @@ int SSXToIdArr(long* const ss, AcArray<AcDbObjectId>& arrIds, bool bFlat) {
     for (long i = 0; i < nLength; ++i) {
         AcDbObjectId id;
         if (!MemberId(ss, i, id)) continue;
-        if (IsKindOf<AcDbLine>(id)) {
+        if (IsLineEnt(id)) {
             AcGePoint3d ptStart, ptEnd;
             if (GetLineEndPoint(id, ptStart, ptEnd)) CopyLine(ptStart, ptEnd, bFlat, arrIds);
             continue;
         }
-        if (IsKindOf<AcDbArc>(id)) {
+        if (IsArcEnt(id)) {
             stArcPara arc;
             if (GetArcPara(id, arc)) CopyArc(arc, bFlat, arrIds);
             continue;
