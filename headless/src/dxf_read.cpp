@@ -363,7 +363,8 @@ constexpr int kNoName = -1;
 
 struct Common {
     std::uint32_t handle = 0;
-    std::uint32_t line = 0;
+    std::uint32_t line = 0;        // of the record's type
+    std::uint32_t handleLine = 0;  // of its handle
     std::uint32_t owner = 0;
     int layer = kNoName;
     int linetype = kNoName;
@@ -576,8 +577,11 @@ private:
     bool common(Common& c, std::size_t& i) {
         const Pair& p = m_rec[i];
         switch (p.code) {
-        case 5: c.handle = ToOwnHandle(p); return true;
-        case 105: c.handle = ToOwnHandle(p); return true;
+        case 5:
+        case 105:
+            c.handle = ToOwnHandle(p);
+            c.handleLine = p.line;
+            return true;
         case 330: c.owner = static_cast<std::uint32_t>(std::min<std::uint64_t>(ToHex(p), 0xFFFFFFFFu)); return true;
         case 100: return true;
         case 102:
@@ -727,7 +731,7 @@ private:
             }
             if (head.handle) {
                 m_d.tableHandles[table] = head.handle;
-                noteHandle(head.handle, p.line);
+                noteHandle(head.handle, head.handleLine);
             }
             while (nextRecord(p)) {
                 if (p.value == "ENDTAB") {
@@ -782,7 +786,7 @@ private:
             checkDuplicate(m_ltypeNames, name, nameLine, "linetype");
             r.name = name;
             r.c = std::move(c);
-            noteHandle(r.c.handle, line);
+            noteHandle(r.c.handle, r.c.handleLine);
             m_d.ltypes.push_back(std::move(r));
         } else if (table == "LAYER" && type == "LAYER") {
             LayerR r;
@@ -809,7 +813,7 @@ private:
             checkDuplicate(m_layerNames, name, nameLine, "layer");
             r.name = name;
             r.c = std::move(c);
-            noteHandle(r.c.handle, line);
+            noteHandle(r.c.handle, r.c.handleLine);
             m_d.layers.push_back(std::move(r));
         } else if (table == "STYLE" && type == "STYLE") {
             StyleR r;
@@ -842,7 +846,7 @@ private:
             checkDuplicate(m_styleNames, name, nameLine, "text style");
             r.name = name;
             r.c = std::move(c);
-            noteHandle(r.c.handle, line);
+            noteHandle(r.c.handle, r.c.handleLine);
             m_d.styles.push_back(std::move(r));
         } else if (table == "APPID" && type == "APPID") {
             AppR r;
@@ -855,7 +859,7 @@ private:
             checkDuplicate(m_appNames, name, nameLine, "application");
             r.name = name;
             r.c = std::move(c);
-            noteHandle(r.c.handle, line);
+            noteHandle(r.c.handle, r.c.handleLine);
             m_d.apps.push_back(std::move(r));
         } else if (table == "BLOCK_RECORD" && type == "BLOCK_RECORD") {
             for (std::size_t i = 0; i < m_rec.size(); ++i) {
@@ -866,7 +870,7 @@ private:
             const std::wstring key = host_detail::FoldName(name.c_str());
             if (key == L"*MODEL_SPACE" && c.handle) {
                 m_d.modelSpace = c.handle;
-                noteHandle(c.handle, line);
+                noteHandle(c.handle, c.handleLine);
             }
             if (key == L"*PAPER_SPACE" && c.handle) m_d.paperSpace = c.handle;
         } else {
@@ -1251,7 +1255,7 @@ private:
                  : flags & 16 ? AcDb::k2dSplineCtlVertex
                  : flags & 8  ? AcDb::k2dSplineFitVertex
                               : AcDb::k2dVertex;
-        noteHandle(v.c.handle, line);
+        noteHandle(v.c.handle, v.c.handleLine);
         m_poly->v.push_back(std::move(v));
     }
 
@@ -1265,7 +1269,7 @@ private:
 
     template <class T>
     void push(Kind kind, std::vector<T>& list, T&& e, Common&& c) {
-        noteHandle(c.handle, c.line);
+        noteHandle(c.handle, c.handleLine);
         e.c = std::move(c);
         m_d.order.push_back(EntRef{kind, static_cast<std::uint32_t>(list.size())});
         list.push_back(std::move(e));
@@ -1363,7 +1367,7 @@ void Resolve(Parser& parser, Drawing& d, Resolved& r) {
     }
     std::uint32_t groupDictHandle = 0;
     if (r.root) {
-        parser.noteHandle(r.root->c.handle, r.root->c.line);
+        parser.noteHandle(r.root->c.handle, r.root->c.handleLine);
         for (const auto& e : r.root->entries)
             if (host_detail::FoldName(e.first.c_str()) == L"ACAD_GROUP") groupDictHandle = e.second;
     }
@@ -1371,7 +1375,7 @@ void Resolve(Parser& parser, Drawing& d, Resolved& r) {
         for (const auto& dict : d.dicts)
             if (dict.c.handle == groupDictHandle) r.groupDict = &dict;
     }
-    if (r.groupDict) parser.noteHandle(r.groupDict->c.handle, r.groupDict->c.line);
+    if (r.groupDict) parser.noteHandle(r.groupDict->c.handle, r.groupDict->c.handleLine);
     for (const auto& g : d.groups) {
         const std::wstring* name = nullptr;
         if (r.groupDict && g.c.handle)
@@ -1381,7 +1385,7 @@ void Resolve(Parser& parser, Drawing& d, Resolved& r) {
             d.warnings.push_back("line " + std::to_string(g.c.line) + ": GROUP not listed in ACAD_GROUP, left out");
             continue;
         }
-        parser.noteHandle(g.c.handle, g.c.line);
+        parser.noteHandle(g.c.handle, g.c.handleLine);
         r.groups.emplace_back(&g, name->empty() ? std::wstring(L"*") : *name);
     }
 
