@@ -1,6 +1,10 @@
 // Reading ASCII DXF: a complete parse into plain records, checked, then the
 // drawing is built from them, so a bad file never touches a database.
+#include <fcntl.h>
 #include <iconv.h>
+#include <sys/mman.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -218,6 +222,10 @@ public:
     }
     // UTF-8 for R2007 and later; otherwise the code page.
     void setup(const std::string& version, const std::string& codepage, std::vector<std::string>& warnings) {
+        // A second header (files may hold one late) replaces the first.
+        if (m_cd != reinterpret_cast<iconv_t>(-1)) iconv_close(m_cd);
+        m_cd = reinterpret_cast<iconv_t>(-1);
+        m_latin1 = false;
         m_utf8 = version >= "AC1021";
         if (m_utf8) return;
         std::string cp = codepage.empty() ? "ANSI_1252" : codepage;
@@ -1692,14 +1700,16 @@ private:
             e->setXData(c.xdata.get());
             c.xdata.reset();
         }
-        m_entityHandles.insert(static_cast<std::uint32_t>(id.handle()));
+        const auto h = static_cast<std::size_t>(id.handle());
+        if (h >= m_isEntity.size()) m_isEntity.resize(h + 1, false);
+        m_isEntity[h] = true;
         ++m_kept;
     }
 
     void entities(AcDbObjectId modelSpace) {
         AcDbBlockTableRecord* ms = nullptr;
         acdbOpenObject(ms, modelSpace, AcDb::kForWrite);
-        m_entityHandles.reserve(m_d.order.size() * 2);
+        m_isEntity.reserve(m_next);
         for (const EntRef& ref : m_d.order) {
             switch (ref.kind) {
             case Kind::Line: {
@@ -1801,7 +1811,7 @@ private:
             AcDbObjectIdArray members;
             std::unordered_set<std::uint32_t> seen;
             for (const auto& m : g.members) {
-                if (!m_entityHandles.count(m.first)) {
+                if (m.first >= m_isEntity.size() || !m_isEntity[m.first]) {
                     char hex[16];
                     std::snprintf(hex, sizeof hex, "%X", m.first);
                     warn(m.second, std::string("group member ") + hex + " is no model-space entity: dropped");
@@ -1825,38 +1835,65 @@ private:
     std::unordered_map<const Common*, AcDbObjectId> m_recordIds;
     std::vector<AcDbObjectId> m_nameLayer;
     std::unordered_map<int, AcDbObjectId> m_nameLinetype, m_nameStyle;
-    std::unordered_set<std::uint32_t> m_entityHandles;
+    std::vector<bool> m_isEntity;  // by handle
     AcDbObjectId m_continuous, m_byLayer, m_layer0, m_standard;
     int m_kept = 0;
 };
 
-bool ReadFile(const wchar_t* path, std::string& data, DxfError& err) {
-    if (!path || !*path) {
-        err = DxfError{0, "no file name"};
-        return false;
+// The bytes of a file: mapped when it is a regular file, read otherwise.
+class FileBytes {
+public:
+    FileBytes() = default;
+    FileBytes(const FileBytes&) = delete;
+    FileBytes& operator=(const FileBytes&) = delete;
+    ~FileBytes() {
+        if (m_map) munmap(m_map, m_size);
     }
-    const std::string narrow = host::WideToUtf8(path);
-    std::FILE* f = std::fopen(narrow.c_str(), "rb");
-    if (!f) {
-        err = DxfError{0, "cannot open '" + narrow + "': " + std::strerror(errno)};
-        return false;
+    const char* data() const { return m_map ? static_cast<const char*>(m_map) : m_copy.data(); }
+    std::size_t size() const { return m_map ? m_size : m_copy.size(); }
+
+    bool load(const wchar_t* path, DxfError& err) {
+        if (!path || !*path) {
+            err = DxfError{0, "no file name"};
+            return false;
+        }
+        const std::string narrow = host::WideToUtf8(path);
+        const int fd = open(narrow.c_str(), O_RDONLY | O_CLOEXEC);
+        if (fd < 0) {
+            err = DxfError{0, "cannot open '" + narrow + "': " + std::strerror(errno)};
+            return false;
+        }
+        struct stat st {};
+        if (fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0) {
+            void* p = mmap(nullptr, static_cast<std::size_t>(st.st_size), PROT_READ, MAP_PRIVATE, fd, 0);
+            if (p != MAP_FAILED) {
+                m_map = p;
+                m_size = static_cast<std::size_t>(st.st_size);
+                close(fd);
+                return true;
+            }
+        }
+        bool ok = true;
+        try {
+            char buf[1 << 16];
+            ssize_t n = 0;
+            while ((n = read(fd, buf, sizeof buf)) > 0) m_copy.append(buf, static_cast<std::size_t>(n));
+            if (n < 0) ok = false;
+        } catch (const std::bad_alloc&) {
+            ok = false;
+            errno = ENOMEM;
+        }
+        const int readErr = errno;
+        close(fd);
+        if (!ok) err = DxfError{0, "cannot read '" + narrow + "': " + std::strerror(readErr)};
+        return ok;
     }
-    char buf[1 << 16];
-    std::size_t n = 0;
-    bool ok = true;
-    try {
-        while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) data.append(buf, n);
-    } catch (const std::bad_alloc&) {
-        ok = false;
-    }
-    if (!ok || std::ferror(f)) {
-        err = DxfError{0, "cannot read '" + narrow + "'" + (ok ? "" : ": out of memory")};
-        std::fclose(f);
-        return false;
-    }
-    std::fclose(f);
-    return true;
-}
+
+private:
+    void* m_map = nullptr;
+    std::size_t m_size = 0;
+    std::string m_copy;
+};
 
 // The whole file parsed and checked.
 struct Parsed {
@@ -1922,9 +1959,9 @@ bool ReadDxf(const wchar_t* path, AcDbDatabase* pDb, DxfError& err, DxfReport* r
     if (!CheckTarget(pDb, err)) return false;
     auto parsed = std::make_unique<Parsed>();
     {
-        std::string data;
-        if (!ReadFile(path, data, err)) return false;
-        if (!Parse(data.data(), data.size(), *parsed, err)) return false;
+        FileBytes file;
+        if (!file.load(path, err)) return false;
+        if (!Parse(file.data(), file.size(), *parsed, err)) return false;
     }
     return Build(*parsed, pDb, report, err);
 }
@@ -1932,9 +1969,9 @@ bool ReadDxf(const wchar_t* path, AcDbDatabase* pDb, DxfError& err, DxfReport* r
 AcApDocument* OpenDrawing(const wchar_t* path, DxfError& err, DxfReport* report) {
     auto parsed = std::make_unique<Parsed>();
     {
-        std::string data;
-        if (!ReadFile(path, data, err)) return nullptr;
-        if (!Parse(data.data(), data.size(), *parsed, err)) return nullptr;
+        FileBytes file;
+        if (!file.load(path, err)) return nullptr;
+        if (!Parse(file.data(), file.size(), *parsed, err)) return nullptr;
     }
     const std::wstring full(path);
     const std::size_t slash = full.find_last_of(L"/\\");

@@ -29,10 +29,24 @@ struct NotFinite {
     std::uint32_t handle;
 };
 
+// Text out, into a string or through it into a file in pieces of about a
+// megabyte (no file-sized buffer, no regrowth of one).
 class Out {
 public:
-    explicit Out(std::string& s) : m_s(s) {}
+    explicit Out(std::string& s, std::FILE* sink = nullptr) : m_s(s), m_sink(sink) {
+        if (m_sink) m_s.reserve(kChunk + 4096);
+    }
     std::uint32_t current = 0;  // handle of the object being written, for errors
+    bool failed = false;        // a write to the file failed
+
+    void flush() {
+        if (!m_sink || m_s.empty()) return;
+        if (std::fwrite(m_s.data(), 1, m_s.size(), m_sink) != m_s.size()) failed = true;
+        m_s.clear();
+    }
+    void maybeFlush() {
+        if (m_sink && m_s.size() >= kChunk) flush();
+    }
 
     void code(int c) {
         char buf[8];
@@ -116,7 +130,9 @@ public:
     }
 
 private:
+    static constexpr std::size_t kChunk = 1 << 20;
     std::string& m_s;
+    std::FILE* m_sink;
 };
 
 const wchar_t* NameOf(AcDbObjectId id) {
@@ -128,7 +144,9 @@ const wchar_t* NameOf(AcDbObjectId id) {
 
 class Writer {
 public:
-    Writer(const AcDbDatabase* db, std::string& s) : m_db(db), o(s), m_next(db->nextHandle()) {}
+    Writer(const AcDbDatabase* db, std::string& s, std::FILE* sink = nullptr)
+        : m_db(db), o(s, sink), m_next(db->nextHandle()) {}
+    bool failed() const { return o.failed; }
 
     void run() {
         collect();
@@ -188,13 +206,17 @@ public:
         endsec();
 
         section("ENTITIES");
-        for (const auto& id : m_entities) entity(id, model);
+        for (const auto& id : m_entities) {
+            entity(id, model);
+            o.maybeFlush();
+        }
         endsec();
 
         section("OBJECTS");
         objects();
         endsec();
         o.raw(0, "EOF");
+        o.flush();
     }
 
 private:
@@ -609,6 +631,7 @@ bool WriteDxfString(const AcDbDatabase* pDb, std::string& out, DxfError& err) {
         return false;
     }
     try {
+        out.reserve(static_cast<std::size_t>(pDb->numObjects()) * 200 + 8192);
         Writer w(pDb, out);
         w.run();
         return true;
@@ -628,8 +651,10 @@ bool WriteDxf(const AcDbDatabase* pDb, const wchar_t* path, DxfError& err) {
         err = DxfError{0, "no file name"};
         return false;
     }
-    std::string text;
-    if (!WriteDxfString(pDb, text, err)) return false;
+    if (!pDb) {
+        err = DxfError{0, "no drawing to write"};
+        return false;
+    }
     const std::string target = host::WideToUtf8(path);
     const std::string temp = target + ".tmp" + std::to_string(static_cast<long>(getpid()));
     std::FILE* f = std::fopen(temp.c_str(), "wb");
@@ -637,18 +662,33 @@ bool WriteDxf(const AcDbDatabase* pDb, const wchar_t* path, DxfError& err) {
         err = DxfError{0, "cannot write '" + target + "': " + std::strerror(errno)};
         return false;
     }
-    const bool written = std::fwrite(text.data(), 1, text.size(), f) == text.size();
-    const int writeErr = errno;
-    const bool closed = std::fclose(f) == 0;
-    if (!written || !closed) {
+    bool ok = false;
+    int ioErr = 0;
+    try {
+        std::string buffer;
+        Writer w(pDb, buffer, f);
+        w.run();
+        ok = !w.failed();
+        if (!ok) ioErr = errno;
+    } catch (const NotFinite& nf) {
+        char hex[16];
+        std::snprintf(hex, sizeof hex, "%X", nf.handle);
+        err = DxfError{0, std::string("object ") + hex + " holds a number that is not finite"};
+    } catch (const std::bad_alloc&) {
+        err = DxfError{0, "out of memory while writing the drawing"};
+    }
+    if (std::fclose(f) != 0 && ok) {
+        ok = false;
+        ioErr = errno;
+    }
+    if (ok && std::rename(temp.c_str(), target.c_str()) != 0) {
         std::remove(temp.c_str());
-        err = DxfError{0, "cannot write '" + target + "': " + std::strerror(written ? errno : writeErr)};
+        err = DxfError{0, "cannot replace '" + target + "': " + std::strerror(errno)};
         return false;
     }
-    if (std::rename(temp.c_str(), target.c_str()) != 0) {
-        const int renameErr = errno;
+    if (!ok) {
         std::remove(temp.c_str());
-        err = DxfError{0, "cannot replace '" + target + "': " + std::strerror(renameErr)};
+        if (err.message.empty()) err = DxfError{0, "cannot write '" + target + "': " + std::strerror(ioErr)};
         return false;
     }
     return true;

@@ -1,6 +1,6 @@
 // dxftool: DXF loading and saving from the command line, for benchmarks and
 // interoperability tests.
-//   dxftool gen N out.dxf        a drawing of N mixed entities, saved
+//   dxftool gen N out.dxf        a drawing of N mixed entities (mixed_drawing.h), saved
 //   dxftool load in.dxf          load; prints the time, peak memory, report
 //   dxftool save in.dxf out.dxf  load, then save; prints the save time
 //   dxftool copy in.dxf out.dxf  load and save, quietly
@@ -20,6 +20,7 @@
 #include "dxfio.h"
 #include "hostharness.h"
 #include "widetext.h"
+#include "mixed_drawing.h"
 
 namespace {
 
@@ -45,73 +46,6 @@ long CurrentRssKiB() {
 
 std::wstring Wide(const char* s) { return host::Utf8ToWide(s); }
 
-void Add(AcDbBlockTableRecord* ms, AcDbEntity* e, AcDbObjectId layer) {
-    e->setDatabaseDefaults();
-    e->setLayer(layer);
-    ms->appendAcDbEntity(e);
-    e->close();
-}
-
-// A mixed drawing: lines, arcs, circles, texts, lightweight polylines with
-// bulges, ellipses and 2D polylines, spread over a few layers.
-int Generate(long n, const char* out) {
-    AcDbDatabase* db = acdbHostApplicationServices()->workingDatabase();
-    AcDbLayerTable* lt = nullptr;
-    db->getLayerTable(lt, AcDb::kForWrite);
-    AcDbObjectId layers[4];
-    const wchar_t* names[4] = {L"Walls", L"Roads", L"井", L"Text"};
-    for (int i = 0; i < 4; ++i) {
-        auto* r = new AcDbLayerTableRecord;
-        r->setName(names[i]);
-        lt->add(layers[i], r);
-        r->close();
-    }
-    lt->close();
-    AcDbBlockTableRecord* ms = nullptr;
-    acdbOpenObject(ms, db->modelSpaceId(), AcDb::kForWrite);
-    for (long i = 0; i < n; ++i) {
-        const double x = static_cast<double>(i % 1000) * 10.123, y = static_cast<double>(i / 1000) * 7.77;
-        const AcDbObjectId layer = layers[i % 4];
-        switch (i % 8) {
-        case 0:
-        case 1: Add(ms, new AcDbLine(AcGePoint3d(x, y, 0), AcGePoint3d(x + 3.3, y + 1.7, 0)), layer); break;
-        case 2: Add(ms, new AcDbArc(AcGePoint3d(x, y, 0), 2.5, 0.3, 2.9), layer); break;
-        case 3: Add(ms, new AcDbCircle(AcGePoint3d(x, y, 0), AcGeVector3d::kZAxis, 1.25), layer); break;
-        case 4: {
-            auto* t = new AcDbText(AcGePoint3d(x, y, 0), L"K12+345.678 井1", AcDbObjectId::kNull, 2.5, 0.5);
-            Add(ms, t, layer);
-            break;
-        }
-        case 5: {
-            auto* pl = new AcDbPolyline;
-            for (unsigned k = 0; k < 5; ++k)
-                pl->addVertexAt(k, AcGePoint2d(x + k, y + (k % 2) * 0.5), k == 2 ? 0.414 : 0.0);
-            Add(ms, pl, layer);
-            break;
-        }
-        case 6: {
-            auto* el = new AcDbEllipse;
-            el->set(AcGePoint3d(x, y, 0), AcGeVector3d::kZAxis, AcGeVector3d(3, 1, 0), 0.4);
-            Add(ms, el, layer);
-            break;
-        }
-        default: {
-            AcGePoint3dArray pts;
-            for (int k = 0; k < 3; ++k) pts.append(AcGePoint3d(x + k, y - k, 0));
-            Add(ms, new AcDb2dPolyline(AcDb::k2dSimplePoly, pts), layer);
-            break;
-        }
-        }
-    }
-    ms->close();
-    host::dxf::DxfError err;
-    if (!host::dxf::WriteDxf(db, Wide(out).c_str(), err)) {
-        std::fprintf(stderr, "%s\n", err.what().c_str());
-        return 1;
-    }
-    return 0;
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -120,7 +54,16 @@ int main(int argc, char** argv) {
         return 2;
     }
     const std::string cmd = argv[1];
-    if (cmd == "gen" && argc == 4) return Generate(std::atol(argv[2]), argv[3]);
+    if (cmd == "gen" && argc == 4) {
+        AcDbDatabase* db = acdbHostApplicationServices()->workingDatabase();
+        host::tools::MakeMixedDrawing(db, std::atol(argv[2]));
+        host::dxf::DxfError err;
+        if (!host::dxf::WriteDxf(db, Wide(argv[3]).c_str(), err)) {
+            std::fprintf(stderr, "%s\n", err.what().c_str());
+            return 1;
+        }
+        return 0;
+    }
     AcDbDatabase* db = acdbHostApplicationServices()->workingDatabase();
     host::dxf::DxfError err;
     host::dxf::DxfReport report;

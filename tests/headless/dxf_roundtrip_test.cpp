@@ -224,6 +224,24 @@ TEST_F(DxfRoundTrip, R2000CodePageAndUnicodeEscapes) {
     t->close();
 }
 
+TEST_F(DxfRoundTrip, AHeaderAfterTheEntitiesStillSetsTheCodePage) {
+    // The text is decoded before the late header is seen; the header then
+    // replaces the decoder without leaking the first one.
+    const std::string text =
+        "0\nSECTION\n2\nENTITIES\n0\nTEXT\n1\n\\U+4E95\n0\nENDSEC\n"
+        "0\nSECTION\n2\nHEADER\n9\n$ACADVER\n1\nAC1015\n9\n$DWGCODEPAGE\n3\nANSI_936\n0\nENDSEC\n0\nEOF\n";
+    DxfError err;
+    DxfReport report;
+    ASSERT_TRUE(host::dxf::ReadDxfBuffer(text.data(), text.size(), Db(), err, &report)) << err.what();
+    EXPECT_EQ(report.version, "AC1015");
+    const auto ids = host::harness::ModelSpaceIds();
+    ASSERT_EQ(ids.size(), 1u);
+    AcDbText* t = nullptr;
+    ASSERT_EQ(acdbOpenObject(t, ids[0], AcDb::kForRead), Acad::eOk);
+    EXPECT_EQ(std::wstring(t->textStringConst()), L"井");
+    t->close();
+}
+
 TEST_F(DxfRoundTrip, WritingRefusesNonFiniteNumbersAndLeavesTheFileAlone) {
     DxfError err;
     EXPECT_FALSE(host::dxf::WriteDxf(Db(), L"/nonexistent-dir/x.dxf", err));
