@@ -18,10 +18,15 @@
 #include "drovik/geometry/vertex.h"
 
 // chains: offsetting, linking and selecting chains of entities
+#include "drovik/chains/offset.h"
 
 // measure: points along polylines
+#include "drovik/measure/chain_position.h"
+#include "drovik/measure/chord_spacing.h"
+#include "drovik/measure/even_spacing.h"
 
 // corners: corner rounding
+#include "drovik/corners/max_radius.h"
 
 // drawing: entity makers, wipeouts, edits, tables and extended data
 #include "drovik/drawing/edits.h"
@@ -30,4 +35,6 @@
 // editor: commands, undo, views, selection sets, coordinate systems
 
 // data: data nodes, their files and the text utilities
+#include "drovik/data/datafile.h"
+#include "drovik/data/datanode.h"
 #include "drovik/data/text.h"

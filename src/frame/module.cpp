@@ -1,6 +1,8 @@
 // Module entry: the per-document manager and the module-lifetime objects.
 #include "drovik/frame/module.h"
 
+#include "data/registration.h"
+
 AsdkDataManager<CDocData>* g_DocDataManager = nullptr;
 // A constant: built with the library's statics and never reassigned, so the
 // load and unload hooks (whose order against static construction and
@@ -14,11 +16,12 @@ void Attach() {
     // There is no MFC extension module on this platform to initialise: the
     // shared library's own load is the module initialisation.
     g_DocDataManager = new AsdkDataManager<CDocData>;
-    // CDataNode run-time class registration goes here (AfxClassInit for CDataNode).
+    RegisterDataNodeClass();  // so archives can create CDataNode objects by class
     g_attached = true;
 }
 
 void Detach() {
+    UnregisterDataNodeClass();
     delete g_DocDataManager;  // unregisters from the document manager
     g_DocDataManager = nullptr;
     g_attached = false;

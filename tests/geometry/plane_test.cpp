@@ -70,7 +70,8 @@ TEST(CPolyLineVertex, ConstructorsFillWhatTheyAreGiven) {
     EXPECT_TRUE(PointNear(segment.pt2, P(3, 4)));
     CPolyLineVertex copy;
     copy = segment;
-    copy = copy;  // self-assignment keeps the value
+    CPolyLineVertex& alias = copy;
+    copy = alias;  // self-assignment keeps the value
     EXPECT_TRUE(PointNear(copy.pt2, P(3, 4)));
 }
 }  // namespace

@@ -1,0 +1,23 @@
+#pragma once
+// Small read-only views of a drawing that the drovik commands share.
+#include <string>
+#include <vector>
+
+#include <dbmain.h>
+
+namespace drovik::cli {
+
+// Model-space entities in drawing order (erased ones left out).
+std::vector<AcDbObjectId> ModelSpaceEntities(AcDbDatabase* pDb);
+
+// The entity's class name ("AcDbLine", ...) and layer name; false when it
+// cannot be opened.
+bool DescribeEntity(AcDbObjectId id, std::wstring& className, std::wstring& layer);
+
+// Layer names equal without regard to case (as the drawing compares them).
+bool SameLayer(const std::wstring& a, const std::wstring& b);
+
+// Makes the layer when the drawing lacks it; false when it cannot.
+bool EnsureLayer(AcDbDatabase* pDb, const std::wstring& name, int colorIndex);
+
+}  // namespace drovik::cli

@@ -1,0 +1,221 @@
+// Data node files: reading, replacing and appending records, and text dumps.
+//
+// Each call streams through the file once (record_codec.h) with small
+// buffers; lookups by index go through a table of the 65,536 possible
+// indices, so a call is linear in the file size plus the number of nodes and
+// its memory does not grow with the file. Writers copy the bytes of records
+// they keep unchanged and encode only the nodes they were given.
+#include "drovik/data/datafile.h"
+
+#include <algorithm>
+#include <climits>
+#include <vector>
+
+#include "data/record_codec.h"
+#include "data/replace_file.h"
+
+namespace {
+using data_detail::RecordSink;
+using data_detail::RecordStream;
+using data_detail::RecordView;
+
+constexpr int kFileVersion = 1;
+constexpr std::size_t kCountOffset = 4;
+constexpr std::size_t kIndexSlots = 0x10000;
+constexpr int kNoPosition = -1;
+const wchar_t kDumpRule[] = L"====================================";
+
+enum class ReadOpen { opened, missing, refused };
+
+ReadOpen OpenForReading(CFile& file, const CString& strFile) {
+    CFileException error;
+    if (file.Open(strFile, CFile::modeRead, &error)) return ReadOpen::opened;
+    return error.m_cause == CFileException::fileNotFound ? ReadOpen::missing : ReadOpen::refused;
+}
+
+// Reads version and count; false when the version is not ours. A negative
+// count counts as no records.
+bool ReadHeader(RecordStream& stream, int& count) {
+    if (static_cast<int>(stream.Dword()) != kFileVersion) return false;
+    count = std::max(static_cast<int>(stream.Dword()), 0);
+    return true;
+}
+
+// A position per 16-bit index, for the nodes of one call. The table lives
+// as long as the thread and is cleared entry by entry after each use, so a
+// call touches only the entries of its own nodes rather than all 65,536
+// (a second table alive at the same time gets one of its own).
+class IndexTable {
+public:
+    IndexTable() : m_slots(&Shared()) {
+        if (SharedInUse()) {
+            m_own.assign(kIndexSlots, kNoPosition);
+            m_slots = &m_own;
+            return;
+        }
+        SharedInUse() = true;
+        if (m_slots->empty()) m_slots->assign(kIndexSlots, kNoPosition);
+    }
+    ~IndexTable() {
+        if (m_slots != &Shared()) return;
+        for (unsigned short index : m_used) (*m_slots)[index] = kNoPosition;
+        SharedInUse() = false;
+    }
+    IndexTable(const IndexTable&) = delete;
+    IndexTable& operator=(const IndexTable&) = delete;
+
+    int Find(unsigned short index) const { return (*m_slots)[index]; }
+    // The indices that have a position, each once.
+    const std::vector<unsigned short>& Indices() const { return m_used; }
+    void Set(unsigned short index, int position) {
+        int& slot = (*m_slots)[index];
+        if (slot == kNoPosition) m_used.push_back(index);
+        slot = position;
+    }
+
+private:
+    static std::vector<int>& Shared() {
+        thread_local std::vector<int> slots;
+        return slots;
+    }
+    static bool& SharedInUse() {
+        thread_local bool inUse = false;
+        return inUse;
+    }
+    std::vector<int>* m_slots;
+    std::vector<int> m_own;
+    std::vector<unsigned short> m_used;
+};
+
+// Replaces or appends each of the n nodes at `nodes` (see the header).
+int WriteNodes(const CDataNode* nodes, std::size_t n, const CString& strFile) {
+    if (strFile.IsEmpty()) return 0;
+    if (n > static_cast<std::size_t>(INT_MAX)) return 0;
+    CFile old;
+    const ReadOpen opened = OpenForReading(old, strFile);
+    if (opened == ReadOpen::refused) return 0;
+
+    if (opened == ReadOpen::missing) {
+        return data_detail::ReplaceFile(strFile, [&](CFile& file) {
+            RecordSink sink(file);
+            sink.PutDword(kFileVersion);
+            sink.PutDword(static_cast<DWORD>(n));
+            for (std::size_t i = 0; i < n; ++i) sink.PutNode(nodes[i]);
+            sink.Flush();
+        });
+    }
+
+    RecordStream stream(old, strFile);
+    int count = 0;
+    if (!ReadHeader(stream, count)) return 0;
+
+    // The last node given for each index: it is the one that ends up in the
+    // first record with that index (earlier ones are overwritten by it).
+    IndexTable lastNode;
+    for (std::size_t i = 0; i < n; ++i) lastNode.Set(nodes[i].m_Index, static_cast<int>(i));
+    // Indices met in the file so far: only a first occurrence is replaced.
+    std::vector<bool> inFile(kIndexSlots, false);
+
+    // The old file is read while the new one is written: should it turn out
+    // short, the exception removes the new one and the old stays as it was.
+    return data_detail::ReplaceFile(strFile, [&](CFile& file) {
+        RecordSink sink(file);
+        sink.PutDword(kFileVersion);
+        sink.PutDword(0);  // the count, set once the appended nodes are known
+        std::vector<BYTE> side;
+        CDataNode decoded;
+        for (int i = 0; i < count; ++i) {
+            const RecordView record = data_detail::NextRecord(stream, side);
+            const bool first = !inFile[record.index];
+            inFile[record.index] = true;
+            const int replacement = first ? lastNode.Find(record.index) : kNoPosition;
+            if (replacement != kNoPosition) {
+                sink.PutNode(nodes[replacement]);
+            } else if (record.canonical) {
+                sink.PutRecord(record);
+            } else {  // narrow or unusual text from an old file: written anew in the wide form
+                data_detail::DecodeRecord(record, decoded);
+                sink.PutNode(decoded);
+            }
+        }
+        // Nodes whose index the file did not hold are appended in array
+        // order, every one of them (only records of the file are searched).
+        std::size_t total = static_cast<std::size_t>(count);
+        const auto& given = lastNode.Indices();
+        const bool anyNew = std::any_of(given.begin(), given.end(), [&](unsigned short index) { return !inFile[index]; });
+        for (std::size_t i = 0; anyNew && i < n; ++i) {
+            if (inFile[nodes[i].m_Index]) continue;
+            sink.PutNode(nodes[i]);
+            ++total;
+        }
+        if (total > static_cast<std::size_t>(INT_MAX)) AfxThrowArchiveException(CArchiveException::bufferFull, strFile);
+        sink.Flush();
+        file.Seek(static_cast<LONGLONG>(kCountOffset), CFile::begin);
+        sink.PutDword(static_cast<DWORD>(total));
+        sink.Flush();
+    });
+}
+}  // namespace
+
+int SornWriteDataNode(CDataNode& node, CString strFile) { return WriteNodes(&node, 1, strFile); }
+
+int SornWriteDataNode(CDataNodeArray& arrNodes, CString strFile) {
+    return WriteNodes(arrNodes.GetData(), static_cast<std::size_t>(arrNodes.GetSize()), strFile);
+}
+
+int SornReadDataNode(CDataNode& node, CString strFile) {
+    if (strFile.IsEmpty()) return 0;
+    CFile file;
+    if (!file.Open(strFile, CFile::modeRead)) return 0;
+    RecordStream stream(file, strFile);
+    int count = 0;
+    if (!ReadHeader(stream, count)) return 0;
+    std::vector<BYTE> side;
+    for (int i = 0; i < count; ++i) {
+        const RecordView record = data_detail::NextRecord(stream, side);
+        if (record.index == node.m_Index) {
+            data_detail::DecodeRecord(record, node);
+            return 1;
+        }
+    }
+    return 0;
+}
+
+int SornReadDataNode(CDataNodeArray& arrNodes, CString strFile) {
+    if (strFile.IsEmpty()) return 0;
+    CFile file;
+    if (!file.Open(strFile, CFile::modeRead)) return 0;
+    RecordStream stream(file, strFile);
+    int count = 0;
+    if (!ReadHeader(stream, count)) return 0;
+    const INT_PTR n = arrNodes.GetSize();
+    // The first element with each index receives the records with it.
+    IndexTable firstElement;
+    for (INT_PTR i = n; i-- > 0;) firstElement.Set(arrNodes[i].m_Index, static_cast<int>(i));
+    long long matches = 0;
+    std::vector<BYTE> side;
+    for (int i = 0; i < count; ++i) {
+        const RecordView record = data_detail::NextRecord(stream, side);
+        const int at = firstElement.Find(record.index);
+        if (at != kNoPosition) {
+            data_detail::DecodeRecord(record, arrNodes[at]);
+            ++matches;
+        }
+    }
+    return matches == static_cast<long long>(n) ? 1 : 0;
+}
+
+void PrintDataNode(CDataNodeArray& arrNodes, CString strFile) {
+    if (strFile.IsEmpty()) return;
+    CStdioFile file;
+    if (!file.Open(strFile, CFile::modeWrite)) return;  // never creates the file
+    file.SeekToEnd();
+    file.WriteString(L"\n");
+    file.WriteString(kDumpRule);
+    file.WriteString(L"\n");
+    for (const CDataNode& node : arrNodes) {
+        file.WriteString(node.DebugFormat());
+        file.WriteString(L"\n");
+    }
+    file.Close();
+}

@@ -1,0 +1,72 @@
+// SVG rendering of drawings.
+#include <regex>
+
+#include <dbents.h>
+#include <dbpl.h>
+#include <hostharness.h>
+
+#include "drovik/drovik.h"
+#include "svg_render.h"
+#include "test_support.h"
+
+namespace {
+using drovik::cli::AciToRgb;
+using drovik::cli::RenderSvg;
+
+class Render : public ::testing::Test {
+protected:
+    void SetUp() override { host::harness::ResetHost(); }
+    void TearDown() override { EXPECT_EQ(host::harness::TotalOpenObjectCount(), 0); }
+    AcDbDatabase* db() { return acdbHostApplicationServices()->workingDatabase(); }
+    int Count(const std::string& svg, const std::string& what) {
+        int n = 0;
+        for (size_t at = svg.find(what); at != std::string::npos; at = svg.find(what, at + 1)) ++n;
+        return n;
+    }
+};
+
+TEST_F(Render, EveryEntityDrawnWithYUp) {
+    AcDbObjectId id;
+    ASSERT_TRUE(MakeLine(P(0, 0), P(100, 0), id, L"0", true));
+    ASSERT_TRUE(SetEntColor(id, 1));
+    ASSERT_TRUE(MakeCircle(P(50, 50), 10, id));
+    auto* pline = new AcDbPolyline;
+    pline->addVertexAt(0, AcGePoint2d(0, 100), 1.0);  // a half circle turning left
+    pline->addVertexAt(1, AcGePoint2d(20, 100), 0.0);
+    ASSERT_TRUE(AddEntToDwg(pline, id));
+    pline->close();
+    ASSERT_EQ(MakeText(P(10, 10), L"井1 <a&b>", id, 1, 5, 0, L"0", true, AcDbObjectId::kNull), 1);
+    ASSERT_TRUE(MakeLine(P(0, 0), P(0, 100), id, L"0", false));  // invisible: not drawn
+
+    const std::string svg = RenderSvg(db());
+    EXPECT_EQ(Count(svg, "<path"), 2);
+    EXPECT_EQ(Count(svg, "<circle"), 1);
+    EXPECT_NE(svg.find("stroke=\"#ff0000\""), std::string::npos);
+    EXPECT_NE(svg.find("井1 &lt;a&amp;b&gt;"), std::string::npos);
+    // The line at y = 0 lies below the polyline at y = 100 on the page.
+    std::smatch m;
+    ASSERT_TRUE(std::regex_search(svg, m, std::regex("M ([0-9.]+),([0-9.]+) L [0-9.]+,([0-9.]+)")));
+    const double lineY = std::stod(m[2]);
+    ASSERT_TRUE(std::regex_search(svg, m, std::regex("M ([0-9.]+),([0-9.]+) A")));
+    EXPECT_GT(lineY, std::stod(m[2]));
+    // A counter-clockwise bulge becomes an SVG arc with sweep flag 0 (the page flips y).
+    EXPECT_TRUE(std::regex_search(svg, std::regex(" A [0-9.]+ [0-9.]+ 0 0 0 ")));
+}
+
+TEST_F(Render, EmptyDrawingGivesABlankPage) {
+    const std::string svg = RenderSvg(db());
+    EXPECT_NE(svg.find("<svg"), std::string::npos);
+    EXPECT_EQ(svg.find("<path"), std::string::npos);
+}
+
+TEST(AciToRgb, PaletteColours) {
+    EXPECT_EQ(AciToRgb(1), "#ff0000");
+    EXPECT_EQ(AciToRgb(5), "#0000ff");
+    EXPECT_EQ(AciToRgb(7), "#000000");  // white on a black screen, black on the page
+    EXPECT_EQ(AciToRgb(250), "#333333");
+    EXPECT_EQ(AciToRgb(255), "#ffffff");
+    EXPECT_EQ(AciToRgb(10), "#ff0000");  // the wheel starts at red
+    EXPECT_EQ(AciToRgb(90), "#00ff00");  // 120 degrees on: green
+    EXPECT_EQ(AciToRgb(0), "#000000");
+}
+}  // namespace
