@@ -162,7 +162,7 @@ class Lexer {
 public:
     Lexer(const char* data, std::size_t size) : m_p(data), m_end(data + size) {
         if (size >= 3 && std::memcmp(data, "\xEF\xBB\xBF", 3) == 0) m_p += 3;
-        if (size >= 18 && std::memcmp(m_p, "AutoCAD Binary DXF", 18) == 0)
+        if (m_end - m_p >= 18 && std::memcmp(m_p, "AutoCAD Binary DXF", 18) == 0)
             Fail(1, "binary DXF files are not supported (only ASCII DXF)");
     }
 

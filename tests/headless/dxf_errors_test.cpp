@@ -69,6 +69,8 @@ std::vector<BadFile> BadFiles() {
          "0\nSECTION\n2\nTABLES\n0\nTABLE\n2\nLAYER\n0\nLAYER\n2\na<b\n0\nENDTAB\n0\nENDSEC\n0\nEOF\n", "a<b",
          "not a valid layer name"},
         {"binary DXF", std::string("AutoCAD Binary DXF\r\n\x1a\0", 22), "", "binary DXF files are not supported"},
+        {"byte-order mark and a short file", "\xEF\xBB\xBF" "0\nex\n\nE?C\n0\nEOF\n", "ex",
+         "expected SECTION or EOF, found 'ex'"},
         {"block not closed", "0\nSECTION\n2\nBLOCKS\n0\nBLOCK\n2\nB\n0\nENDSEC\n0\nEOF\n", "ENDSEC",
          "not closed by ENDBLK"},
     };
