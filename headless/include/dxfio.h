@@ -5,7 +5,9 @@
 // - Any ASCII DXF from R12 (AC1009) to R2018 (AC1032). Text of R2007 and
 //   later files is UTF-8; older files use the code page of $DWGCODEPAGE
 //   (ANSI_1252 when absent; ANSI_936 and the other ANSI_ code pages through
-//   the C library's iconv). "\U+XXXX" escapes are decoded in every version.
+//   the C library's iconv). "\U+XXXX" escapes are decoded in every version,
+//   and so are caret forms: "^J" a control character, "^ " a caret (the
+//   writer uses them for control characters and carets in text).
 // - The file is parsed completely and checked before anything changes: a bad
 //   file (truncated, unknown group codes, non-numbers where numbers belong,
 //   unbalanced sections or sequences, absurd counts or handles) answers false
@@ -41,7 +43,8 @@
 //   the BLOCK/ENDBLK pairs, SEQENDs) take handles at and above the
 //   drawing's next handle. Erased objects are not written. Reals are written
 //   in their shortest exact form, so they read back bit for bit; angles go
-//   through degrees and may differ in the last bit.
+//   through degrees and may differ in the last bit. A text without a style
+//   is written without code 7 and read back without one.
 // - Written to a temporary file beside the target and renamed over it, so a
 //   failure never leaves a half-written file. A drawing holding a coordinate
 //   that is not a finite number is refused.
