@@ -5,8 +5,6 @@
 //   dxftool save in.dxf out.dxf  load, then save; prints the save time
 //   dxftool copy in.dxf out.dxf  load and save, quietly
 // Exit status 0 on success, 1 on a DXF error (printed), 2 on bad usage.
-#include <sys/resource.h>
-
 #include <chrono>
 #include <cmath>
 #include <cstdio>
@@ -29,10 +27,17 @@ double Now() {
     return duration<double>(steady_clock::now().time_since_epoch()).count();
 }
 
+// Peak resident memory of this program (VmHWM: unlike getrusage it does not
+// carry over the peak of a parent that forked it).
 long PeakRssKiB() {
-    rusage ru{};
-    getrusage(RUSAGE_SELF, &ru);
-    return ru.ru_maxrss;
+    long kib = 0;
+    std::FILE* f = std::fopen("/proc/self/status", "r");
+    if (!f) return 0;
+    char line[256];
+    while (std::fgets(line, sizeof line, f))
+        if (std::sscanf(line, "VmHWM: %ld kB", &kib) == 1) break;
+    std::fclose(f);
+    return kib;
 }
 
 long CurrentRssKiB() {
