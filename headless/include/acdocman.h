@@ -91,6 +91,11 @@ public:
     Acad::ErrorStatus appContextNewDocument(const wchar_t* templateName);
     Acad::ErrorStatus closeDocument(AcApDocument* pDoc);
 
+    // Queues text for the command line of pDoc; the headless host runs it
+    // when the harness asks (host::harness::RunQueuedCommands).
+    Acad::ErrorStatus sendStringToExecute(AcApDocument* pDoc, const wchar_t* pszExecute, bool bActivate = true,
+                                          bool bWrapUpInactiveDoc = false, bool bEchoString = true);
+
     void addReactor(AcApDocManagerReactor* reactor);
     void removeReactor(AcApDocManagerReactor* reactor);
 

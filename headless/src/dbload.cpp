@@ -1,11 +1,15 @@
 // Loading support: emptying a database and giving objects the handles of a
 // drawing file.
 #include "dbinternal.h"
+#include "editor_internal.h"
 
 namespace host_detail {
 
 bool ObjectAccess::clearForLoad(AcDbDatabase* db) {
     if (!db || !db->m_open.empty()) return false;
+    // The editor's state (view, spatial index, undo journal) belongs to the
+    // old content; it is made afresh on first use.
+    EditorDatabaseDestroyed(db);
     auto& r = registry();
     r[db->m_serial] = nullptr;
     db->m_serial = static_cast<Adesk::UInt32>(r.size());

@@ -3,6 +3,7 @@
 
 #include "acdocman.h"
 #include "dbinternal.h"
+#include "editor_internal.h"
 #include "dbsymtb.h"
 #include "hostharness.h"
 
@@ -16,6 +17,7 @@ AcDbDatabase* g_working = nullptr;
 
 void host_detail::DatabaseDestroyed(AcDbDatabase* db) {
     if (g_working == db) g_working = nullptr;
+    EditorDatabaseDestroyed(db);
 }
 
 AcDbDatabase* AcDbHostApplicationServices::workingDatabase() const {
@@ -184,6 +186,7 @@ int DocumentCount() { return acDocManagerPtr()->documentCount(); }
 void ResetHost() {
     AcApDocManager* mgr = acDocManagerPtr();
     while (mgr->documentCount() > 0) mgr->closeDocument(mgr->documentAt(mgr->documentCount() - 1));
+    host_detail::ResetEditor();
     mgr->newDocument(nullptr, true);
 }
 

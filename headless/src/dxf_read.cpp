@@ -22,6 +22,7 @@
 #include "dbinternal.h"
 #include "dbpl.h"
 #include "dbsymtb.h"
+#include "dbwipeout.h"
 #include "dxf_common.h"
 #include "dxfio.h"
 #include "hostharness.h"
@@ -382,7 +383,7 @@ struct Common {
     RbPtr xdata;
 };
 
-enum class Kind : std::uint8_t { Line, Circle, Arc, Ellipse, Text, LwPoly, Poly2d };
+enum class Kind : std::uint8_t { Line, Circle, Arc, Ellipse, Text, LwPoly, Poly2d, Wipeout };
 
 struct LineE { Common c; AcGePoint3d a, b; };
 struct CircleE { Common c; AcGePoint3d center; AcGeVector3d normal = AcGeVector3d::kZAxis; double r = 0; };
@@ -406,6 +407,8 @@ struct LwVertex { double x = 0, y = 0, sw = -1, ew = -1, bulge = 0; };
 struct LwPolyE { Common c; std::vector<LwVertex> v; bool closed = false; double cw = 0, elev = 0; };
 struct Vertex2dE { Common c; AcGePoint3d p; double sw = 0, ew = 0, bulge = 0; int type = 0; };
 struct Poly2dE { Common c; std::vector<Vertex2dE> v; bool closed = false; int polyType = 0; double elev = 0, sw = 0, ew = 0; };
+
+struct WipeoutE { Common c; std::vector<AcGePoint3d> boundary; };
 
 struct EntRef {
     Kind kind;
@@ -438,6 +441,7 @@ struct Drawing {
     std::vector<TextE> texts;
     std::vector<LwPolyE> lwpolys;
     std::vector<Poly2dE> polys;
+    std::vector<WipeoutE> wipeouts;
 
     std::map<std::string, std::uint32_t> tableHandles;  // by table name
     std::vector<LtypeR> ltypes;
@@ -1189,11 +1193,72 @@ private:
             }
             push(Kind::Poly2d, m_d.polys, std::move(e), std::move(c));
             m_poly = &m_d.polys.back();
+        } else if (type == "WIPEOUT") {
+            wipeout(line, c);
         } else {
             for (std::size_t i = 0; i < m_rec.size(); ++i)
                 if (!entityCommon(c, i)) CheckValue(m_rec[i]);
             countSkipped(type, c);
         }
+    }
+
+    // A wipeout's boundary is kept in image coordinates: pixel (0, 0) is the
+    // centre of the top-left pixel of an image of size (13, 23) whose pixel
+    // vectors are u (11) and v (12) from the insertion point (10).
+    void wipeout(std::uint32_t line, Common& c) {
+        WipeoutE e;
+        AcGePoint3d insert;
+        AcGeVector3d u(1, 0, 0), v(0, 1, 0);
+        double height = 1;
+        long long clip = 2;
+        long long declared = -1;
+        std::uint32_t countLine = line;
+        std::vector<std::pair<double, double>> pts;
+        for (std::size_t i = 0; i < m_rec.size(); ++i) {
+            const Pair& p = m_rec[i];
+            switch (p.code) {
+            case 10: insert.x = ToDouble(p); break;
+            case 20: insert.y = ToDouble(p); break;
+            case 30: insert.z = ToDouble(p); break;
+            case 11: u.x = ToDouble(p); break;
+            case 21: u.y = ToDouble(p); break;
+            case 31: u.z = ToDouble(p); break;
+            case 12: v.x = ToDouble(p); break;
+            case 22: v.y = ToDouble(p); break;
+            case 32: v.z = ToDouble(p); break;
+            case 23: height = ToDouble(p); break;
+            case 71: clip = ToInt(p, -32768, 65535); break;
+            case 91:
+                declared = ToInt(p, 0, 2147483647LL);
+                countLine = p.line;
+                break;
+            case 14: pts.emplace_back(ToDouble(p), 0.0); break;
+            case 24:
+                if (pts.empty()) Fail(p.line, "group code 24 before the first boundary vertex");
+                pts.back().second = ToDouble(p);
+                break;
+            default: if (!entityCommon(c, i)) CheckValue(p);
+            }
+        }
+        if (declared >= 0 && static_cast<std::size_t>(declared) != pts.size())
+            Fail(countLine, "WIPEOUT declares " + std::to_string(declared) + " boundary vertices but has " +
+                                std::to_string(pts.size()));
+        if (!keep("WIPEOUT", c)) return;
+        if (clip == 1 && pts.size() == 2) {
+            // A rectangle by two corners.
+            const auto a = pts[0], b = pts[1];
+            pts = {a, {b.first, a.second}, b, {a.first, b.second}};
+        }
+        for (const auto& p : pts)
+            e.boundary.push_back(insert + u * (p.first + 0.5) + v * (height - p.second - 0.5));
+        if (e.boundary.size() > 1 && e.boundary.front().isEqualTo(e.boundary.back())) e.boundary.pop_back();
+        AcDbWipeout probe;  // the host's own rule for a usable boundary
+        if (probe.setBoundary(e.boundary) != Acad::eOk) {
+            m_d.warnings.push_back("line " + std::to_string(line) + ": WIPEOUT encloses no area, left out");
+            ++m_d.skipped["WIPEOUT (no area)"];
+            return;
+        }
+        push(Kind::Wipeout, m_d.wipeouts, std::move(e), std::move(c));
     }
 
     static double width(const Pair& p) {
@@ -1640,6 +1705,7 @@ private:
         case Kind::Ellipse: return m_d.ellipses[ref.index].c;
         case Kind::Text: return m_d.texts[ref.index].c;
         case Kind::LwPoly: return m_d.lwpolys[ref.index].c;
+        case Kind::Wipeout: return m_d.wipeouts[ref.index].c;
         case Kind::Poly2d: break;
         }
         return m_d.polys[ref.index].c;
@@ -1767,6 +1833,15 @@ private:
                 append(ms, ent, e.c);
                 ent->close();
                 std::vector<LwVertex>().swap(e.v);
+                break;
+            }
+            case Kind::Wipeout: {
+                auto& e = m_d.wipeouts[ref.index];
+                auto* ent = new AcDbWipeout;
+                ent->setBoundary(e.boundary);
+                append(ms, ent, e.c);
+                ent->close();
+                std::vector<AcGePoint3d>().swap(e.boundary);
                 break;
             }
             case Kind::Poly2d: {

@@ -15,6 +15,7 @@
 #include "dbinternal.h"
 #include "dbpl.h"
 #include "dbsymtb.h"
+#include "dbwipeout.h"
 #include "dxf_common.h"
 #include "dxfio.h"
 #include "widetext.h"
@@ -171,6 +172,15 @@ public:
         o.raw(6, "ByLayer");
         endsec();
         section("CLASSES");
+        // Readers need the class of the one custom entity written.
+        o.raw(0, "CLASS");
+        o.raw(1, "WIPEOUT");
+        o.raw(2, "AcDbWipeout");
+        o.raw(3, "WipeOut");
+        o.integer(90, 127);
+        o.integer(91, m_wipeouts);
+        o.integer(280, 0);
+        o.integer(281, 1);
         endsec();
 
         section("TABLES");
@@ -232,6 +242,8 @@ private:
     void collect() {
         const auto* ms = ObjectAccess::peek<AcDbBlockTableRecord>(m_db->modelSpaceId());
         if (ms) m_entities = ms->entityIds(false);
+        for (const auto& id : m_entities)
+            if (ObjectAccess::peek<AcDbWipeout>(id)) ++m_wipeouts;
         const auto* gd = ObjectAccess::peek<AcDbDictionary>(m_db->groupDictionaryId());
         if (!gd) return;
         AcDbDictionaryIterator* it = gd->newIterator();
@@ -459,9 +471,50 @@ private:
             lwpolyline(pl, model);
         } else if (const auto* p2 = AcDb2dPolyline::cast(obj)) {
             polyline(p2, model);
+        } else if (const auto* w = AcDbWipeout::cast(obj)) {
+            wipeout(w, model);
         }
         // Other entity classes have no DXF form here; none reach model space
         // through this host's makers.
+    }
+
+    // The boundary in the coordinates of a one-pixel image spanning its box:
+    // (-0.5, 0.5) is the lower left corner, (0.5, -0.5) the upper right.
+    void wipeout(const AcDbWipeout* w, std::uint32_t model) {
+        head("WIPEOUT", w, model);
+        o.raw(100, "AcDbWipeout");
+        o.integer(90, 0);
+        const auto& pts = w->boundary();
+        double x0 = 0, y0 = 0, x1 = 0, y1 = 0;
+        for (std::size_t i = 0; i < pts.size(); ++i) {
+            if (i == 0 || pts[i].x < x0) x0 = pts[i].x;
+            if (i == 0 || pts[i].y < y0) y0 = pts[i].y;
+            if (i == 0 || pts[i].x > x1) x1 = pts[i].x;
+            if (i == 0 || pts[i].y > y1) y1 = pts[i].y;
+        }
+        const double z = pts.empty() ? 0.0 : pts.front().z;
+        const double width = x1 > x0 ? x1 - x0 : 1.0, height = y1 > y0 ? y1 - y0 : 1.0;
+        o.point(10, AcGePoint3d(x0, y0, z));
+        o.vec(11, AcGeVector3d(width, 0, 0));
+        o.vec(12, AcGeVector3d(0, height, 0));
+        o.num(13, 1.0);
+        o.num(23, 1.0);
+        o.hex(340, 0);
+        o.integer(70, 7);
+        o.integer(280, 1);
+        o.integer(281, 50);
+        o.integer(282, 50);
+        o.integer(283, 0);
+        o.hex(360, 0);
+        o.integer(71, 2);
+        o.integer(91, static_cast<long long>(pts.size()) + (pts.empty() ? 0 : 1));
+        for (std::size_t i = 0; i <= pts.size() && !pts.empty(); ++i) {
+            const AcGePoint3d& p = pts[i % pts.size()];
+            o.num(14, (p.x - x0) / width - 0.5);
+            o.num(24, 0.5 - (p.y - y0) / height);
+        }
+        o.integer(290, 0);
+        xdata(w);
     }
 
     void circle(const AcGePoint3d& center, const AcGeVector3d& normal, double radius) {
@@ -620,6 +673,7 @@ private:
     std::vector<std::pair<std::wstring, AcDbObjectId>> m_groups;
     std::unordered_map<AcDbObjectId, std::vector<std::uint32_t>> m_reactors;
     std::unordered_map<AcDbObjectId, std::uint32_t> m_seqends;
+    int m_wipeouts = 0;
 };
 
 }  // namespace

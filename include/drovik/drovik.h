@@ -19,6 +19,7 @@
 
 // chains: offsetting, linking and selecting chains of entities
 #include "drovik/chains/offset.h"
+#include "drovik/chains/select.h"
 
 // measure: points along polylines
 #include "drovik/measure/chain_position.h"
@@ -31,8 +32,12 @@
 // drawing: entity makers, wipeouts, edits, tables and extended data
 #include "drovik/drawing/edits.h"
 #include "drovik/drawing/entities.h"
+#include "drovik/drawing/wipeout.h"
 
 // editor: commands, undo, views, selection sets, coordinate systems
+#include "drovik/editor/command.h"
+#include "drovik/editor/selset.h"
+#include "drovik/editor/view.h"
 
 // data: data nodes, their files and the text utilities
 #include "drovik/data/datafile.h"

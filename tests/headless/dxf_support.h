@@ -16,6 +16,7 @@
 #include <dbgroup.h>
 #include <dbpl.h>
 #include <dbsymtb.h>
+#include <dbwipeout.h>
 #include <dxfio.h>
 #include <widetext.h>
 
@@ -159,6 +160,8 @@ inline std::string Snapshot(AcDbDatabase* db, const SnapshotOptions& o = Snapsho
                 out << " [" << Num(p.x) << "," << Num(p.y) << " b " << Num(b) << " w " << Num(sw) << "/" << Num(ew)
                     << "]";
             }
+        } else if (auto* w = AcDbWipeout::cast(e)) {
+            for (const auto& p : w->boundary()) out << " " << Pt(p);
         } else if (auto* p2 = AcDb2dPolyline::cast(e)) {
             out << " type " << p2->polyType() << (p2->isClosed() ? " closed" : " open") << " elev "
                 << Num(p2->elevation());
@@ -318,6 +321,11 @@ inline void MakeSample(AcDbDatabase* db) {
     add(fit);
     fit->close();
 
+    auto* wipeout = new AcDbWipeout;
+    wipeout->setBoundary({AcGePoint3d(0, 0, 0), AcGePoint3d(10, 0, 0), AcGePoint3d(10, 5, 0), AcGePoint3d(2.5, 7, 0)});
+    const AcDbObjectId wipeoutId = add(wipeout);
+    wipeout->close();
+
     const double p[3] = {1, 2, 3};
     const double q[3] = {-4, 5.5, 6e-9};
     char bytes[] = {'\xDE', '\xAD', '\x00', '\xEF'};
@@ -328,6 +336,7 @@ inline void MakeSample(AcDbDatabase* db) {
                                    1001, L"其他", 1000, L"second application", 0));
     SetXData(textId, acutBuildList(1001, L"DROVIK", 1000, L"标注", 0));
     SetXData(wallId, acutBuildList(1001, L"DROVIK", 1070, 3, 0));
+    SetXData(wipeoutId, acutBuildList(1001, L"DROVIK", 1000, L"mask", 0));
 
     AcDbDictionary* groups = nullptr;
     db->getGroupDictionary(groups, AcDb::kForWrite);

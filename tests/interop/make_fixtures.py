@@ -60,6 +60,7 @@ def build(version):
         hatch = msp.add_hatch(color=2)
         hatch.paths.add_polyline_path([(0, 0), (1, 0), (1, 1)], is_closed=True)
         msp.add_mtext("not modelled")
+        msp.add_wipeout([(0, 0), (10, 0), (10, 5), (2.5, 7)])
     return doc
 
 

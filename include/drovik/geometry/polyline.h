@@ -51,3 +51,8 @@ public:
     // not created.
     void Print(CString strFile);
 };
+
+// Asks the user to pick a polyline ("\n选择一条多义线:") and appends its dump
+// to strFile (see CPolyLine::Print); a cancelled pick or an entity that is
+// not a polyline writes nothing.
+DROVIK_API void PrintPolyLineInfo(CString strFile);

@@ -1,0 +1,3 @@
+#pragma once
+// Headless host: the ADS editor functions (declared in aced.h).
+#include "aced.h"

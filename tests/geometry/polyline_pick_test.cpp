@@ -1,0 +1,47 @@
+// Picking a polyline for a dump.
+#include <dbpl.h>
+
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+
+#include <widetext.h>
+
+#include "drovik/geometry/polyline.h"
+#include "editor/editor_fixture.h"
+
+namespace {
+std::string ReadAll(const std::string& path) {
+    std::ifstream in(path);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+}  // namespace
+
+using PolylinePickTest = EditorTest;
+
+TEST_F(PolylinePickTest, DumpsOnlyAPickedPolyline) {
+    host::harness::SetView(AcGePoint3d(0, 0, 0), 90);
+    auto* pline = new AcDbPolyline;
+    pline->addVertexAt(0, AcGePoint2d(0, 0));
+    pline->addVertexAt(1, AcGePoint2d(10, 0));
+    Add(pline);
+    AddLine(AcGePoint3d(0, 5, 0), AcGePoint3d(10, 5, 0));
+    const std::string path = testing::TempDir() + "drovik_pick_dump.txt";
+    { std::ofstream create(path); }
+    const CString file(host::Utf8ToWide(path).c_str());
+
+    host::harness::PushPoint(AcGePoint3d(5, 5, 0));  // the line
+    PrintPolyLineInfo(file);
+    EXPECT_TRUE(ReadAll(path).empty());
+    host::harness::PushCancel();
+    PrintPolyLineInfo(file);
+    EXPECT_TRUE(ReadAll(path).empty());
+    EXPECT_TRUE(TranscriptHas(L"\n选择一条多义线:"));
+
+    host::harness::PushPoint(AcGePoint3d(5, 0.05, 0));
+    PrintPolyLineInfo(file);
+    EXPECT_FALSE(ReadAll(path).empty());
+    std::remove(path.c_str());
+}
