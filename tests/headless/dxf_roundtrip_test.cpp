@@ -1,6 +1,10 @@
 // DXF round trips: ours to ours, ours to ezdxf to ours, ezdxf to ours.
 #include <unistd.h>
 
+#include <aced.h>
+
+#include <cstring>
+
 #include "headless/dxf_support.h"
 
 using namespace dxftest;
@@ -255,6 +259,37 @@ TEST_F(DxfRoundTrip, WritingRefusesNonFiniteNumbersAndLeavesTheFileAlone) {
     EXPECT_FALSE(host::dxf::WriteDxf(Db(), W(file).c_str(), err));
     EXPECT_NE(err.what().find("not finite"), std::string::npos) << err.what();
     EXPECT_EQ(ReadBytes(file), "old content");
+}
+
+TEST_F(DxfRoundTrip, AfterReadingSelectionAndUndoSeeOnlyTheNewContent) {
+    const AcDbObjectId old = AddLine(AcGePoint3d(0, 0, 0), AcGePoint3d(1, 1, 0));
+    ads_name ss;
+    ASSERT_EQ(acedSSGet(L"x", nullptr, nullptr, nullptr, ss), RTNORM);  // the editor indexes the drawing
+    acedSSFree(ss);
+    // The new line takes the old line's handle, far away from it.
+    char text[200];
+    std::snprintf(text, sizeof text,
+                  "0\nSECTION\n2\nENTITIES\n0\nLINE\n5\n%llX\n8\n0\n10\n500\n20\n500\n11\n501\n21\n501\n"
+                  "0\nENDSEC\n0\nEOF\n",
+                  static_cast<unsigned long long>(old.handle()));
+    DxfError err;
+    ASSERT_TRUE(host::dxf::ReadDxfBuffer(text, std::strlen(text), Db(), err)) << err.what();
+    ASSERT_EQ(acedSSGet(L"x", nullptr, nullptr, nullptr, ss), RTNORM);
+    long n = 0;
+    acedSSLength(ss, &n);
+    EXPECT_EQ(n, 1);
+    ads_name first;
+    ASSERT_EQ(acedSSName(ss, 0, first), RTNORM);
+    AcDbObjectId id;
+    ASSERT_EQ(acdbGetObjectId(id, first), Acad::eOk);
+    AcDbLine* line = nullptr;
+    ASSERT_EQ(acdbOpenObject(line, id, AcDb::kForRead), Acad::eOk);
+    EXPECT_EQ(line->startPoint(), AcGePoint3d(500, 500, 0));
+    line->close();
+    acedSSFree(ss);
+    // Reading is no undoable change of the old content.
+    acedCommand(RTSTR, L"_.UNDO", RTSTR, L"1", 0);
+    EXPECT_EQ(host::harness::ModelSpaceIds().size(), 1u);
 }
 
 TEST_F(DxfRoundTrip, ErasedObjectsAreNotWritten) {
