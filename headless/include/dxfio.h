@@ -14,7 +14,8 @@
 //   with a DxfError naming the line and the cause, and the target database
 //   or the open documents stay exactly as they were.
 // - Modelled and kept: lines, arcs, circles, ellipses, texts, lightweight
-//   polylines, 2D polylines with their vertices, groups, layers (colour,
+//   polylines, 2D polylines with their vertices, wipeouts (their boundary,
+//   from the image coordinates of the file), groups, layers (colour,
 //   linetype, off, frozen, locked), linetypes (name and description), text
 //   styles (font, big font, height, width factor), registered applications,
 //   extended data of every host type, visibility and colour index, all of
@@ -41,7 +42,9 @@
 //   the drawing's objects; objects the host does not hold but readers need
 //   (empty VPORT/VIEW/UCS tables, dimension style "Standard", "*Paper_Space",
 //   the BLOCK/ENDBLK pairs, SEQENDs) take handles at and above the
-//   drawing's next handle. Erased objects are not written. Reals are written
+//   drawing's next handle. Erased objects are not written. Wipeouts are
+//   written as one-pixel images spanning their boundary's box, with the
+//   WIPEOUT class registered. Reals are written
 //   in their shortest exact form, so they read back bit for bit; angles go
 //   through degrees and may differ in the last bit. A text without a style
 //   is written without code 7 and read back without one.
@@ -76,8 +79,9 @@ struct DxfReport {
 };
 
 // Replaces the content of pDb with the drawing in the file. pDb must have no
-// object open. On failure pDb is untouched; ids into its old content turn
-// invalid on success.
+// object open. On failure pDb is untouched; on success ids into its old
+// content turn invalid and the editor's state of it (view, selection index,
+// undo steps) is dropped: reading is not an undoable change.
 bool ReadDxf(const wchar_t* path, AcDbDatabase* pDb, DxfError& err, DxfReport* report = nullptr);
 // The same from bytes in memory (size bytes at data).
 bool ReadDxfBuffer(const char* data, std::size_t size, AcDbDatabase* pDb, DxfError& err,
