@@ -305,8 +305,11 @@ public:
 
     // Not in the host.
     Adesk::UInt32 serial() const { return m_serial; }
-    // Objects ever added, erased ones included.
+    // Objects ever added, erased ones included (a loaded drawing also counts
+    // the handles its file left unused).
     int numObjects() const { return static_cast<int>(m_objects.size()) - 1; }
+    // The handle the next new object gets.
+    Adesk::UInt32 nextHandle() const { return static_cast<Adesk::UInt32>(m_objects.size()); }
     // Objects currently open, in no particular order.
     std::vector<AcDbObjectId> openObjectIds() const;
     int numOpenObjects() const { return static_cast<int>(m_open.size()); }
@@ -320,6 +323,7 @@ private:
     std::vector<AcDbObject*> m_open;
     std::vector<AcDbDatabaseReactor*> m_reactors;
     bool m_destroying = false;
+    Adesk::UInt32 m_wantedHandle = 0;  // a loader's choice for the next add (0: none)
     AcDbObjectId m_blockTable, m_layerTable, m_linetypeTable, m_regAppTable, m_textStyleTable;
     AcDbObjectId m_namedDict, m_groupDict, m_modelSpace;
     AcDbObjectId m_clayer, m_textstyle, m_byLayer, m_byBlock, m_continuous;

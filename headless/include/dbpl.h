@@ -27,6 +27,9 @@ public:
     Acad::ErrorStatus setConstantWidth(double width);
     // eInvalidInput unless every segment has the same width.
     Acad::ErrorStatus getConstantWidth(double& width) const;
+    // Not in the host: the constant width as last set, which segments with
+    // the stored width -1 use even when others differ (files keep both).
+    double storedConstantWidth() const { return m_constantWidth; }
     bool isClosed() const override { return m_closed; }
     Acad::ErrorStatus setClosed(bool closed);
     bool hasBulges() const;

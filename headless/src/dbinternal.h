@@ -51,6 +51,23 @@ struct ObjectAccess {
     static const std::vector<AcDbDatabaseReactor*>& reactors(const AcDbDatabase* db) { return db->m_reactors; }
     // The record of that name in the table (not erased), or null id.
     static AcDbObjectId findRecord(AcDbObjectId tableId, const wchar_t* name);
+
+    // Loading a drawing file (dbload.cpp). clearForLoad empties a database
+    // that has nothing open: its objects go and it takes a new serial, so ids
+    // into the old content turn invalid instead of naming new objects.
+    // setNextHandle makes the next added object take that handle (it must be
+    // free); reserveHandles makes later objects start at seed at the least.
+    // setDatabaseIds names the tables, dictionaries and records the database
+    // keeps track of.
+    struct DatabaseIds {
+        AcDbObjectId blockTable, layerTable, linetypeTable, regAppTable, textStyleTable;
+        AcDbObjectId namedDict, groupDict, modelSpace;
+        AcDbObjectId clayer, textstyle, byLayer, byBlock, continuous;
+    };
+    static bool clearForLoad(AcDbDatabase* db);
+    static void setNextHandle(AcDbDatabase* db, Adesk::UInt32 handle) { db->m_wantedHandle = handle; }
+    static void reserveHandles(AcDbDatabase* db, Adesk::UInt32 seed);
+    static void setDatabaseIds(AcDbDatabase* db, const DatabaseIds& ids);
 };
 
 // Tells the document side that a database is going away.

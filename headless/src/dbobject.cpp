@@ -468,9 +468,19 @@ Acad::ErrorStatus AcDbDatabase::addAcDbObject(AcDbObject* pObj) {
 Acad::ErrorStatus AcDbDatabase::addAcDbObject(AcDbObjectId& id, AcDbObject* pObj) {
     if (!pObj) return Acad::eNullObjectPointer;
     if (pObj->m_db) return Acad::eAlreadyInDb;
-    if (m_objects.size() >= 0xFFFFFFFFu) return Acad::eOutOfMemory;
-    const auto handle = static_cast<Adesk::UInt32>(m_objects.size());
-    m_objects.push_back(pObj);
+    Adesk::UInt32 handle = 0;
+    if (m_wantedHandle != 0) {
+        // A drawing being loaded keeps the handles of its file.
+        handle = m_wantedHandle;
+        m_wantedHandle = 0;
+        if (handle < m_objects.size() && m_objects[handle]) return Acad::eDuplicateKey;
+        if (handle >= m_objects.size()) m_objects.resize(static_cast<std::size_t>(handle) + 1, nullptr);
+        m_objects[handle] = pObj;
+    } else {
+        if (m_objects.size() >= 0xFFFFFFFFu) return Acad::eOutOfMemory;
+        handle = static_cast<Adesk::UInt32>(m_objects.size());
+        m_objects.push_back(pObj);
+    }
     pObj->m_id = AcDbObjectId::fromParts(m_serial, handle);
     pObj->m_db = this;
     pObj->m_writer = true;

@@ -1,0 +1,308 @@
+// DXF round trips: ours to ours, ours to ezdxf to ours, ezdxf to ours.
+#include <unistd.h>
+
+#include <aced.h>
+
+#include <cstring>
+
+#include "headless/dxf_support.h"
+
+using namespace dxftest;
+using host::dxf::DxfError;
+using host::dxf::DxfReport;
+
+namespace {
+
+class DxfRoundTrip : public HostTest {
+protected:
+    void TearDown() override {
+        for (const auto& f : m_files) std::remove(f.c_str());
+        HostTest::TearDown();
+    }
+    std::string Temp(const std::string& name) {
+        m_files.push_back(TempPath(name));
+        return m_files.back();
+    }
+    // Loads the file into a new document's database.
+    AcDbDatabase* Load(const std::string& path, DxfReport* report = nullptr) {
+        DxfError err;
+        AcApDocument* doc = host::dxf::OpenDrawing(W(path).c_str(), err, report);
+        EXPECT_NE(doc, nullptr) << err.what();
+        return doc ? doc->database() : nullptr;
+    }
+    std::vector<std::string> m_files;
+};
+
+TEST_F(DxfRoundTrip, OursToOursKeepsEverythingAndTheHandles) {
+    MakeSample(Db());
+    const std::string before = Snapshot(Db());
+    const std::string file = Temp("ours.dxf");
+    DxfError err;
+    ASSERT_TRUE(host::dxf::WriteDxf(Db(), W(file).c_str(), err)) << err.what();
+    DxfReport report;
+    AcDbDatabase* loaded = Load(file, &report);
+    ASSERT_NE(loaded, nullptr);
+    EXPECT_EQ(Snapshot(loaded), before);
+    EXPECT_EQ(report.version, "AC1032");
+    EXPECT_EQ(report.skippedTotal(), 0);
+    EXPECT_TRUE(report.warnings.empty()) << report.warnings.front();
+
+    // A second generation is the same drawing again.
+    const std::string again = Temp("ours2.dxf");
+    ASSERT_TRUE(host::dxf::WriteDxf(loaded, W(again).c_str(), err)) << err.what();
+    AcDbDatabase* second = Load(again);
+    ASSERT_NE(second, nullptr);
+    EXPECT_EQ(Snapshot(second), before);
+}
+
+TEST_F(DxfRoundTrip, NewObjectsAfterLoadStartAtTheHandleSeed) {
+    MakeSample(Db());
+    std::string text;
+    DxfError err;
+    ASSERT_TRUE(host::dxf::WriteDxfString(Db(), text, err));
+    const std::size_t at = text.find("$HANDSEED\n  5\n");
+    ASSERT_NE(at, std::string::npos);
+    const unsigned long seed = std::stoul(text.substr(at + 14), nullptr, 16);
+    ASSERT_TRUE(host::dxf::ReadDxfBuffer(text.data(), text.size(), Db(), err)) << err.what();
+    const AcDbObjectId id = AddLine(AcGePoint3d(0, 0, 0), AcGePoint3d(1, 1, 0));
+    EXPECT_GE(id.handle(), seed);
+}
+
+TEST_F(DxfRoundTrip, ReadingReplacesTheDrawingAndInvalidatesOldIds) {
+    const AcDbObjectId old = AddLine(AcGePoint3d(0, 0, 0), AcGePoint3d(1, 1, 0));
+    DxfError err;
+    const std::string file = DataPath("ezdxf_R2018.dxf");
+    ASSERT_TRUE(host::dxf::ReadDxf(W(file).c_str(), Db(), err)) << err.what();
+    EXPECT_FALSE(old.isValid());
+    EXPECT_TRUE(Db()->modelSpaceId().isValid());
+    EXPECT_EQ(host::harness::ModelSpaceIds().size(), 9u);
+}
+
+TEST_F(DxfRoundTrip, ChineseTextIsKeptByteForByteThroughEzdxf) {
+    if (!HaveEzdxf()) GTEST_SKIP() << "/usr/bin/python3 has no ezdxf (install python3-ezdxf)";
+    MakeSample(Db());
+    const std::string ours = Temp("cn.dxf");
+    const std::string theirs = Temp("cn_ezdxf.dxf");
+    DxfError err;
+    ASSERT_TRUE(host::dxf::WriteDxf(Db(), W(ours).c_str(), err));
+    std::string errors;
+    ASSERT_EQ(RunPython(InteropScript("ezdxf_roundtrip.py") + " " + ours + " " + theirs, errors), 0) << errors;
+    const std::string bytes = ReadBytes(theirs);
+    for (const char* s : {"井1 宋体", "宋体", "仿宋", "墙", "井组"})
+        EXPECT_NE(bytes.find(s), std::string::npos) << s;
+    AcDbDatabase* loaded = Load(theirs);
+    ASSERT_NE(loaded, nullptr);
+    const std::string snap = Snapshot(loaded);
+    EXPECT_NE(snap.find("'井1 K1+234.5 ^x'"), std::string::npos) << snap;
+    EXPECT_NE(snap.find("STYLE 仿宋 #"), std::string::npos);
+    EXPECT_NE(snap.find("font '宋体'"), std::string::npos);
+}
+
+TEST_F(DxfRoundTrip, OursThroughEzdxfAndBack) {
+    if (!HaveEzdxf()) GTEST_SKIP() << "/usr/bin/python3 has no ezdxf (install python3-ezdxf)";
+    MakeSample(Db());
+    // ezdxf neither writes code 60 back nor keeps the order of group members.
+    SnapshotOptions ezdxf;
+    ezdxf.visibility = false;
+    ezdxf.groupOrder = false;
+    const std::string before = Snapshot(Db(), ezdxf);
+    const std::string ours = Temp("rt.dxf");
+    const std::string theirs = Temp("rt_ezdxf.dxf");
+    DxfError err;
+    ASSERT_TRUE(host::dxf::WriteDxf(Db(), W(ours).c_str(), err)) << err.what();
+    std::string errors;
+    ASSERT_EQ(RunPython(InteropScript("ezdxf_roundtrip.py") + " " + ours + " " + theirs, errors), 0) << errors;
+    DxfReport report;
+    AcDbDatabase* loaded = Load(theirs, &report);
+    ASSERT_NE(loaded, nullptr);
+    EXPECT_EQ(WithoutEzdxfAdditions(Snapshot(loaded, ezdxf)), before);
+    EXPECT_EQ(report.skippedTotal(), 0);
+    // And ezdxf accepts what we write of what it wrote.
+    const std::string back = Temp("rt_back.dxf");
+    ASSERT_TRUE(host::dxf::WriteDxf(loaded, W(back).c_str(), err));
+    EXPECT_EQ(RunPython(InteropScript("ezdxf_roundtrip.py") + " " + back, errors), 0) << errors;
+}
+
+TEST_F(DxfRoundTrip, EzdxfFixturesReadWithEveryModelledFeature) {
+    struct Case {
+        const char* file;
+        const char* version;
+        std::size_t entities;
+        bool hasGroups;
+    };
+    for (const Case& c : {Case{"ezdxf_R12.dxf", "AC1009", 6, false}, Case{"ezdxf_R2000.dxf", "AC1015", 9, true},
+                          Case{"ezdxf_R2018.dxf", "AC1032", 9, true}}) {
+        SCOPED_TRACE(c.file);
+        DxfReport report;
+        AcDbDatabase* db = Load(DataPath(c.file), &report);
+        ASSERT_NE(db, nullptr);
+        EXPECT_EQ(report.version, c.version);
+        EXPECT_EQ(static_cast<std::size_t>(report.entities), c.entities);
+        const std::string snap = Snapshot(db);
+        const char* const expected[] = {
+            "LAYER 墙 #",
+            " colour 3 linetype DASHED locked",
+            "LAYER Off #",
+            "colour 5 linetype Continuous off",
+            "colour 1 linetype Continuous frozen",
+            "LTYPE DASHED #",
+            "'Dashed __ __'",
+            "STYLE 仿宋 #",
+            "font '宋体'",
+            "width 0.8",
+            "APPID DROVIK",
+            "AcDbLine #",
+            "layer 墙 lt ByLayer colour 1 visible (0,0,0) (10,5,0) 1001=DROVIK 1000=井1 1002={ 1070=7 1071=123456 "
+            "1040=2.5 1041=3.5 1042=0.5 1010=(1,2,3) 1011=(4,5,6) 1012=(7,8,9) 1013=(0,0,1) 1003=墙 1004=DEADBEEF "
+            "1002=}",
+            "AcDbCircle #",
+            "layer Off lt DASHED colour 256 visible (20,20,0) r 5 n (0,0,1)",
+            "colour 0 visible (30,0,0) r 4 0.523598775598..5.23598775598 n (0,0,1)",
+            "'井1' at (0,30,0) align (0,30,0) h 2.5 rot 0.523598775598 width 0.7 oblique 0 modes 1/2 style 仿宋",
+            "layer Frozen lt ByLayer colour 256 visible type 0 closed elev 0 [(0,0,0)",
+            " b 0.5 w 0.1/0.2 t 0]",
+            " b -0.25 w 0.3/0.3 t 0]",
+            "type 2 open",
+        };
+        for (const char* e : expected) EXPECT_NE(snap.find(e), std::string::npos) << e << "\n" << snap;
+        if (c.hasGroups) {
+            EXPECT_NE(snap.find("AcDbEllipse"), std::string::npos);
+            EXPECT_NE(snap.find("major (10,2,0) ratio 0.5 0..3.14159265359"), std::string::npos) << snap;
+            EXPECT_NE(snap.find("closed elev 0 cw 0.2 [0,0 b 0.5 w 0.1/0.2] [5,0 b 0 w -1/-1] [5,5 b -0.25 w 0.3/0.3]"),
+                      std::string::npos)
+                << snap;
+            EXPECT_NE(snap.find("AcDbWipeout #"), std::string::npos) << snap;
+            EXPECT_NE(snap.find("visible (0,0,0) (10,0,0) (10,5,0) (2.5,7,0)\n"), std::string::npos) << snap;
+            EXPECT_NE(snap.find("GROUP PAIR #"), std::string::npos) << snap;
+            EXPECT_NE(snap.find("'井组' selectable #"), std::string::npos) << snap;
+            EXPECT_EQ(report.skipped["HATCH"], 1);
+            EXPECT_EQ(report.skipped["MTEXT"], 1);
+        }
+        EXPECT_EQ(report.skipped["POINT"], 1);
+        EXPECT_EQ(report.skipped["INSERT"], 1);
+        EXPECT_EQ(report.skipped["block LINE"], 1);
+        EXPECT_EQ(report.skipped["paper space LINE"], 1);
+    }
+}
+
+TEST_F(DxfRoundTrip, HandTypedR12WithoutHandlesAndMendedReferences) {
+    // No header, no tables: the oldest kind of file, entities only.
+    const std::string text =
+        "0\nSECTION\n2\nENTITIES\n"
+        "0\nLINE\n8\nNEW\n6\nNOSUCH\n10\n1\n20\n2\n11\n3\n21\n4\n"
+        "0\nTEXT\n8\n0\n10\n0\n20\n0\n40\n1\n1\nx\n7\nNOSTYLE\n"
+        "0\nCIRCLE\n8\n0\n10\n0\n20\n0\n40\n1\n210\n0\n220\n0\n230\n-1\n"
+        "0\nARC\n8\n0\n10\n2\n20\n0\n40\n1\n50\n0\n51\n90\n210\n0\n220\n0\n230\n-1\n"
+        "1001\nUNREG\n1000\nv\n"
+        "0\nENDSEC\n0\nEOF\n";
+    DxfError err;
+    DxfReport report;
+    ASSERT_TRUE(host::dxf::ReadDxfBuffer(text.data(), text.size(), Db(), err, &report)) << err.what();
+    ASSERT_EQ(report.warnings.size(), 4u);
+    EXPECT_NE(report.warnings[0].find("UNREG"), std::string::npos) << report.warnings[0];
+    const std::string snap = Snapshot(Db());
+    EXPECT_NE(snap.find("LAYER NEW"), std::string::npos);
+    EXPECT_NE(snap.find("layer NEW lt ByLayer"), std::string::npos) << snap;
+    EXPECT_NE(snap.find("style Standard"), std::string::npos) << snap;
+    // Mirrored circle and arc are read as their +Z twins: the centre's x
+    // changes sign and the arc runs from 90 to 180 degrees.
+    EXPECT_NE(snap.find("(0,0,0) r 1 n (0,0,1)"), std::string::npos) << snap;
+    EXPECT_NE(snap.find("(-2,0,0) r 1 1.57079632679..3.14159265359 n (0,0,1) 1001=UNREG 1000=v"), std::string::npos)
+        << snap;
+    for (const auto& id : host::harness::ModelSpaceIds()) EXPECT_GT(id.handle(), 0u);
+}
+
+TEST_F(DxfRoundTrip, R2000CodePageAndUnicodeEscapes) {
+    // GBK bytes of "井" (BE AE) and an escaped "宋" in a file of code page 936.
+    const std::string text =
+        "0\nSECTION\n2\nHEADER\n9\n$ACADVER\n1\nAC1015\n9\n$DWGCODEPAGE\n3\nANSI_936\n0\nENDSEC\n"
+        "0\nSECTION\n2\nENTITIES\n"
+        "0\nTEXT\n5\n2A\n8\n0\n10\n0\n20\n0\n40\n1\n1\n\xBE\xAE\\U+5b8b ^J^ \n"
+        "0\nENDSEC\n0\nEOF\n";
+    DxfError err;
+    ASSERT_TRUE(host::dxf::ReadDxfBuffer(text.data(), text.size(), Db(), err)) << err.what();
+    const auto ids = host::harness::ModelSpaceIds();
+    ASSERT_EQ(ids.size(), 1u);
+    EXPECT_EQ(ids[0].handle(), 0x2Au);
+    AcDbText* t = nullptr;
+    ASSERT_EQ(acdbOpenObject(t, ids[0], AcDb::kForRead), Acad::eOk);
+    EXPECT_EQ(std::wstring(t->textStringConst()), L"井宋 \n^");
+    t->close();
+}
+
+TEST_F(DxfRoundTrip, AHeaderAfterTheEntitiesStillSetsTheCodePage) {
+    // The text is decoded before the late header is seen; the header then
+    // replaces the decoder without leaking the first one.
+    const std::string text =
+        "0\nSECTION\n2\nENTITIES\n0\nTEXT\n1\n\\U+4E95\n0\nENDSEC\n"
+        "0\nSECTION\n2\nHEADER\n9\n$ACADVER\n1\nAC1015\n9\n$DWGCODEPAGE\n3\nANSI_936\n0\nENDSEC\n0\nEOF\n";
+    DxfError err;
+    DxfReport report;
+    ASSERT_TRUE(host::dxf::ReadDxfBuffer(text.data(), text.size(), Db(), err, &report)) << err.what();
+    EXPECT_EQ(report.version, "AC1015");
+    const auto ids = host::harness::ModelSpaceIds();
+    ASSERT_EQ(ids.size(), 1u);
+    AcDbText* t = nullptr;
+    ASSERT_EQ(acdbOpenObject(t, ids[0], AcDb::kForRead), Acad::eOk);
+    EXPECT_EQ(std::wstring(t->textStringConst()), L"井");
+    t->close();
+}
+
+TEST_F(DxfRoundTrip, WritingRefusesNonFiniteNumbersAndLeavesTheFileAlone) {
+    DxfError err;
+    EXPECT_FALSE(host::dxf::WriteDxf(Db(), L"/nonexistent-dir/x.dxf", err));
+    EXPECT_NE(err.what().find("cannot write"), std::string::npos) << err.what();
+    const std::string file = Temp("keep.dxf");
+    { std::ofstream(file) << "old content"; }
+    auto* line = new AcDbLine(AcGePoint3d(0, 0, 0), AcGePoint3d(std::nan(""), 1, 0));
+    Add(line);
+    EXPECT_FALSE(host::dxf::WriteDxf(Db(), W(file).c_str(), err));
+    EXPECT_NE(err.what().find("not finite"), std::string::npos) << err.what();
+    EXPECT_EQ(ReadBytes(file), "old content");
+}
+
+TEST_F(DxfRoundTrip, AfterReadingSelectionAndUndoSeeOnlyTheNewContent) {
+    const AcDbObjectId old = AddLine(AcGePoint3d(0, 0, 0), AcGePoint3d(1, 1, 0));
+    ads_name ss;
+    ASSERT_EQ(acedSSGet(L"x", nullptr, nullptr, nullptr, ss), RTNORM);  // the editor indexes the drawing
+    acedSSFree(ss);
+    // The new line takes the old line's handle, far away from it.
+    char text[200];
+    std::snprintf(text, sizeof text,
+                  "0\nSECTION\n2\nENTITIES\n0\nLINE\n5\n%llX\n8\n0\n10\n500\n20\n500\n11\n501\n21\n501\n"
+                  "0\nENDSEC\n0\nEOF\n",
+                  static_cast<unsigned long long>(old.handle()));
+    DxfError err;
+    ASSERT_TRUE(host::dxf::ReadDxfBuffer(text, std::strlen(text), Db(), err)) << err.what();
+    ASSERT_EQ(acedSSGet(L"x", nullptr, nullptr, nullptr, ss), RTNORM);
+    long n = 0;
+    acedSSLength(ss, &n);
+    EXPECT_EQ(n, 1);
+    ads_name first;
+    ASSERT_EQ(acedSSName(ss, 0, first), RTNORM);
+    AcDbObjectId id;
+    ASSERT_EQ(acdbGetObjectId(id, first), Acad::eOk);
+    AcDbLine* line = nullptr;
+    ASSERT_EQ(acdbOpenObject(line, id, AcDb::kForRead), Acad::eOk);
+    EXPECT_EQ(line->startPoint(), AcGePoint3d(500, 500, 0));
+    line->close();
+    acedSSFree(ss);
+    // Reading is no undoable change of the old content.
+    acedCommand(RTSTR, L"_.UNDO", RTSTR, L"1", 0);
+    EXPECT_EQ(host::harness::ModelSpaceIds().size(), 1u);
+}
+
+TEST_F(DxfRoundTrip, ErasedObjectsAreNotWritten) {
+    const AcDbObjectId keep = AddLine(AcGePoint3d(0, 0, 0), AcGePoint3d(1, 0, 0));
+    const AcDbObjectId gone = AddLine(AcGePoint3d(0, 0, 0), AcGePoint3d(2, 0, 0));
+    EraseObject(gone);
+    std::string text;
+    DxfError err;
+    ASSERT_TRUE(host::dxf::WriteDxfString(Db(), text, err));
+    ASSERT_TRUE(host::dxf::ReadDxfBuffer(text.data(), text.size(), Db(), err)) << err.what();
+    const auto ids = host::harness::ModelSpaceIds();
+    ASSERT_EQ(ids.size(), 1u);
+    EXPECT_EQ(ids[0].handle(), keep.handle());
+}
+
+}  // namespace
