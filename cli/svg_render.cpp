@@ -232,7 +232,7 @@ private:
         const double degrees = -text.rotation() * 180.0 / kPi;
         m_out += "<text transform=\"translate(" + Number(m_page.X(at.x)) + " " + Number(m_page.Y(at.y)) +
                  ") rotate(" + Number(degrees) + ") scale(" + Number(text.widthFactor()) +
-                 " 1)\" font-family=\"sans-serif\" font-size=\"" + Number(fontPx) + "\" text-anchor=\"" + anchor +
+                 " 1)\" font-family=\"'Noto Sans CJK SC', 'WenQuanYi Micro Hei', SimSun, sans-serif\" font-size=\"" + Number(fontPx) + "\" text-anchor=\"" + anchor +
                  "\" dominant-baseline=\"" + baseline + "\" fill=\"" + color + "\">" +
                  EscapeXml(text.textString().str()) + "</text>\n";
     }

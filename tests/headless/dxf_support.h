@@ -214,7 +214,7 @@ inline AcDbObjectId AddRecord(AcDbObjectId tableId, AcDbSymbolTableRecord* rec, 
     return id;
 }
 
-inline void SetXData(AcDbObjectId id, resbuf* list) {
+inline void AttachXData(AcDbObjectId id, resbuf* list) {
     AcDbObject* obj = nullptr;
     ASSERT_EQ(acdbOpenAcDbObject(obj, id, AcDb::kForWrite), Acad::eOk);
     EXPECT_EQ(obj->setXData(list), Acad::eOk);
@@ -330,13 +330,13 @@ inline void MakeSample(AcDbDatabase* db) {
     const double q[3] = {-4, 5.5, 6e-9};
     char bytes[] = {'\xDE', '\xAD', '\x00', '\xEF'};
     ads_binary bin{4, bytes};
-    SetXData(lineId, acutBuildList(1001, L"DROVIK", 1000, L"井1 宋体", 1002, L"{", 1070, -7, 1071, 123456789,
+    AttachXData(lineId, acutBuildList(1001, L"DROVIK", 1000, L"井1 宋体", 1002, L"{", 1070, -7, 1071, 123456789,
                                    1040, 0.1, 1041, 3.5, 1042, 1e-300, 1010, p, 1011, q, 1012, p, 1013, q, 1003,
                                    L"墙", 1005, L"1F", 1004, &bin, 1002, L"{", 1000, L"", 1002, L"}", 1002, L"}",
                                    1001, L"其他", 1000, L"second application", 0));
-    SetXData(textId, acutBuildList(1001, L"DROVIK", 1000, L"标注", 0));
-    SetXData(wallId, acutBuildList(1001, L"DROVIK", 1070, 3, 0));
-    SetXData(wipeoutId, acutBuildList(1001, L"DROVIK", 1000, L"mask", 0));
+    AttachXData(textId, acutBuildList(1001, L"DROVIK", 1000, L"标注", 0));
+    AttachXData(wallId, acutBuildList(1001, L"DROVIK", 1070, 3, 0));
+    AttachXData(wipeoutId, acutBuildList(1001, L"DROVIK", 1000, L"mask", 0));
 
     AcDbDictionary* groups = nullptr;
     db->getGroupDictionary(groups, AcDb::kForWrite);
@@ -356,7 +356,7 @@ inline void MakeSample(AcDbDatabase* db) {
     anon->append(hiddenId);
     anon->close();
     groups->close();
-    SetXData(namedId, acutBuildList(1001, L"DROVIK", 1040, 2.25, 0));
+    AttachXData(namedId, acutBuildList(1001, L"DROVIK", 1040, 2.25, 0));
     // Locked last: entities on a locked layer cannot be opened for write.
     AcDbLayerTableRecord* layer = nullptr;
     ASSERT_EQ(acdbOpenObject(layer, wallId, AcDb::kForWrite), Acad::eOk);
