@@ -25,6 +25,17 @@ bool DescribeEntity(AcDbObjectId id, std::wstring& className, std::wstring& laye
 
 bool SameLayer(const std::wstring& a, const std::wstring& b) { return _wcsicmp(a.c_str(), b.c_str()) == 0; }
 
+bool ReadPolylineChain(AcDbObjectId id, CPolyLineVertexArray& chain) {
+    CPolyLine polyline;
+    if (!polyline.GetVertexInfo(id) || polyline.m_Vertexs.GetSize() < 2) return false;
+    chain.Copy(polyline.m_Vertexs);
+    if (polyline.IsClosed()) {
+        CPolyLineVertex first(chain[0].pt, 0.0);
+        chain.Add(first);
+    }
+    return true;
+}
+
 bool EnsureLayer(AcDbDatabase* pDb, const std::wstring& name, int colorIndex) {
     AcDbLayerTable* table = nullptr;
     if (pDb->getLayerTable(table, AcDb::kForRead) != Acad::eOk) return false;

@@ -5,6 +5,8 @@
 
 #include <dbmain.h>
 
+#include <drovik/drovik.h>
+
 namespace drovik::cli {
 
 // Model-space entities in drawing order (erased ones left out).
@@ -16,6 +18,11 @@ bool DescribeEntity(AcDbObjectId id, std::wstring& className, std::wstring& laye
 
 // Layer names equal without regard to case (as the drawing compares them).
 bool SameLayer(const std::wstring& a, const std::wstring& b);
+
+// The polyline as an open vertex chain (a closed one repeats its first
+// vertex at the end); false for anything that is not a polyline of two or
+// more vertices.
+bool ReadPolylineChain(AcDbObjectId id, CPolyLineVertexArray& chain);
 
 // Makes the layer when the drawing lacks it; false when it cannot.
 bool EnsureLayer(AcDbDatabase* pDb, const std::wstring& name, int colorIndex);

@@ -13,22 +13,12 @@
 namespace drovik::cli {
 namespace {
 
+bool Wants(Side side, bool left) { return side == Side::kBoth || (side == Side::kLeft) == left; }
+
 bool OnLayer(AcDbObjectId id, const std::wstring& layer, std::wstring& className) {
     std::wstring entityLayer;
     if (!DescribeEntity(id, className, entityLayer)) return false;
     return layer.empty() || SameLayer(layer, entityLayer);
-}
-
-// The polyline as an open vertex chain (a closed one repeats its first vertex).
-bool ReadPolylineChain(AcDbObjectId id, CPolyLineVertexArray& chain) {
-    CPolyLine polyline;
-    if (!polyline.GetVertexInfo(id) || polyline.m_Vertexs.GetSize() < 2) return false;
-    chain.Copy(polyline.m_Vertexs);
-    if (polyline.IsClosed()) {
-        CPolyLineVertex first(chain[0].pt, 0.0);
-        chain.Add(first);
-    }
-    return true;
 }
 
 bool MakeBulgedPolyline(const CPolyLineVertexArray& chain, const std::wstring& layer) {
@@ -51,7 +41,7 @@ void OffsetPolyline(AcDbObjectId id, const OffsetOptions& options, OffsetResult&
     if (!ReadPolylineChain(id, chain)) return;
     ++result.polylines;
     for (const bool left : {true, false}) {
-        if ((left && options.side == Side::kRight) || (!left && options.side == Side::kLeft)) continue;
+        if (!Wants(options.side, left)) continue;
         CPolyLineVertexArray offset;
         if (OffsetVertexs(chain, offset, options.distance, left) && MakeBulgedPolyline(offset, options.offsetLayer))
             ++result.created;
@@ -106,7 +96,7 @@ void OffsetChain(const AcArray<AcDbObjectId>& chain, const AcGePoint3d& head, co
                  OffsetResult& result) {
     ++result.chains;
     for (const bool left : {true, false}) {
-        if ((left && options.side == Side::kRight) || (!left && options.side == Side::kLeft)) continue;
+        if (!Wants(options.side, left)) continue;
         AcArray<AcDbObjectId> created;
         AcGePoint3d newStart, newEnd;
         OffsetEnts(chain, head, SidePoint(chain[0], head, left), options.distance, created, newStart, newEnd);

@@ -20,18 +20,6 @@ bool IsPolyline(AcDbObjectId id, const std::wstring& layer) {
     return layer.empty() || SameLayer(layer, entityLayer);
 }
 
-// The polyline as an open vertex chain (a closed one repeats its first vertex).
-bool ReadChain(AcDbObjectId id, CPolyLineVertexArray& chain) {
-    CPolyLine polyline;
-    if (!polyline.GetVertexInfo(id) || polyline.m_Vertexs.GetSize() < 2) return false;
-    chain.Copy(polyline.m_Vertexs);
-    if (polyline.IsClosed()) {
-        CPolyLineVertex first(chain[0].pt, 0.0);
-        chain.Add(first);
-    }
-    return true;
-}
-
 // Direction of travel at the first vertex: the chord turned back by half the
 // arc's sweep (2 * atan(bulge)), which is the chord itself for a straight.
 double StartDirection(const CPolyLineVertexArray& chain) {
@@ -105,7 +93,7 @@ StakeResult AddStakeMarks(AcDbDatabase* pDb, const StakeOptions& options) {
     for (const AcDbObjectId& id : ModelSpaceEntities(pDb)) {
         if (!IsPolyline(id, options.layer)) continue;
         CPolyLineVertexArray chain;
-        if (!ReadChain(id, chain)) continue;
+        if (!ReadPolylineChain(id, chain)) continue;
         CPolyLineVertex start(chain[0].pt, StartDirection(chain));
         CPolyLineVertexArray marks;
         const int count = options.chord ? GetLocatedPoint(start, options.interval, chain, marks)
