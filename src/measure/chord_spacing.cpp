@@ -92,17 +92,10 @@ bool GetNextLocPoint(CPolyLineVertex& curVertex, double dDist, CPolyLineVertex s
 int GetLocatedPoint(CPolyLineVertex& curVertex, double dDist,
                     const CArray<CPolyLineVertex, CPolyLineVertex&>& vertexArr,
                     CArray<CPolyLineVertex, CPolyLineVertex&>& resultArr) {
-    resultArr.RemoveAll();
-    if (!IsValidSpacing(dDist)) return 0;
-    int first = 0;
-    int unused = 0;
-    if (!GetPointIndex(curVertex, vertexArr, first, unused)) return 0;
+    const int first = drovik::measure::BeginWalk(curVertex, dDist, vertexArr, resultArr);
+    if (first < 0) return 0;
     const INT_PTR n = vertexArr.GetSize();
-    if (first == n - 1) return 0;
-
     const CPolyLineVertex* vertices = vertexArr.GetData();
-    resultArr.Reserve(drovik::measure::ExpectedPoints(vertices, first, n, dDist));
-    resultArr.Add(curVertex);
     Segment seg = drovik::measure::ShapeOf(vertices[first], vertices[first + 1]);
     InnerChordSteps(curVertex, dDist, seg, vertices[first], vertices[first + 1], resultArr);
 

@@ -45,6 +45,13 @@ inline INT_PTR ExpectedPoints(const CPolyLineVertex* vertices, INT_PTR first, IN
 // Walks step by a positive, finite spacing; anything else would never end.
 inline bool IsValidSpacing(double dDist) { return std::isfinite(dDist) && dDist > 0.0; }
 
+// The common start of both spacing walks: empties the result, checks the
+// spacing, finds the start on the chain and puts it first in the result.
+// Answers the segment the walk starts on, or -1 when there is nothing to walk
+// (bad spacing, start off the chain or at its last vertex).
+int BeginWalk(CPolyLineVertex& curVertex, double dDist, const CPolyLineVertexArray& vertexArr,
+              CPolyLineVertexArray& resultArr);
+
 // Sweep from a to b about center in the arc's sense of travel, in [0, 2*pi).
 inline double SweepAlong(const AcGePoint3d& center, const AcGePoint3d& a, const AcGePoint3d& b, bool ccw) {
     return ccw ? AngleAtVertex(center, a, b) : AngleAtVertex(center, b, a);
