@@ -11,19 +11,11 @@ using chain_fixtures::MakeChain;
 using walk_support::AngleNear;
 using walk_support::kPi;
 
-struct Expected {
-    AcGePoint3d pt;
-    double direction;
-};
+using walk_support::ExpectPointsAfterStart;
+using walk_support::WalkCase;
 
 TEST(GetLocatedPoint, StraightChainsAndCorners) {
-    struct Case {
-        const char* name;
-        std::vector<chain_fixtures::Vtx> chain;
-        double spacing;
-        std::vector<Expected> points;  // after the start point
-    };
-    const Case cases[] = {
+    const WalkCase cases[] = {
         {"three steps on a line", {{0, 0, 0}, {10, 0, 0}}, 3, {{P(3, 0), 0}, {P(6, 0), 0}, {P(9, 0), 0}}},
         // Inside a segment a point needs more than the spacing ahead of it.
         {"end vertex never produced", {{0, 0, 0}, {10, 0, 0}}, 5, {{P(5, 0), 0}}},
@@ -37,7 +29,7 @@ TEST(GetLocatedPoint, StraightChainsAndCorners) {
          4,
          {{P(2, std::sqrt(12.0)), kPi / 2}, {P(2, std::sqrt(12.0) + 4), kPi / 2}}},
     };
-    for (const Case& tc : cases) {
+    for (const WalkCase& tc : cases) {
         CPolyLineVertexArray chain;
         MakeChain(chain, tc.chain);
         CPolyLineVertex start(P(0, 0), 1.25);  // on vertex 0: its bulge stays the caller's
@@ -46,11 +38,7 @@ TEST(GetLocatedPoint, StraightChainsAndCorners) {
             << tc.name;
         EXPECT_TRUE(PointNear(result[0].pt, P(0, 0)));
         EXPECT_EQ(result[0].bulge, 1.25) << tc.name;
-        for (std::size_t i = 0; i < tc.points.size(); ++i) {
-            const CPolyLineVertex& got = result[static_cast<INT_PTR>(i + 1)];
-            EXPECT_TRUE(PointNear(got.pt, tc.points[i].pt, 1e-12)) << tc.name << " point " << i + 1;
-            EXPECT_TRUE(AngleNear(got.bulge, tc.points[i].direction)) << tc.name << " point " << i + 1;
-        }
+        ExpectPointsAfterStart(result, tc, 1e-9);
         // The cursor is left on the last point.
         EXPECT_TRUE(PointNear(start.pt, result[result.GetSize() - 1].pt));
     }

@@ -11,19 +11,11 @@ using chain_fixtures::MakeChain;
 using walk_support::AngleNear;
 using walk_support::kPi;
 
-struct Expected {
-    AcGePoint3d pt;
-    double direction;
-};
+using walk_support::ExpectPointsAfterStart;
+using walk_support::WalkCase;
 
 TEST(GetEvenPoint, LengthIsCarriedAcrossVertices) {
-    struct Case {
-        const char* name;
-        std::vector<chain_fixtures::Vtx> chain;
-        double spacing;
-        std::vector<Expected> points;  // after the start point
-    };
-    const Case cases[] = {
+    const WalkCase cases[] = {
         // 4 used on the first leg, 1 carried past the corner (chord walk: (4,3), (4,8)).
         {"across a corner", {{0, 0, 0}, {4, 0, 0}, {4, 10, 0}}, 5, {{P(4, 1), kPi / 2}, {P(4, 6), kPi / 2}}},
         {"short segments consumed",
@@ -39,18 +31,14 @@ TEST(GetEvenPoint, LengthIsCarriedAcrossVertices) {
          5,
          {{P(5 * std::sin(1.0), 5 - 5 * std::cos(1.0)), 1.0}, {P(5, 5 + 10 - 2.5 * kPi), kPi / 2}}},
     };
-    for (const Case& tc : cases) {
+    for (const WalkCase& tc : cases) {
         CPolyLineVertexArray chain;
         MakeChain(chain, tc.chain);
         const CPolyLineVertex start(P(0, 0), 1.25);
         CPolyLineVertexArray result;
         ASSERT_EQ(GetEvenPoint(start, tc.spacing, chain, result), static_cast<int>(tc.points.size() + 1)) << tc.name;
         EXPECT_EQ(result[0].bulge, 1.25) << tc.name;
-        for (std::size_t i = 0; i < tc.points.size(); ++i) {
-            const CPolyLineVertex& got = result[static_cast<INT_PTR>(i + 1)];
-            EXPECT_TRUE(PointNear(got.pt, tc.points[i].pt, 1e-12)) << tc.name << " point " << i + 1;
-            EXPECT_TRUE(AngleNear(got.bulge, tc.points[i].direction, 1e-12)) << tc.name << " point " << i + 1;
-        }
+        ExpectPointsAfterStart(result, tc, 1e-12);
     }
 }
 

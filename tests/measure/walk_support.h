@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "drovik/drovik.h"
+#include "chain_fixtures.h"
 #include "test_support.h"
 
 namespace walk_support {
@@ -99,5 +100,29 @@ private:
     std::vector<double> m_start;
     double m_total = 0.0;
 };
+
+// A point a spacing walk should produce: where, and the direction of travel.
+struct Expected {
+    AcGePoint3d pt;
+    double direction;
+};
+
+// A table row for the spacing walks: the chain, the spacing and the points
+// expected after the start point.
+struct WalkCase {
+    const char* name;
+    std::vector<chain_fixtures::Vtx> chain;
+    double spacing;
+    std::vector<Expected> points;
+};
+
+// Checks the points after the start (result[1] onwards) against the row.
+inline void ExpectPointsAfterStart(const CPolyLineVertexArray& result, const WalkCase& tc, double angleTol) {
+    for (std::size_t i = 0; i < tc.points.size(); ++i) {
+        const CPolyLineVertex& got = result[static_cast<INT_PTR>(i + 1)];
+        EXPECT_TRUE(PointNear(got.pt, tc.points[i].pt, 1e-12)) << tc.name << " point " << i + 1;
+        EXPECT_TRUE(AngleNear(got.bulge, tc.points[i].direction, angleTol)) << tc.name << " point " << i + 1;
+    }
+}
 
 }  // namespace walk_support
