@@ -786,6 +786,16 @@ private:
             name = recordName(m_rec[i], what);
             nameLine = m_rec[i].line;
         };
+        // A named table record is checked and kept the same way in every table.
+        auto keep = [&](auto& r, auto& into, std::unordered_set<std::wstring>& seen, const char* record,
+                        const char* what) {
+            if (name.empty()) Fail(line, std::string(record) + " without a name");
+            checkDuplicate(seen, name, nameLine, what);
+            r.name = name;
+            r.c = std::move(c);
+            noteHandle(r.c.handle, r.c.handleLine);
+            into.push_back(std::move(r));
+        };
         if (table == "LTYPE" && type == "LTYPE") {
             LtypeR r;
             for (std::size_t i = 0; i < m_rec.size(); ++i) {
@@ -794,12 +804,7 @@ private:
                 else if (p.code == 3) r.desc = decode(p.value);
                 else if (!common(c, i)) CheckValue(p);
             }
-            if (name.empty()) Fail(line, "LTYPE without a name");
-            checkDuplicate(m_ltypeNames, name, nameLine, "linetype");
-            r.name = name;
-            r.c = std::move(c);
-            noteHandle(r.c.handle, r.c.handleLine);
-            m_d.ltypes.push_back(std::move(r));
+            keep(r, m_d.ltypes, m_ltypeNames, "LTYPE", "linetype");
         } else if (table == "LAYER" && type == "LAYER") {
             LayerR r;
             for (std::size_t i = 0; i < m_rec.size(); ++i) {
@@ -821,12 +826,7 @@ private:
                     CheckValue(p);
                 }
             }
-            if (name.empty()) Fail(line, "LAYER without a name");
-            checkDuplicate(m_layerNames, name, nameLine, "layer");
-            r.name = name;
-            r.c = std::move(c);
-            noteHandle(r.c.handle, r.c.handleLine);
-            m_d.layers.push_back(std::move(r));
+            keep(r, m_d.layers, m_layerNames, "LAYER", "layer");
         } else if (table == "STYLE" && type == "STYLE") {
             StyleR r;
             long long flags = 0;
@@ -854,12 +854,7 @@ private:
                 ++m_d.skipped["STYLE (shape file)"];
                 return;
             }
-            if (name.empty()) Fail(line, "STYLE without a name");
-            checkDuplicate(m_styleNames, name, nameLine, "text style");
-            r.name = name;
-            r.c = std::move(c);
-            noteHandle(r.c.handle, r.c.handleLine);
-            m_d.styles.push_back(std::move(r));
+            keep(r, m_d.styles, m_styleNames, "STYLE", "text style");
         } else if (table == "APPID" && type == "APPID") {
             AppR r;
             for (std::size_t i = 0; i < m_rec.size(); ++i) {
@@ -867,12 +862,7 @@ private:
                 if (p.code == 2) nameOf(i, "application");
                 else if (!common(c, i)) CheckValue(p);
             }
-            if (name.empty()) Fail(line, "APPID without a name");
-            checkDuplicate(m_appNames, name, nameLine, "application");
-            r.name = name;
-            r.c = std::move(c);
-            noteHandle(r.c.handle, r.c.handleLine);
-            m_d.apps.push_back(std::move(r));
+            keep(r, m_d.apps, m_appNames, "APPID", "application");
         } else if (table == "BLOCK_RECORD" && type == "BLOCK_RECORD") {
             for (std::size_t i = 0; i < m_rec.size(); ++i) {
                 const Pair& p = m_rec[i];
