@@ -1,16 +1,19 @@
 // Data node files: reading, replacing and appending records, and text dumps.
 //
-// Each call streams through the file once (record_codec.h) with small
-// buffers; lookups by index go through a table of the 65,536 possible
+// Each call streams through the file once (record_codec.h) with buffers of
+// at most 512 KB; lookups by index go through a table of the 65,536 possible
 // indices, so a call is linear in the file size plus the number of nodes and
 // its memory does not grow with the file. Writers copy the bytes of records
 // they keep unchanged and encode only the nodes they were given.
 #include "drovik/data/datafile.h"
 
 #include <algorithm>
+#include <atomic>
 #include <climits>
+#include <memory>
 #include <vector>
 
+#include "data/background_io.h"
 #include "data/record_codec.h"
 #include "data/replace_file.h"
 
@@ -21,8 +24,11 @@ using data_detail::RecordView;
 
 constexpr int kFileVersion = 1;
 constexpr std::size_t kCountOffset = 4;
+constexpr ULONGLONG kHeaderSize = 8;
+constexpr ULONGLONG kSmallestRecord = 8;
 constexpr std::size_t kIndexSlots = 0x10000;
 constexpr int kNoPosition = -1;
+
 const wchar_t kDumpRule[] = L"====================================";
 
 enum class ReadOpen { opened, missing, refused };
@@ -41,25 +47,31 @@ bool ReadHeader(RecordStream& stream, int& count) {
     return true;
 }
 
-// A position per 16-bit index, for the nodes of one call. The table lives
-// as long as the thread and is cleared entry by entry after each use, so a
-// call touches only the entries of its own nodes rather than all 65,536
-// (a second table alive at the same time gets one of its own).
+// A position per 16-bit index, for the nodes of one call. One table is kept
+// for the process and cleared entry by entry after each use, so a call
+// touches only the entries of its own nodes rather than all 65,536; a call
+// made while another holds it gets a table of its own. (Not thread_local: a
+// thread-local object with a destructor would keep the library from ever
+// unloading.)
 class IndexTable {
 public:
     IndexTable() : m_slots(&Shared()) {
-        if (SharedInUse()) {
+        if (SharedInUse().exchange(true, std::memory_order_acquire)) {
             m_own.assign(kIndexSlots, kNoPosition);
             m_slots = &m_own;
             return;
         }
-        SharedInUse() = true;
-        if (m_slots->empty()) m_slots->assign(kIndexSlots, kNoPosition);
+        try {
+            if (m_slots->empty()) m_slots->assign(kIndexSlots, kNoPosition);
+        } catch (...) {
+            SharedInUse().store(false, std::memory_order_release);
+            throw;
+        }
     }
     ~IndexTable() {
         if (m_slots != &Shared()) return;
         for (unsigned short index : m_used) (*m_slots)[index] = kNoPosition;
-        SharedInUse() = false;
+        SharedInUse().store(false, std::memory_order_release);
     }
     IndexTable(const IndexTable&) = delete;
     IndexTable& operator=(const IndexTable&) = delete;
@@ -75,11 +87,11 @@ public:
 
 private:
     static std::vector<int>& Shared() {
-        thread_local std::vector<int> slots;
+        static std::vector<int> slots;
         return slots;
     }
-    static bool& SharedInUse() {
-        thread_local bool inUse = false;
+    static std::atomic<bool>& SharedInUse() {
+        static std::atomic<bool> inUse{false};
         return inUse;
     }
     std::vector<int>* m_slots;
@@ -91,13 +103,13 @@ private:
 int WriteNodes(const CDataNode* nodes, std::size_t n, const CString& strFile) {
     if (strFile.IsEmpty()) return 0;
     if (n > static_cast<std::size_t>(INT_MAX)) return 0;
-    CFile old;
-    const ReadOpen opened = OpenForReading(old, strFile);
+    auto old = std::make_unique<CFile>();
+    const ReadOpen opened = OpenForReading(*old, strFile);
     if (opened == ReadOpen::refused) return 0;
 
     if (opened == ReadOpen::missing) {
         return data_detail::ReplaceFile(strFile, [&](CFile& file) {
-            RecordSink sink(file);
+            RecordSink sink(file, kHeaderSize + n * kSmallestRecord);
             sink.PutDword(kFileVersion);
             sink.PutDword(static_cast<DWORD>(n));
             for (std::size_t i = 0; i < n; ++i) sink.PutNode(nodes[i]);
@@ -105,7 +117,7 @@ int WriteNodes(const CDataNode* nodes, std::size_t n, const CString& strFile) {
         });
     }
 
-    RecordStream stream(old, strFile);
+    RecordStream stream(*old, strFile);
     int count = 0;
     if (!ReadHeader(stream, count)) return 0;
 
@@ -118,8 +130,8 @@ int WriteNodes(const CDataNode* nodes, std::size_t n, const CString& strFile) {
 
     // The old file is read while the new one is written: should it turn out
     // short, the exception removes the new one and the old stays as it was.
-    return data_detail::ReplaceFile(strFile, [&](CFile& file) {
-        RecordSink sink(file);
+    const int replaced = data_detail::ReplaceFile(strFile, [&](CFile& file) {
+        RecordSink sink(file, old->GetLength());
         sink.PutDword(kFileVersion);
         sink.PutDword(0);  // the count, set once the appended nodes are known
         std::vector<BYTE> side;
@@ -154,6 +166,9 @@ int WriteNodes(const CDataNode* nodes, std::size_t n, const CString& strFile) {
         sink.PutDword(static_cast<DWORD>(total));
         sink.Flush();
     });
+    // The old file is now unnamed and this handle its last reference.
+    if (replaced) data_detail::CloseInBackground(std::move(old));
+    return replaced;
 }
 }  // namespace
 

@@ -132,6 +132,12 @@ std::size_t Utf16Units(const std::wstring& text) {
     return units;
 }
 
+// A buffer for about `expected` bytes, within the limits.
+std::size_t BufferSizeFor(ULONGLONG expected) {
+    constexpr std::size_t kSmallest = 2 * RecordStream::kLookahead;
+    return static_cast<std::size_t>(std::clamp<ULONGLONG>(expected, kSmallest, RecordStream::kBufferSize));
+}
+
 std::size_t LengthBytes(std::size_t units) { return units < kLengthEscape ? 1 : units < kUnicodeMarker ? 3 : 7; }
 
 // Wide text from UTF-16 units, unpaired surrogates as U+FFFD.
@@ -155,9 +161,10 @@ void DecodeWide(const BYTE* p, std::size_t units, CString& out) {
 // RecordStream
 
 RecordStream::RecordStream(CFile& file, const CString& fileName)
-    : m_file(file), m_fileName(fileName), m_buffer(kBufferSize) {}
+    : m_file(file), m_fileName(fileName), m_buffer(BufferSizeFor(file.GetLength() - file.GetPosition())) {}
 
 void RecordStream::Refill(std::size_t n) {
+    if (n > m_buffer.size()) m_buffer.resize(n);
     if (m_pos > 0) {
         std::memmove(m_buffer.data(), m_buffer.data() + m_pos, m_end - m_pos);
         m_end -= m_pos;
@@ -308,9 +315,11 @@ BYTE* EncodeTo(const CDataNode& node, BYTE* p) {
 // ---------------------------------------------------------------------------
 // RecordSink
 
+RecordSink::RecordSink(CFile& file, ULONGLONG expectedSize) : m_file(file), m_buffer(BufferSizeFor(expectedSize)) {}
+
 void RecordSink::PutLarge(const BYTE* p, std::size_t n) {
     Flush();
-    if (n > kCapacity) {
+    if (n > m_buffer.size()) {
         m_file.Write(p, static_cast<UINT>(n));
         return;
     }
@@ -326,15 +335,16 @@ void RecordSink::PutDword(DWORD v) {
 
 void RecordSink::PutNode(const CDataNode& node) {
     // Worst case for a short text: head, marker, length and two units a character.
+    const std::size_t capacity = m_buffer.size();
     const std::size_t bound = kRecordHead + 3 + 7 + 4 * node.m_strValue.str().size();
-    if (bound <= kCapacity) {
-        if (bound > kCapacity - m_used) Flush();
+    if (bound <= capacity) {
+        if (bound > capacity - m_used) Flush();
         m_used = static_cast<std::size_t>(EncodeTo(node, m_buffer.data() + m_used) - m_buffer.data());
         return;
     }
     const std::size_t size = EncodedSize(node);
-    if (size > kCapacity - m_used) Flush();
-    if (size > kCapacity) {
+    if (size > capacity - m_used) Flush();
+    if (size > capacity) {
         std::vector<BYTE> big(size);
         EncodeTo(node, big.data());
         m_file.Write(big.data(), static_cast<UINT>(size));

@@ -21,7 +21,9 @@ namespace data_detail {
 // merely claims.
 class RecordStream {
 public:
-    static constexpr std::size_t kBufferSize = 64 * 1024;
+    // Large enough that system calls are few (they are dear on virtual
+    // machines); a small file gets a buffer of its own size.
+    static constexpr std::size_t kBufferSize = 512 * 1024;
     // Records up to this size are read in place, without copying.
     static constexpr std::size_t kLookahead = 4096;
 
@@ -119,11 +121,11 @@ BYTE* EncodeTo(const CDataNode& node, BYTE* p);
 // Collects output for a file and hands it over in large pieces.
 class RecordSink {
 public:
-    static constexpr std::size_t kCapacity = 64 * 1024;
-
-    explicit RecordSink(CFile& file) : m_file(file), m_buffer(kCapacity) {}
+    // expectedSize: about how many bytes will come; the buffer is sized as
+    // the stream's is (RecordStream::kBufferSize at most).
+    RecordSink(CFile& file, ULONGLONG expectedSize);
     void Put(const BYTE* p, std::size_t n) {
-        if (n <= kCapacity - m_used) {
+        if (n <= m_buffer.size() - m_used) {
             std::memcpy(m_buffer.data() + m_used, p, n);
             m_used += n;
         } else {

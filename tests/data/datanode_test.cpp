@@ -263,6 +263,8 @@ namespace {
 
 // Loading the shared library registers its CDataNode class; unloading it
 // takes the class off the list again, so no lookup ever reaches unmapped code.
+// (This also fails should the library gain a unique symbol, which keeps it
+// from ever unloading.)
 TEST(CDataNode, SharedLibraryRegistersAndUnregistersItsClass) {
     CRuntimeClass* own = CRuntimeClass::FromName("CDataNode");
     ASSERT_EQ(own, RUNTIME_CLASS(CDataNode));
@@ -275,6 +277,17 @@ TEST(CDataNode, SharedLibraryRegistersAndUnregistersItsClass) {
     ASSERT_NE(object, nullptr);
     EXPECT_EQ(object->GetRuntimeClass(), loaded);
     delete object;
+    // A file replaced just before unloading: its old handle is still being
+    // closed by the library's helper thread, which unloading must wait for.
+    using WriteOne = int (*)(CDataNode&, CString);
+    auto write = reinterpret_cast<WriteOne>(dlsym(library, "_Z17SornWriteDataNodeR9CDataNode7CString"));
+    ASSERT_NE(write, nullptr) << dlerror();
+    TempDir dir;
+    CDataNode node;
+    for (int value : {1, 2}) {
+        node.SetValue(value);
+        EXPECT_EQ(write(node, dir.name("a.dat")), 1);
+    }
     dlclose(library);
     EXPECT_EQ(CRuntimeClass::FromName("CDataNode"), own);
 }
