@@ -287,7 +287,7 @@ TEST(DataNodeFile, ReplacedFilesAreAllClosed) {
     TempDir dir;
     const std::size_t before = OpenDescriptors();
     CDataNodeArray arr;
-    for (int i = 0; i < 5000; ++i) AddNode(arr, IntNode(static_cast<unsigned short>(i), i));
+    for (int i = 0; i < 40000; ++i) AddNode(arr, IntNode(static_cast<unsigned short>(i), i));  // 320 KB
     for (int round = 0; round < 12; ++round) {
         const CString name = dir.name("f" + std::to_string(round % 3) + ".dat");
         arr[0].SetValue(round);

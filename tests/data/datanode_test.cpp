@@ -283,11 +283,14 @@ TEST(CDataNode, SharedLibraryRegistersAndUnregistersItsClass) {
     auto write = reinterpret_cast<WriteOne>(dlsym(library, "_Z17SornWriteDataNodeR9CDataNode7CString"));
     ASSERT_NE(write, nullptr) << dlerror();
     TempDir dir;
-    CDataNode node;
-    for (int value : {1, 2}) {
-        node.SetValue(value);
-        EXPECT_EQ(write(node, dir.name("a.dat")), 1);
+    CDataNodeArray large;  // large enough to be closed on the helper thread
+    for (int i = 0; i < 40000; ++i) {
+        CDataNode node(0x10000UL | static_cast<unsigned short>(i));
+        large.Add(node);
     }
+    ASSERT_EQ(SornWriteDataNode(large, dir.name("a.dat")), 1);
+    CDataNode node;
+    EXPECT_EQ(write(node, dir.name("a.dat")), 1);
     dlclose(library);
     EXPECT_EQ(CRuntimeClass::FromName("CDataNode"), own);
 }
