@@ -29,7 +29,7 @@ constexpr ULONGLONG kSmallestRecord = 8;
 // A replaced file from this size on is closed on a helper thread (closing it
 // frees its contents, about a millisecond per 1.6 MB); a smaller one costs
 // less to close than a thread costs to start.
-constexpr ULONGLONG kCloseInBackgroundFrom = 256 * 1024;
+constexpr ULONGLONG kCloseInBackgroundFrom = 256ULL * 1024;
 constexpr std::size_t kIndexSlots = 0x10000;
 constexpr int kNoPosition = -1;
 
