@@ -239,6 +239,14 @@ public:
     AcDb2dPolyline(const AcDb2dPolyline&) = delete;
     AcDb2dPolyline& operator=(const AcDb2dPolyline&) = delete;
 
+    // A snapshot for undo: the polyline's own data and the ids of its
+    // vertices (each vertex is an object of its own, with snapshots of its
+    // own). Null while the polyline holds vertices that are in no database.
+    AcRxObject* clone() const override;
+    // Takes over such a snapshot's data (eInvalidInput for a polyline that
+    // holds vertices in no database).
+    Acad::ErrorStatus copyFrom(const AcRxObject* other) override;
+
     AcDb::Poly2dType polyType() const { return m_type; }
     Acad::ErrorStatus setPolyType(AcDb::Poly2dType type);
     bool isClosed() const override { return m_closed; }
@@ -274,6 +282,8 @@ protected:
 private:
     // The vertices that are not erased, in order.
     std::vector<const AcDb2dVertex*> liveVertices() const;
+    // Everything but identity and the vertices held before joining a database.
+    void takeOwnData(const AcDb2dPolyline& src);
 
     AcDb::Poly2dType m_type = AcDb::k2dSimplePoly;
     bool m_closed = false;

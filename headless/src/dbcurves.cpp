@@ -431,6 +431,31 @@ AcDb2dPolyline::~AcDb2dPolyline() {
     for (auto* v : m_pending) delete v;
 }
 
+AcRxObject* AcDb2dPolyline::clone() const {
+    if (!m_pending.empty()) return nullptr;
+    auto* copy = new AcDb2dPolyline();
+    copy->takeOwnData(*this);
+    return copy;
+}
+
+Acad::ErrorStatus AcDb2dPolyline::copyFrom(const AcRxObject* other) {
+    const AcDb2dPolyline* src = AcDb2dPolyline::cast(other);
+    if (!src || src->isA() != isA()) return Acad::eNotThatKindOfClass;
+    if (src == this) return Acad::eOk;
+    if (!src->m_pending.empty()) return Acad::eInvalidInput;
+    if (!assertWriteEnabled()) return Acad::eNotOpenForWrite;
+    takeOwnData(*src);
+    return Acad::eOk;
+}
+
+void AcDb2dPolyline::takeOwnData(const AcDb2dPolyline& src) {
+    AcDbCurve::operator=(src);
+    m_type = src.m_type;
+    m_closed = src.m_closed;
+    m_elevation = src.m_elevation;
+    m_vertexIds = src.m_vertexIds;
+}
+
 Acad::ErrorStatus AcDb2dPolyline::makeClosed() {
     if (!assertWriteEnabled()) return Acad::eNotOpenForWrite;
     m_closed = true;

@@ -6,7 +6,7 @@
 // written into the current step, and so are view changes. Stepping back
 // undoes the changes of a step in reverse order: appended objects are
 // erased, snapshots are put back with copyFrom, erasures are reversed. Objects
-// whose class cannot be cloned (tables, block records, 2D polylines) keep
+// whose class cannot be cloned (symbol tables, block records, dictionaries) keep
 // their changes. Objects appended in a step are never snapshotted in it.
 #include <memory>
 #include <unordered_set>

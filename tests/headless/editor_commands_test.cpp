@@ -6,6 +6,7 @@
 #include <widetext.h>
 
 #include <fstream>
+#include <memory>
 
 #include "editor/editor_fixture.h"
 
@@ -126,6 +127,44 @@ TEST_F(EditorCommandTest, UStepsBackEveryChangeOfAGroup) {
     acedCommand(RTSTR, L"._u", 0);
     EXPECT_TRUE(TranscriptHas(L"Everything has been undone"));
     EXPECT_FALSE(kept.isErased());
+}
+
+// An old-style polyline is an object of its own besides its vertices: its
+// flags, properties and vertex list come back too.
+TEST_F(EditorCommandTest, UStepsBackChangesToAnOldStylePolyline) {
+    AcGePoint3dArray pts;
+    for (const AcGePoint3d& pt : {AcGePoint3d(0, 0, 0), AcGePoint3d(4, 0, 0), AcGePoint3d(4, 3, 0)}) pts.append(pt);
+    const AcDbObjectId id = Add(new AcDb2dPolyline(AcDb::k2dSimplePoly, pts));
+    auto state = [&] {
+        AcDb2dPolyline* pline = nullptr;
+        if (acdbOpenObject(pline, id, AcDb::kForRead) != Acad::eOk) return std::wstring(L"not open");
+        int vertices = 0;
+        std::unique_ptr<AcDbObjectIterator> it(pline->vertexIterator());
+        for (; !it->done(); it->step()) ++vertices;
+        const std::wstring text = std::to_wstring(pline->isClosed()) + L" " + std::to_wstring(pline->colorIndex()) +
+                                  L" " + std::to_wstring(pline->elevation()) + L" " + std::to_wstring(vertices);
+        pline->close();
+        return text;
+    };
+    const std::wstring before = state();
+
+    ASSERT_EQ(acedCommand(RTSTR, L"._undo", RTSTR, L"begin", 0), RTNORM);
+    AcDb2dPolyline* pline = nullptr;
+    ASSERT_EQ(acdbOpenObject(pline, id, AcDb::kForWrite), Acad::eOk);
+    pline->makeClosed();
+    pline->setColorIndex(1);
+    pline->setElevation(2.5);
+    AcDbObjectId vertexId;
+    auto* vertex = new AcDb2dVertex(AcGePoint3d(0, 3, 0));
+    ASSERT_EQ(pline->appendVertex(vertexId, vertex), Acad::eOk);
+    vertex->close();
+    pline->close();
+    ASSERT_EQ(acedCommand(RTSTR, L"._undo", RTSTR, L"end", 0), RTNORM);
+    EXPECT_NE(state(), before);
+
+    ASSERT_EQ(acedCommand(RTSTR, L"._u", 0), RTNORM);
+    EXPECT_EQ(state(), before);
+    EXPECT_TRUE(vertexId.isErased());
 }
 
 TEST_F(EditorCommandTest, UndoControlMarksAndBack) {
