@@ -117,10 +117,19 @@ public:
     double startAngle() const { return m_startAngle; }
     double endAngle() const { return m_endAngle; }
     bool isClosed() const override;
+    Acad::ErrorStatus getStartPoint(AcGePoint3d& pt) const override;
+    Acad::ErrorStatus getEndPoint(AcGePoint3d& pt) const override;
+    // Numerical: the best of 360 samples over the sweep (the whole ellipse
+    // with extend), refined by Newton steps to rounding error.
+    Acad::ErrorStatus getClosestPointTo(const AcGePoint3d& givenPnt, AcGePoint3d& pointOnCurve,
+                                        bool extend = false) const override;
     Acad::ErrorStatus transformBy(const AcGeMatrix3d& xform) override;
     Acad::ErrorStatus getGeomExtents(AcDbExtents& extents) const override;
 
 private:
+    // The point at a parameter: centre + major cos t + minor sin t.
+    AcGePoint3d pointAt(double param) const;
+
     AcGePoint3d m_center;
     AcGeVector3d m_normal = AcGeVector3d::kZAxis;
     AcGeVector3d m_majorAxis = AcGeVector3d::kXAxis;

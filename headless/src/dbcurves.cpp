@@ -303,6 +303,71 @@ Acad::ErrorStatus AcDbEllipse::set(const AcGePoint3d& center, const AcGeVector3d
 }
 AcGeVector3d AcDbEllipse::minorAxis() const { return m_normal.crossProduct(m_majorAxis) * m_ratio; }
 bool AcDbEllipse::isClosed() const { return std::fabs(m_endAngle - m_startAngle - kTwoPi) < 1e-12; }
+AcGePoint3d AcDbEllipse::pointAt(double param) const {
+    return m_center + m_majorAxis * std::cos(param) + minorAxis() * std::sin(param);
+}
+Acad::ErrorStatus AcDbEllipse::getStartPoint(AcGePoint3d& pt) const {
+    pt = pointAt(m_startAngle);
+    return Acad::eOk;
+}
+Acad::ErrorStatus AcDbEllipse::getEndPoint(AcGePoint3d& pt) const {
+    pt = pointAt(m_endAngle);
+    return Acad::eOk;
+}
+Acad::ErrorStatus AcDbEllipse::getClosestPointTo(const AcGePoint3d& givenPnt, AcGePoint3d& pointOnCurve,
+                                                 bool extend) const {
+    if (!Finite(givenPnt)) return Acad::eInvalidInput;
+    double from = m_startAngle;
+    double sweep = m_endAngle - m_startAngle;
+    if (extend || isClosed() || !(sweep > 0.0 && sweep <= kTwoPi)) {
+        sweep = std::fmod(sweep, kTwoPi);
+        if (sweep <= 0.0) sweep += kTwoPi;
+        if (extend || isClosed()) sweep = kTwoPi;
+    }
+    if (extend) from = 0.0;
+    auto distance2 = [&](double t) { return (pointAt(t) - givenPnt).lengthSqrd(); };
+    // The distance can have up to four minima around the ellipse: the best
+    // sample brackets the global one, which the search then narrows down.
+    constexpr int kSamples = 360;
+    const double step = sweep / kSamples;
+    int best = 0;
+    double bestD = distance2(from);
+    for (int i = 1; i <= kSamples; ++i) {
+        const double d = distance2(from + step * i);
+        if (d < bestD) {
+            bestD = d;
+            best = i;
+        }
+    }
+    // Where the way to the point turns perpendicular to the curve: Newton
+    // steps on the slope of the distance, kept inside the bracket.
+    const AcGeVector3d minor = minorAxis();
+    auto slope = [&](double t, double* change) {
+        const AcGeVector3d radial = m_majorAxis * std::cos(t) + minor * std::sin(t);
+        const AcGeVector3d tangent = minor * std::cos(t) - m_majorAxis * std::sin(t);
+        const AcGeVector3d away = (m_center + radial) - givenPnt;
+        if (change) *change = tangent.lengthSqrd() - away.dotProduct(radial);
+        return away.dotProduct(tangent);
+    };
+    double lo = from + step * std::max(best - 1, 0);
+    double hi = from + step * std::min(best + 1, kSamples);
+    double t = from + step * best;
+    if (slope(lo, nullptr) < 0.0 && slope(hi, nullptr) > 0.0) {
+        for (int i = 0; i < 100; ++i) {
+            double change = 0.0;
+            const double s = slope(t, &change);
+            if (s == 0.0) break;
+            (s < 0.0 ? lo : hi) = t;
+            double next = change > 0.0 ? t - s / change : (lo + hi) / 2.0;
+            if (!(next > lo && next < hi)) next = (lo + hi) / 2.0;
+            const bool settled = std::fabs(next - t) <= 1e-15 * (1.0 + std::fabs(t));
+            t = next;
+            if (settled) break;
+        }
+    }
+    pointOnCurve = pointAt(t);
+    return Acad::eOk;
+}
 Acad::ErrorStatus AcDbEllipse::transformBy(const AcGeMatrix3d& xform) {
     if (!assertWriteEnabled()) return Acad::eNotOpenForWrite;
     m_center = xform * m_center;

@@ -1,5 +1,6 @@
 // The headless host's drawing database: ids, open rules, tables, entities.
 #include <cmath>
+#include <random>
 #include <unordered_map>
 
 #include "headless/host_fixture.h"
@@ -288,6 +289,13 @@ TEST_F(DatabaseTest, TwoDPolylineIteratorSkipsErasedVertices) {
     EXPECT_TRUE(PointNear(seen[1], P(2, 4, 2.0)));  // vertex 1 skipped; elevation applied
 }
 
+AcDbEllipse* MakeEllipse(const AcGePoint3d& center, const AcGeVector3d& major, double ratio, double from = 0.0,
+                         double to = 2 * kPi) {
+    auto* ellipse = new AcDbEllipse;
+    EXPECT_EQ(ellipse->set(center, AcGeVector3d::kZAxis, major, ratio, from, to), Acad::eOk);
+    return ellipse;
+}
+
 TEST_F(DatabaseTest, ClosestPointsOnCurves) {
     auto* pline = new AcDbPolyline;
     pline->addVertexAt(0, AcGePoint2d(0, 0));
@@ -305,6 +313,12 @@ TEST_F(DatabaseTest, ClosestPointsOnCurves) {
         {"arc within its sweep", new AcDbArc(P(0, 0), 2, 0, kPi), P(0, 5), P(0, 2)},
         {"arc outside its sweep", new AcDbArc(P(0, 0), 2, 0, kPi / 2), P(1, -5), P(2, 0)},
         {"polyline straight part", pline, P(3, -1), P(3, 0)},
+        {"ellipse, off its minor axis", MakeEllipse(P(0, 0), AcGeVector3d(4, 0, 0), 0.5), P(0, 5), P(0, 2)},
+        {"ellipse, inside on its major axis", MakeEllipse(P(1, 1), AcGeVector3d(4, 0, 0), 0.5), P(4.5, 1), P(5, 1)},
+        {"ellipse, turned, above its plane", MakeEllipse(P(0, 0), AcGeVector3d(3, 3, 0), 0.25), P(6, 6, 7),
+         P(3, 3)},
+        {"elliptical arc, beyond its end", MakeEllipse(P(0, 0), AcGeVector3d(4, 0, 0), 0.5, 0, kPi / 2), P(-5, 0),
+         P(0, 2)},
     };
     for (const auto& tc : cases) {
         AcGePoint3d got;
@@ -317,6 +331,23 @@ TEST_F(DatabaseTest, ClosestPointsOnCurves) {
     AcGePoint3d extended;
     ASSERT_EQ(cases[1].curve->getClosestPointTo(P(14, 3), extended, true), Acad::eOk);
     EXPECT_TRUE(PointNear(extended, P(14, 0)));
+    ASSERT_EQ(cases[9].curve->getClosestPointTo(P(-5, 0), extended, true), Acad::eOk);
+    EXPECT_TRUE(PointNear(extended, P(-4, 0), 1e-9)) << "elliptical arc extended";
+    // Anywhere around a flat ellipse, the answer is a foot of the normal: the
+    // way to it is perpendicular to the curve, and no sample is nearer.
+    AcDbEllipse* flat = MakeEllipse(P(2, -1), AcGeVector3d(5, 1, 0), 0.1);
+    std::mt19937 rng(7);
+    std::uniform_real_distribution<double> coordinate(-8, 8);
+    for (int i = 0; i < 200; ++i) {
+        const AcGePoint3d given = P(coordinate(rng), coordinate(rng));
+        ASSERT_EQ(flat->getClosestPointTo(given, got), Acad::eOk);
+        for (int k = 0; k < 1000; ++k) {
+            const double t = kPi * k / 500;
+            const AcGePoint3d sample = P(2, -1) + flat->majorAxis() * std::cos(t) + flat->minorAxis() * std::sin(t);
+            ASSERT_LE(got.distanceTo(given), sample.distanceTo(given) + 1e-9) << i << " " << k;
+        }
+    }
+    delete flat;
     for (const auto& tc : cases) delete tc.curve;
 }
 
