@@ -4,9 +4,9 @@
 // Curves lie in planes parallel to XY (normal +Z); arcs run counter-clockwise
 // from their start angle to their end angle, angles kept in [0, 2*pi).
 // getClosestPointTo answers the curve point nearest to the given point
-// (extend: the unbounded line or the whole circle); lines, arcs, circles and
-// both polyline kinds support it, ellipses answer eNotImplementedYet. An arc
-// whose start and end angles are equal is a single point.
+// (extend: the unbounded line, the whole circle or the whole ellipse); every
+// curve here supports it. An arc whose start and end angles are equal is a
+// single point.
 #include "dbmain.h"
 
 class AcDbCurve : public AcDbEntity {
