@@ -164,7 +164,12 @@ RecordStream::RecordStream(CFile& file, const CString& fileName)
     : m_file(file), m_fileName(fileName), m_buffer(BufferSizeFor(file.GetLength() - file.GetPosition())) {}
 
 void RecordStream::Refill(std::size_t n) {
-    if (n > m_buffer.size()) m_buffer.resize(n);
+    if (n > m_buffer.size()) {
+        // Only as far as the file can fill it: a length the file merely
+        // claims reserves nothing.
+        const auto fillable = static_cast<std::size_t>(std::min<ULONGLONG>(n, BytesLeft()));
+        if (fillable > m_buffer.size()) m_buffer.resize(fillable);
+    }
     if (m_pos > 0) {
         std::memmove(m_buffer.data(), m_buffer.data() + m_pos, m_end - m_pos);
         m_end -= m_pos;
