@@ -32,7 +32,6 @@ constexpr ULONGLONG kSmallestRecord = 8;
 constexpr ULONGLONG kCloseInBackgroundFrom = 256ULL * 1024;
 constexpr std::size_t kIndexSlots = 0x10000;
 constexpr int kNoPosition = -1;
-
 const wchar_t kDumpRule[] = L"====================================";
 
 enum class ReadOpen { opened, missing, refused };
