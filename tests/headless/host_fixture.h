@@ -3,6 +3,7 @@
 // leave nothing open.
 #include <gtest/gtest.h>
 
+#include <aced.h>
 #include <arxhost.h>
 #include <hostharness.h>
 
@@ -41,6 +42,34 @@ public:
             delete rec;
         }
         table->close();
+        return id;
+    }
+
+    // Whether the drawing's symbol table of this kind holds a record called name.
+    template <class Table>
+    static bool HasRecord(const wchar_t* name) {
+        Table* table = nullptr;
+        if (Db()->getSymbolTable(table, AcDb::kForRead) != Acad::eOk) return false;
+        const bool has = table->has(name);
+        table->close();
+        return has;
+    }
+
+    static void RegisterApp(const wchar_t* name) {
+        AcDbRegAppTable* apps = nullptr;
+        ASSERT_EQ(Db()->getRegAppTable(apps, AcDb::kForWrite), Acad::eOk);
+        auto* app = new AcDbRegAppTableRecord;
+        app->setName(name);
+        EXPECT_EQ(apps->add(app), Acad::eOk);
+        app->close();
+        apps->close();
+    }
+
+    // The newest entity (acdbEntLast), null when there is none.
+    static AcDbObjectId LastEntity() {
+        ads_name last;
+        AcDbObjectId id;
+        if (acdbEntLast(last) != RTNORM || acdbGetObjectId(id, last) != Acad::eOk) return AcDbObjectId::kNull;
         return id;
     }
 
