@@ -204,13 +204,8 @@ inline std::string Snapshot(AcDbDatabase* db, const SnapshotOptions& o = Snapsho
 }
 
 inline AcDbObjectId AddRecord(AcDbObjectId tableId, AcDbSymbolTableRecord* rec, const wchar_t* name) {
-    AcDbSymbolTable* table = nullptr;
-    acdbOpenObject(table, tableId, AcDb::kForWrite);
-    rec->setName(name);
-    AcDbObjectId id;
-    EXPECT_EQ(table->add(id, rec), Acad::eOk);
-    rec->close();
-    table->close();
+    const AcDbObjectId id = HostTest::AddRecord(tableId, rec, name);
+    EXPECT_FALSE(id.isNull()) << U8(name);
     return id;
 }
 

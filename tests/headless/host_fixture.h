@@ -28,21 +28,29 @@ public:
     }
     static AcDbObjectId AddLine(const AcGePoint3d& a, const AcGePoint3d& b) { return Add(new AcDbLine(a, b)); }
 
-    static AcDbObjectId AddLayer(const wchar_t* name, bool locked = false, bool hidden = false) {
-        AcDbLayerTable* table = nullptr;
-        if (Db()->getLayerTable(table, AcDb::kForWrite) != Acad::eOk) return AcDbObjectId::kNull;
-        auto* rec = new AcDbLayerTableRecord;
-        rec->setName(name);
-        rec->setIsLocked(locked);
-        rec->setIsHidden(hidden);
+    // Names rec and files it in the symbol table tableId (and closes it); a
+    // refused record is deleted and the id is null.
+    static AcDbObjectId AddRecord(AcDbObjectId tableId, AcDbSymbolTableRecord* rec, const wchar_t* name) {
+        AcDbSymbolTable* table = nullptr;
         AcDbObjectId id;
-        if (table->add(id, rec) == Acad::eOk) {
+        rec->setName(name);
+        const bool opened = acdbOpenObject(table, tableId, AcDb::kForWrite) == Acad::eOk;
+        if (opened && table->add(id, rec) == Acad::eOk) {
             rec->close();
         } else {
             delete rec;
         }
-        table->close();
+        if (opened) table->close();
         return id;
+    }
+    static AcDbObjectId AddLayer(const wchar_t* name, bool locked = false, bool hidden = false) {
+        auto* rec = new AcDbLayerTableRecord;
+        rec->setIsLocked(locked);
+        rec->setIsHidden(hidden);
+        return AddRecord(Db()->layerTableId(), rec, name);
+    }
+    static void RegisterApp(const wchar_t* name) {
+        EXPECT_FALSE(AddRecord(Db()->regAppTableId(), new AcDbRegAppTableRecord, name).isNull());
     }
 
     // Whether the drawing's symbol table of this kind holds a record called name.
@@ -53,16 +61,6 @@ public:
         const bool has = table->has(name);
         table->close();
         return has;
-    }
-
-    static void RegisterApp(const wchar_t* name) {
-        AcDbRegAppTable* apps = nullptr;
-        ASSERT_EQ(Db()->getRegAppTable(apps, AcDb::kForWrite), Acad::eOk);
-        auto* app = new AcDbRegAppTableRecord;
-        app->setName(name);
-        EXPECT_EQ(apps->add(app), Acad::eOk);
-        app->close();
-        apps->close();
     }
 
     // The newest entity (acdbEntLast), null when there is none.
