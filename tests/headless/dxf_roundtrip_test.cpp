@@ -233,8 +233,7 @@ TEST_F(DxfRoundTrip, WritingRefusesNonFiniteNumbersAndLeavesTheFileAlone) {
     EXPECT_NE(err.what().find("cannot write"), std::string::npos) << err.what();
     const std::string file = Temp("keep.dxf");
     { std::ofstream(file) << "old content"; }
-    auto* line = new AcDbLine(AcGePoint3d(0, 0, 0), AcGePoint3d(std::nan(""), 1, 0));
-    Add(line);
+    Add(new AcDbLine(AcGePoint3d(0, 0, 0), AcGePoint3d(std::nan(""), 1, 0)));
     EXPECT_FALSE(host::dxf::WriteDxf(Db(), W(file).c_str(), err));
     EXPECT_NE(err.what().find("not finite"), std::string::npos) << err.what();
     EXPECT_EQ(ReadBytes(file), "old content");

@@ -15,14 +15,6 @@ using host::harness::Transcript;
 
 namespace {
 
-AcGePoint3d LineStart(AcDbObjectId id) {
-    AcDbLine* line = nullptr;
-    if (acdbOpenObject(line, id, AcDb::kForRead, true) != Acad::eOk) return AcGePoint3d(-1, -1, -1);
-    const AcGePoint3d pt = line->startPoint();
-    line->close();
-    return pt;
-}
-
 void MoveLineStart(AcDbObjectId id, const AcGePoint3d& pt) {
     AcDbLine* line = nullptr;
     ASSERT_EQ(acdbOpenObject(line, id, AcDb::kForWrite), Acad::eOk);
@@ -125,7 +117,10 @@ TEST_F(EditorCommandTest, UStepsBackEveryChangeOfAGroup) {
     ASSERT_EQ(acedCommand(RTSTR, L"._u", 0), RTNORM);
     EXPECT_TRUE(made.isErased());
     EXPECT_FALSE(erased.isErased());
-    EXPECT_TRUE(LineStart(kept).isEqualTo(AcGePoint3d(0, 0, 0)));
+    AcDbLine* line = nullptr;
+    ASSERT_EQ(acdbOpenObject(line, kept, AcDb::kForRead), Acad::eOk);
+    EXPECT_TRUE(line->startPoint().isEqualTo(AcGePoint3d(0, 0, 0)));
+    line->close();
     // Nothing of ours is left; the lines made before the journal existed stay.
     acedCommand(RTSTR, L"._u", 0);
     EXPECT_TRUE(TranscriptHas(L"Everything has been undone"));
