@@ -1,6 +1,5 @@
 // The host's CArchive, CFile and CStdioFile: byte layout, buffering across
 // the buffer edge, ends of files, narrow text and the write-failure hook.
-#include <climits>
 #include <filesystem>
 
 #include "data/data_test_support.h"

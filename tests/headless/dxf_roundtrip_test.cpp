@@ -3,8 +3,6 @@
 
 #include <aced.h>
 
-#include <cstring>
-
 #include "headless/dxf_support.h"
 
 using namespace dxftest;

@@ -74,11 +74,9 @@ inline std::string XData(const AcDbObject* obj) {
 struct SnapshotOptions {
     bool visibility = true;    // ezdxf does not write code 60 back
     bool groupOrder = true;    // nor does it keep the order of group members
-    bool handles = true;
 };
 
-inline std::string H(AcDbObjectId id, const SnapshotOptions& o) {
-    if (!o.handles) return "";
+inline std::string H(AcDbObjectId id) {
     char buf[24];
     std::snprintf(buf, sizeof buf, " #%llX", static_cast<unsigned long long>(id.handle()));
     return buf;
@@ -94,7 +92,7 @@ inline std::string Snapshot(AcDbDatabase* db, const SnapshotOptions& o = Snapsho
         for (const auto& id : table->recordIds()) {
             AcDbObject* obj = nullptr;
             acdbOpenAcDbObject(obj, id, AcDb::kForRead);
-            std::string line = std::string(kind) + " " + Name(id) + H(id, o);
+            std::string line = std::string(kind) + " " + Name(id) + H(id);
             if (auto* layer = AcDbLayerTableRecord::cast(obj)) {
                 line += " colour " + std::to_string(layer->color().colorIndex()) + " linetype " +
                         Name(layer->linetypeObjectId()) + (layer->isOff() ? " off" : "") +
@@ -130,7 +128,7 @@ inline std::string Snapshot(AcDbDatabase* db, const SnapshotOptions& o = Snapsho
     for (const auto& id : ids) {
         AcDbEntity* e = nullptr;
         acdbOpenAcDbEntity(e, id, AcDb::kForRead);
-        out << U8(e->isA()->name()) << H(id, o) << " layer " << Name(e->layerId()) << " lt " << Name(e->linetypeId())
+        out << U8(e->isA()->name()) << H(id) << " layer " << Name(e->layerId()) << " lt " << Name(e->linetypeId())
             << " colour " << e->colorIndex();
         if (o.visibility) out << (e->visibility() == AcDb::kInvisible ? " invisible" : " visible");
         if (auto* l = AcDbLine::cast(e)) {
@@ -169,7 +167,7 @@ inline std::string Snapshot(AcDbDatabase* db, const SnapshotOptions& o = Snapsho
             for (; !it->done(); it->step()) {
                 AcDb2dVertex* v = nullptr;
                 p2->openVertex(v, it->objectId(), AcDb::kForRead);
-                out << " [" << Pt(v->position()) << H(it->objectId(), o) << " b " << Num(v->bulge()) << " w "
+                out << " [" << Pt(v->position()) << H(it->objectId()) << " b " << Num(v->bulge()) << " w "
                     << Num(v->startWidth()) << "/" << Num(v->endWidth()) << " t " << v->vertexType()
                     << XData(v) << "]";
                 v->close();
@@ -187,12 +185,12 @@ inline std::string Snapshot(AcDbDatabase* db, const SnapshotOptions& o = Snapsho
         AcDbGroup* g = nullptr;
         acdbOpenObject(g, it->objectId(), AcDb::kForRead);
         const std::string name = g->isAnonymous() ? std::string("*anonymous") : U8(it->name());
-        out << "GROUP " << name << H(it->objectId(), o) << " '" << U8(g->description()) << "'"
+        out << "GROUP " << name << H(it->objectId()) << " '" << U8(g->description()) << "'"
             << (g->isSelectable() ? " selectable" : "");
         AcDbObjectIdArray members;
         g->allEntityIds(members);
         std::vector<std::string> hs;
-        for (const auto& m : members) hs.push_back(H(m, SnapshotOptions()));
+        for (const auto& m : members) hs.push_back(H(m));
         if (!o.groupOrder) std::sort(hs.begin(), hs.end());
         for (const auto& h : hs) out << h;
         out << XData(g) << "\n";

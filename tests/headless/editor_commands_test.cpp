@@ -11,8 +11,6 @@
 #include "editor/editor_fixture.h"
 #include "test_support.h"
 
-using host::harness::Transcript;
-
 namespace {
 
 void MoveLineStart(AcDbObjectId id, const AcGePoint3d& pt) {
