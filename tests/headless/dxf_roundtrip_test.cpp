@@ -34,17 +34,12 @@ protected:
         if (host::dxf::ReadDxfBuffer(text.data(), text.size(), Db(), err, report)) return ::testing::AssertionSuccess();
         return ::testing::AssertionFailure() << err.what();
     }
-    static std::string Written() {
-        std::string text;
-        DxfError err;
-        EXPECT_TRUE(host::dxf::WriteDxfString(Db(), text, err)) << err.what();
-        return text;
-    }
     std::vector<std::string> m_files;
 };
 
-TEST_F(DxfRoundTrip, OursToOursKeepsEverythingAndTheHandles) {
+TEST_F(DxfRoundTrip, OursToOursKeepsEverythingAndTheHandlesButErasedObjects) {
     MakeSample(Db());
+    EraseObject(AddLine(AcGePoint3d(0, 0, 0), AcGePoint3d(2, 0, 0)));  // not written, so not in the copy
     const std::string before = Snapshot(Db());
     const std::string file = Temp("ours.dxf");
     DxfError err;
@@ -67,7 +62,9 @@ TEST_F(DxfRoundTrip, OursToOursKeepsEverythingAndTheHandles) {
 
 TEST_F(DxfRoundTrip, NewObjectsAfterLoadStartAtTheHandleSeed) {
     MakeSample(Db());
-    const std::string text = Written();
+    std::string text;
+    DxfError err;
+    ASSERT_TRUE(host::dxf::WriteDxfString(Db(), text, err)) << err.what();
     const std::size_t at = text.find("$HANDSEED\n  5\n");
     ASSERT_NE(at, std::string::npos);
     const unsigned long seed = std::stoul(text.substr(at + 14), nullptr, 16);
@@ -265,16 +262,6 @@ TEST_F(DxfRoundTrip, AfterReadingSelectionAndUndoSeeOnlyTheNewContent) {
     // Reading is no undoable change of the old content.
     acedCommand(RTSTR, L"_.UNDO", RTSTR, L"1", 0);
     EXPECT_EQ(host::harness::ModelSpaceIds().size(), 1u);
-}
-
-TEST_F(DxfRoundTrip, ErasedObjectsAreNotWritten) {
-    const AcDbObjectId keep = AddLine(AcGePoint3d(0, 0, 0), AcGePoint3d(1, 0, 0));
-    const AcDbObjectId gone = AddLine(AcGePoint3d(0, 0, 0), AcGePoint3d(2, 0, 0));
-    EraseObject(gone);
-    ASSERT_TRUE(Read(Written()));
-    const auto ids = host::harness::ModelSpaceIds();
-    ASSERT_EQ(ids.size(), 1u);
-    EXPECT_EQ(ids[0].handle(), keep.handle());
 }
 
 }  // namespace
