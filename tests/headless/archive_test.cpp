@@ -1,6 +1,5 @@
 // The host's CArchive, CFile and CStdioFile: byte layout, buffering across
 // the buffer edge, ends of files, narrow text and the write-failure hook.
-#include <climits>
 #include <filesystem>
 
 #include "data/data_test_support.h"
@@ -28,9 +27,17 @@ void LoadFrom(const Bytes& bytes, Load load, int bufSize = 4096) {
     load(ar);
 }
 
+// The next value of type T in the archive.
+template <class T>
+T Next(CArchive& ar) {
+    T value{};
+    ar >> value;
+    return value;
+}
+
 CString LoadString(const Bytes& bytes) {
     CString s;
-    LoadFrom(bytes, [&](CArchive& ar) { ar >> s; });
+    LoadFrom(bytes, [&](CArchive& ar) { s = Next<CString>(ar); });
     return s;
 }
 
@@ -41,21 +48,13 @@ TEST(CArchive, NumbersAreLittleEndian) {
     EXPECT_EQ(bytes, (Bytes{0xAB, 0x34, 0x12, 0xFE, 0xFF, 0xFF, 0xFF, 0xEF, 0xCD, 0xAB, 0x89, 0, 0, 0, 0, 0, 0,
                             0xF8, 0x3F, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 1}));
     LoadFrom(bytes, [](CArchive& ar) {
-        BYTE b;
-        WORD w;
-        int i;
-        DWORD dw;
-        double d;
-        LONGLONG ll;
-        bool flag;
-        ar >> b >> w >> i >> dw >> d >> ll >> flag;
-        EXPECT_EQ(b, 0xAB);
-        EXPECT_EQ(w, 0x1234);
-        EXPECT_EQ(i, -2);
-        EXPECT_EQ(dw, 0x89ABCDEFu);
-        EXPECT_EQ(d, 1.5);
-        EXPECT_EQ(ll, -1);
-        EXPECT_TRUE(flag);
+        EXPECT_EQ(Next<BYTE>(ar), 0xAB);
+        EXPECT_EQ(Next<WORD>(ar), 0x1234);
+        EXPECT_EQ(Next<int>(ar), -2);
+        EXPECT_EQ(Next<DWORD>(ar), 0x89ABCDEFu);
+        EXPECT_EQ(Next<double>(ar), 1.5);
+        EXPECT_EQ(Next<LONGLONG>(ar), -1);
+        EXPECT_TRUE(Next<bool>(ar));
     });
 }
 
@@ -72,15 +71,12 @@ TEST(CArchive, ValuesStraddlingTheBufferEdgeSurvive) {
         bytes,
         [&](CArchive& ar) {
             for (int i = 0; i < kCount; ++i) {
-                BYTE b;
-                double d;
-                WORD w;
-                CString s;
-                ar >> b >> d >> w >> s;
-                ASSERT_TRUE(b == BYTE(i) && d == i * 0.25 && w == WORD(i) && s == L"ab") << i;
+                ASSERT_EQ(Next<BYTE>(ar), BYTE(i)) << i;
+                ASSERT_EQ(Next<double>(ar), i * 0.25) << i;
+                ASSERT_EQ(Next<WORD>(ar), WORD(i)) << i;
+                ASSERT_EQ(Next<CString>(ar), CString(L"ab")) << i;
             }
-            BYTE extra;
-            EXPECT_EQ(ArchiveCause([&] { ar >> extra; }), CArchiveException::endOfFile);
+            EXPECT_EQ(ArchiveCause([&] { Next<BYTE>(ar); }), CArchiveException::endOfFile);
         },
         128);
 }
@@ -94,13 +90,9 @@ TEST(CArchive, ReadAnswersWhatIsLeftWhileOperatorsThrow) {
         EXPECT_EQ(ar.Read(buf, 8), 0u);
     });
     LoadFrom({1, 2, 3}, [](CArchive& ar) {
-        int i;
-        EXPECT_EQ(ArchiveCause([&] { ar >> i; }), CArchiveException::endOfFile);
+        EXPECT_EQ(ArchiveCause([&] { Next<int>(ar); }), CArchiveException::endOfFile);
     });
-    StoredBy([](CArchive& ar) {
-        BYTE b;
-        EXPECT_EQ(ArchiveCause([&] { ar >> b; }), CArchiveException::writeOnly);
-    });
+    StoredBy([](CArchive& ar) { EXPECT_EQ(ArchiveCause([&] { Next<BYTE>(ar); }), CArchiveException::writeOnly); });
     LoadFrom({1}, [](CArchive& ar) { EXPECT_EQ(ArchiveCause([&] { ar << BYTE(1); }), CArchiveException::readOnly); });
 }
 

@@ -74,11 +74,9 @@ inline std::string XData(const AcDbObject* obj) {
 struct SnapshotOptions {
     bool visibility = true;    // ezdxf does not write code 60 back
     bool groupOrder = true;    // nor does it keep the order of group members
-    bool handles = true;
 };
 
-inline std::string H(AcDbObjectId id, const SnapshotOptions& o) {
-    if (!o.handles) return "";
+inline std::string H(AcDbObjectId id) {
     char buf[24];
     std::snprintf(buf, sizeof buf, " #%llX", static_cast<unsigned long long>(id.handle()));
     return buf;
@@ -94,7 +92,7 @@ inline std::string Snapshot(AcDbDatabase* db, const SnapshotOptions& o = Snapsho
         for (const auto& id : table->recordIds()) {
             AcDbObject* obj = nullptr;
             acdbOpenAcDbObject(obj, id, AcDb::kForRead);
-            std::string line = std::string(kind) + " " + Name(id) + H(id, o);
+            std::string line = std::string(kind) + " " + Name(id) + H(id);
             if (auto* layer = AcDbLayerTableRecord::cast(obj)) {
                 line += " colour " + std::to_string(layer->color().colorIndex()) + " linetype " +
                         Name(layer->linetypeObjectId()) + (layer->isOff() ? " off" : "") +
@@ -130,7 +128,7 @@ inline std::string Snapshot(AcDbDatabase* db, const SnapshotOptions& o = Snapsho
     for (const auto& id : ids) {
         AcDbEntity* e = nullptr;
         acdbOpenAcDbEntity(e, id, AcDb::kForRead);
-        out << U8(e->isA()->name()) << H(id, o) << " layer " << Name(e->layerId()) << " lt " << Name(e->linetypeId())
+        out << U8(e->isA()->name()) << H(id) << " layer " << Name(e->layerId()) << " lt " << Name(e->linetypeId())
             << " colour " << e->colorIndex();
         if (o.visibility) out << (e->visibility() == AcDb::kInvisible ? " invisible" : " visible");
         if (auto* l = AcDbLine::cast(e)) {
@@ -169,7 +167,7 @@ inline std::string Snapshot(AcDbDatabase* db, const SnapshotOptions& o = Snapsho
             for (; !it->done(); it->step()) {
                 AcDb2dVertex* v = nullptr;
                 p2->openVertex(v, it->objectId(), AcDb::kForRead);
-                out << " [" << Pt(v->position()) << H(it->objectId(), o) << " b " << Num(v->bulge()) << " w "
+                out << " [" << Pt(v->position()) << H(it->objectId()) << " b " << Num(v->bulge()) << " w "
                     << Num(v->startWidth()) << "/" << Num(v->endWidth()) << " t " << v->vertexType()
                     << XData(v) << "]";
                 v->close();
@@ -187,12 +185,12 @@ inline std::string Snapshot(AcDbDatabase* db, const SnapshotOptions& o = Snapsho
         AcDbGroup* g = nullptr;
         acdbOpenObject(g, it->objectId(), AcDb::kForRead);
         const std::string name = g->isAnonymous() ? std::string("*anonymous") : U8(it->name());
-        out << "GROUP " << name << H(it->objectId(), o) << " '" << U8(g->description()) << "'"
+        out << "GROUP " << name << H(it->objectId()) << " '" << U8(g->description()) << "'"
             << (g->isSelectable() ? " selectable" : "");
         AcDbObjectIdArray members;
         g->allEntityIds(members);
         std::vector<std::string> hs;
-        for (const auto& m : members) hs.push_back(H(m, SnapshotOptions()));
+        for (const auto& m : members) hs.push_back(H(m));
         if (!o.groupOrder) std::sort(hs.begin(), hs.end());
         for (const auto& h : hs) out << h;
         out << XData(g) << "\n";
@@ -204,13 +202,8 @@ inline std::string Snapshot(AcDbDatabase* db, const SnapshotOptions& o = Snapsho
 }
 
 inline AcDbObjectId AddRecord(AcDbObjectId tableId, AcDbSymbolTableRecord* rec, const wchar_t* name) {
-    AcDbSymbolTable* table = nullptr;
-    acdbOpenObject(table, tableId, AcDb::kForWrite);
-    rec->setName(name);
-    AcDbObjectId id;
-    EXPECT_EQ(table->add(id, rec), Acad::eOk);
-    rec->close();
-    table->close();
+    const AcDbObjectId id = HostTest::AddRecord(tableId, rec, name);
+    EXPECT_FALSE(id.isNull()) << U8(name);
     return id;
 }
 
@@ -251,40 +244,32 @@ inline void MakeSample(AcDbDatabase* db) {
     AddRecord(db->regAppTableId(), new AcDbRegAppTableRecord, L"DROVIK");
     AddRecord(db->regAppTableId(), new AcDbRegAppTableRecord, L"其他");
 
-    auto add = [&](AcDbEntity* e, AcDbObjectId layer = AcDbObjectId::kNull) {
+    // Appended with the drawing's defaults, then the given properties; closed.
+    auto add = [&](AcDbEntity* e, AcDbObjectId layer = AcDbObjectId::kNull, Adesk::UInt16 colour = 256,
+                   AcDbObjectId linetype = AcDbObjectId::kNull, AcDb::Visibility shown = AcDb::kVisible) {
         e->setDatabaseDefaults(db);
         if (!layer.isNull()) e->setLayer(layer);
+        if (!linetype.isNull()) e->setLinetype(linetype);
+        e->setColorIndex(colour);
+        e->setVisibility(shown);
         AcDbBlockTableRecord* ms = nullptr;
         acdbOpenObject(ms, db->modelSpaceId(), AcDb::kForWrite);
         AcDbObjectId id;
         EXPECT_EQ(ms->appendAcDbEntity(id, e), Acad::eOk);
         ms->close();
+        e->close();
         return id;
     };
-    auto* line = new AcDbLine(AcGePoint3d(0.1, 0.2, 0.3), AcGePoint3d(1.0 / 3, 2e-7, -4.5e12));
-    const AcDbObjectId lineId = add(line, wallId);
-    line->setColorIndex(1);
-    line->setLinetype(dashedId);
-    line->close();
-    auto* hidden = new AcDbLine(AcGePoint3d(5, 5, 0), AcGePoint3d(6, 6, 0));
-    const AcDbObjectId hiddenId = add(hidden);
-    hidden->setVisibility(AcDb::kInvisible);
-    hidden->setColorIndex(0);
-    hidden->close();
-    auto* circle = new AcDbCircle(AcGePoint3d(20, 20, 1), AcGeVector3d::kZAxis, 5.5);
-    const AcDbObjectId circleId = add(circle);
-    circle->setColorIndex(255);
-    circle->close();
-    auto* tilted = new AcDbCircle(AcGePoint3d(3, 4, 5), AcGeVector3d(0, 0.6, 0.8), 2);
-    add(tilted);
-    tilted->close();
-    auto* arc = new AcDbArc(AcGePoint3d(30, 0, 0), 4, 0.5, 5.9);
-    add(arc);
-    arc->close();
+    const AcDbObjectId none;
+    const AcDbObjectId lineId =
+        add(new AcDbLine(AcGePoint3d(0.1, 0.2, 0.3), AcGePoint3d(1.0 / 3, 2e-7, -4.5e12)), wallId, 1, dashedId);
+    const AcDbObjectId hiddenId = add(new AcDbLine(AcGePoint3d(5, 5, 0), AcGePoint3d(6, 6, 0)), none, 0, none, AcDb::kInvisible);
+    const AcDbObjectId circleId = add(new AcDbCircle(AcGePoint3d(20, 20, 1), AcGeVector3d::kZAxis, 5.5), none, 255);
+    add(new AcDbCircle(AcGePoint3d(3, 4, 5), AcGeVector3d(0, 0.6, 0.8), 2));
+    add(new AcDbArc(AcGePoint3d(30, 0, 0), 4, 0.5, 5.9));
     auto* ellipse = new AcDbEllipse;
     ellipse->set(AcGePoint3d(50, 0, 0), AcGeVector3d::kZAxis, AcGeVector3d(10, 2, 0), 0.5, 0.25, 3.0);
     add(ellipse);
-    ellipse->close();
     auto* text = new AcDbText(AcGePoint3d(0, 30, 0), L"井1 K1+234.5 ^x", styleId, 2.5, 0.5235987755982988);
     text->setWidthFactor(0.7);
     text->setOblique(0.2);
@@ -292,11 +277,9 @@ inline void MakeSample(AcDbDatabase* db) {
     text->setVerticalMode(AcDb::kTextVertMid);
     text->setAlignmentPoint(AcGePoint3d(5, 31, 0));
     const AcDbObjectId textId = add(text, wallId);
-    text->close();
     auto* plain = new AcDbText(AcGePoint3d(1, 2, 0), L"left", AcDbObjectId::kNull, 1.0, 0.0);
     plain->setAlignmentPoint(AcGePoint3d(1, 2, 0));
     add(plain);
-    plain->close();
     auto* lw = new AcDbPolyline;
     lw->setConstantWidth(0.2);
     lw->addVertexAt(0, AcGePoint2d(0, 0), 0.5, 0.1, 0.3);
@@ -305,26 +288,15 @@ inline void MakeSample(AcDbDatabase* db) {
     lw->setClosed(true);
     lw->setElevation(2.5);
     const AcDbObjectId lwId = add(lw);
-    lw->close();
     AcGePoint3dArray pts;
-    pts.append(AcGePoint3d(0, 10, 0));
-    pts.append(AcGePoint3d(5, 12, 0));
-    pts.append(AcGePoint3d(10, 10, 0));
+    for (const AcGePoint3d& pt : {AcGePoint3d(0, 10, 0), AcGePoint3d(5, 12, 0), AcGePoint3d(10, 10, 0)}) pts.append(pt);
     AcGeDoubleArray bulges;
-    bulges.append(0.5);
-    bulges.append(0.0);
-    bulges.append(-0.3);
-    auto* p2 = new AcDb2dPolyline(AcDb::k2dQuadSplinePoly, pts, 1.5, true, 0.1, 0.2, &bulges);
-    const AcDbObjectId p2Id = add(p2);
-    p2->close();
-    auto* fit = new AcDb2dPolyline(AcDb::k2dFitCurvePoly, pts);
-    add(fit);
-    fit->close();
-
+    for (double b : {0.5, 0.0, -0.3}) bulges.append(b);
+    const AcDbObjectId p2Id = add(new AcDb2dPolyline(AcDb::k2dQuadSplinePoly, pts, 1.5, true, 0.1, 0.2, &bulges));
+    add(new AcDb2dPolyline(AcDb::k2dFitCurvePoly, pts));
     auto* wipeout = new AcDbWipeout;
     wipeout->setBoundary({AcGePoint3d(0, 0, 0), AcGePoint3d(10, 0, 0), AcGePoint3d(10, 5, 0), AcGePoint3d(2.5, 7, 0)});
     const AcDbObjectId wipeoutId = add(wipeout);
-    wipeout->close();
 
     const double p[3] = {1, 2, 3};
     const double q[3] = {-4, 5.5, 6e-9};
@@ -344,9 +316,7 @@ inline void MakeSample(AcDbDatabase* db) {
     AcDbObjectId namedId;
     groups->setAt(L"井组", named, namedId);
     AcDbObjectIdArray members;
-    members.append(circleId);
-    members.append(lineId);
-    members.append(p2Id);
+    for (const AcDbObjectId& id : {circleId, lineId, p2Id}) members.append(id);
     named->append(members);
     named->close();
     auto* anon = new AcDbGroup(nullptr, false);
@@ -362,6 +332,11 @@ inline void MakeSample(AcDbDatabase* db) {
     ASSERT_EQ(acdbOpenObject(layer, wallId, AcDb::kForWrite), Acad::eOk);
     layer->setIsLocked(true);
     layer->close();
+}
+
+// Expects every part somewhere in the snapshot.
+inline void ExpectHas(const std::string& snapshot, std::initializer_list<const char*> parts) {
+    for (const char* part : parts) EXPECT_NE(snapshot.find(part), std::string::npos) << part << "\n" << snapshot;
 }
 
 // Drops what ezdxf adds to every drawing it saves.

@@ -9,18 +9,9 @@
 #include <memory>
 
 #include "editor/editor_fixture.h"
-
-using host::harness::Transcript;
+#include "test_support.h"
 
 namespace {
-
-AcGePoint3d LineStart(AcDbObjectId id) {
-    AcDbLine* line = nullptr;
-    if (acdbOpenObject(line, id, AcDb::kForRead, true) != Acad::eOk) return AcGePoint3d(-1, -1, -1);
-    const AcGePoint3d pt = line->startPoint();
-    line->close();
-    return pt;
-}
 
 void MoveLineStart(AcDbObjectId id, const AcGePoint3d& pt) {
     AcDbLine* line = nullptr;
@@ -34,15 +25,15 @@ void MoveLineStart(AcDbObjectId id, const AcGePoint3d& pt) {
 using EditorVarsTest = EditorTest;
 
 TEST_F(EditorVarsTest, VariablesKeepTheirTypesAndRefuseWhatTheyCannotTake) {
+    const struct {
+        const wchar_t* name;
+        short type;
+    } vars[] = {{L"CmdEcho", RTSHORT}, {L"viewctr", RT3DPOINT}, {L"screensize", RTPOINT}, {L"viewsize", RTREAL}};
     resbuf rb{};
-    ASSERT_EQ(acedGetVar(L"CmdEcho", &rb), RTNORM);
-    EXPECT_EQ(rb.restype, RTSHORT);
-    ASSERT_EQ(acedGetVar(L"viewctr", &rb), RTNORM);
-    EXPECT_EQ(rb.restype, RT3DPOINT);
-    ASSERT_EQ(acedGetVar(L"screensize", &rb), RTNORM);
-    EXPECT_EQ(rb.restype, RTPOINT);
-    ASSERT_EQ(acedGetVar(L"viewsize", &rb), RTNORM);
-    EXPECT_EQ(rb.restype, RTREAL);
+    for (const auto& v : vars) {
+        ASSERT_EQ(acedGetVar(v.name, &rb), RTNORM) << Show(v.name);
+        EXPECT_EQ(rb.restype, v.type) << Show(v.name);
+    }
     EXPECT_EQ(acedGetVar(L"NOSUCHVAR", &rb), RTERROR);
 
     resbuf value{};
@@ -61,14 +52,16 @@ TEST_F(EditorVarsTest, VariablesKeepTheirTypesAndRefuseWhatTheyCannotTake) {
 
 TEST_F(EditorVarsTest, ClayerMakesTheLayerCurrent) {
     const AcDbObjectId layer = AddLayer(L"Roads");
-    resbuf* name = acutBuildList(RTSTR, L"roads", 0);
-    EXPECT_EQ(acedSetVar(L"clayer", name), RTNORM);
+    auto setClayer = [](const wchar_t* name) {
+        resbuf* rb = acutBuildList(RTSTR, name, 0);
+        const int rc = acedSetVar(L"clayer", rb);
+        acutRelRb(rb);
+        return rc;
+    };
+    EXPECT_EQ(setClayer(L"roads"), RTNORM);
     EXPECT_EQ(Db()->clayer(), layer);
-    acutRelRb(name);
-    name = acutBuildList(RTSTR, L"Missing", 0);
-    EXPECT_EQ(acedSetVar(L"clayer", name), RTERROR);
+    EXPECT_EQ(setClayer(L"Missing"), RTERROR);
     EXPECT_EQ(Db()->clayer(), layer);
-    acutRelRb(name);
 
     resbuf rb{};
     ASSERT_EQ(acedGetVar(L"CLAYER", &rb), RTNORM);
@@ -122,7 +115,10 @@ TEST_F(EditorCommandTest, UStepsBackEveryChangeOfAGroup) {
     ASSERT_EQ(acedCommand(RTSTR, L"._u", 0), RTNORM);
     EXPECT_TRUE(made.isErased());
     EXPECT_FALSE(erased.isErased());
-    EXPECT_TRUE(LineStart(kept).isEqualTo(AcGePoint3d(0, 0, 0)));
+    AcDbLine* line = nullptr;
+    ASSERT_EQ(acdbOpenObject(line, kept, AcDb::kForRead), Acad::eOk);
+    EXPECT_TRUE(line->startPoint().isEqualTo(AcGePoint3d(0, 0, 0)));
+    line->close();
     // Nothing of ours is left; the lines made before the journal existed stay.
     acedCommand(RTSTR, L"._u", 0);
     EXPECT_TRUE(TranscriptHas(L"Everything has been undone"));
@@ -236,12 +232,9 @@ TEST_F(EditorCommandTest, UndoByCountAndZoomToExtents) {
 TEST_F(EditorCommandTest, LinetypesLoadFromTheHostFile) {
     ASSERT_EQ(acedCommand(RTSTR, L"-linetype", RTSTR, L"l", RTSTR, L"dashed,center", RTSTR, L"", RTSTR, L"", 0),
               RTNORM);
-    AcDbLinetypeTable* table = nullptr;
-    ASSERT_EQ(Db()->getLinetypeTable(table, AcDb::kForRead), Acad::eOk);
-    EXPECT_TRUE(table->has(L"DASHED"));
-    EXPECT_TRUE(table->has(L"Center"));
-    EXPECT_FALSE(table->has(L"HIDDEN"));
-    table->close();
+    EXPECT_TRUE(HasRecord<AcDbLinetypeTable>(L"DASHED"));
+    EXPECT_TRUE(HasRecord<AcDbLinetypeTable>(L"Center"));
+    EXPECT_FALSE(HasRecord<AcDbLinetypeTable>(L"HIDDEN"));
     acedCommand(RTSTR, L"-linetype", RTSTR, L"l", RTSTR, L"NOPE", RTSTR, L"", RTSTR, L"", 0);
     EXPECT_TRUE(TranscriptHas(L"not found"));
     acedCommand(RTSTR, L"-linetype", RTSTR, L"l", RTSTR, L"DOT", RTSTR, L"/no/such/file.lin", RTSTR, L"", 0);
@@ -251,12 +244,8 @@ TEST_F(EditorCommandTest, LinetypesLoadFromTheHostFile) {
 TEST_F(EditorCommandTest, WipeoutsFromPointsAndFromAPolyline) {
     const ads_point p0 = {0, 0, 0}, p1 = {4, 0, 0}, p2 = {4, 3, 0};
     ASSERT_EQ(acedCommand(RTSTR, L"_WIPEOUT", RTPOINT, p0, RTPOINT, p1, RTPOINT, p2, RTSTR, L"", 0), RTNORM);
-    ads_name last;
-    AcDbObjectId id;
-    ASSERT_EQ(acdbEntLast(last), RTNORM);
-    ASSERT_EQ(acdbGetObjectId(id, last), Acad::eOk);
     AcDbWipeout* w = nullptr;
-    ASSERT_EQ(acdbOpenObject(w, id, AcDb::kForRead), Acad::eOk);
+    ASSERT_EQ(acdbOpenObject(w, LastEntity(), AcDb::kForRead), Acad::eOk);
     EXPECT_EQ(w->boundary().size(), 3u);
     w->close();
     EXPECT_EQ(acedCommand(RTSTR, L"_WIPEOUT", RTPOINT, p0, RTPOINT, p1, RTSTR, L"", 0), RTERROR);
@@ -275,9 +264,9 @@ TEST_F(EditorCommandTest, WipeoutsFromPointsAndFromAPolyline) {
     acdbGetAdsName(plineName, plineId);
     ASSERT_EQ(acedCommand(RTSTR, L"_wipeout", RTSTR, L"P", RTENAME, plineName, RTSTR, L"Y", 0), RTNORM);
     EXPECT_TRUE(plineId.isErased());
-    ASSERT_EQ(acdbEntLast(last), RTNORM);
-    acdbGetObjectId(id, last);
-    EXPECT_NE(id, plineId);
+    const AcDbObjectId made = LastEntity();
+    EXPECT_FALSE(made.isNull());
+    EXPECT_NE(made, plineId);
 }
 
 TEST_F(EditorCommandTest, QueuedStringsRunAsTyped) {

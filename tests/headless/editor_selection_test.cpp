@@ -11,24 +11,15 @@ namespace {
 
 AcDbObjectId AddCircle(const AcGePoint3d& c, double r) { return HostTest::Add(new AcDbCircle(c, AcGeVector3d::kZAxis, r)); }
 
-AcDbObjectId WithXData(AcDbObjectId id, const wchar_t* app) {
-    AcDbRegAppTable* apps = nullptr;
-    if (acdbHostApplicationServices()->workingDatabase()->getRegAppTable(apps, AcDb::kForWrite) == Acad::eOk) {
-        if (!apps->has(app)) {
-            auto* rec = new AcDbRegAppTableRecord;
-            rec->setName(app);
-            if (apps->add(rec) == Acad::eOk) rec->close(); else delete rec;
-        }
-        apps->close();
-    }
+// Tags id with extended data of a newly registered application.
+void TagWithXData(AcDbObjectId id, const wchar_t* app) {
+    HostTest::RegisterApp(app);
     AcDbObject* obj = nullptr;
-    if (acdbOpenAcDbObject(obj, id, AcDb::kForWrite) == Acad::eOk) {
-        resbuf* data = acutBuildList(1001, app, 1000, L"tag", 0);
-        obj->setXData(data);
-        acutRelRb(data);
-        obj->close();
-    }
-    return id;
+    ASSERT_EQ(acdbOpenAcDbObject(obj, id, AcDb::kForWrite), Acad::eOk);
+    resbuf* data = acutBuildList(1001, app, 1000, L"tag", 0);
+    EXPECT_EQ(obj->setXData(data), Acad::eOk);
+    acutRelRb(data);
+    obj->close();
 }
 
 }  // namespace
@@ -61,7 +52,7 @@ TEST_F(EditorSelectionTest, FiltersOnTypeLayerAndApplication) {
     ASSERT_EQ(acdbOpenAcDbEntity(ent, circle, AcDb::kForWrite), Acad::eOk);
     ent->setLayer(L"Well");
     ent->close();
-    WithXData(line, L"DROVIK_ROAD");
+    TagWithXData(line, L"DROVIK_ROAD");
 
     struct Case {
         const char* name;
@@ -149,16 +140,11 @@ TEST_F(EditorSelectionTest, ABigImportIsIndexedInOneGo) {
 TEST_F(EditorSelectionTest, LastEntityAndSetLimits) {
     ads_name last;
     EXPECT_EQ(acdbEntLast(last), RTERROR);
-    AddLine(AcGePoint3d(0, 0, 0), AcGePoint3d(1, 0, 0));
+    const AcDbObjectId first = AddLine(AcGePoint3d(0, 0, 0), AcGePoint3d(1, 0, 0));
     const AcDbObjectId newest = AddLine(AcGePoint3d(0, 1, 0), AcGePoint3d(1, 1, 0));
-    ASSERT_EQ(acdbEntLast(last), RTNORM);
-    AcDbObjectId id;
-    acdbGetObjectId(id, last);
-    EXPECT_EQ(id, newest);
+    EXPECT_EQ(LastEntity(), newest);
     EraseObject(newest);
-    acdbEntLast(last);
-    acdbGetObjectId(id, last);
-    EXPECT_NE(id, newest);
+    EXPECT_EQ(LastEntity(), first);
 
     std::vector<std::array<long, 2>> sets;
     ads_name ss;

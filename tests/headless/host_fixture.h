@@ -3,6 +3,7 @@
 // leave nothing open.
 #include <gtest/gtest.h>
 
+#include <aced.h>
 #include <arxhost.h>
 #include <hostharness.h>
 
@@ -27,20 +28,46 @@ public:
     }
     static AcDbObjectId AddLine(const AcGePoint3d& a, const AcGePoint3d& b) { return Add(new AcDbLine(a, b)); }
 
-    static AcDbObjectId AddLayer(const wchar_t* name, bool locked = false, bool hidden = false) {
-        AcDbLayerTable* table = nullptr;
-        if (Db()->getLayerTable(table, AcDb::kForWrite) != Acad::eOk) return AcDbObjectId::kNull;
-        auto* rec = new AcDbLayerTableRecord;
-        rec->setName(name);
-        rec->setIsLocked(locked);
-        rec->setIsHidden(hidden);
+    // Names rec and files it in the symbol table tableId (and closes it); a
+    // refused record is deleted and the id is null.
+    static AcDbObjectId AddRecord(AcDbObjectId tableId, AcDbSymbolTableRecord* rec, const wchar_t* name) {
+        AcDbSymbolTable* table = nullptr;
         AcDbObjectId id;
-        if (table->add(id, rec) == Acad::eOk) {
+        rec->setName(name);
+        const bool opened = acdbOpenObject(table, tableId, AcDb::kForWrite) == Acad::eOk;
+        if (opened && table->add(id, rec) == Acad::eOk) {
             rec->close();
         } else {
             delete rec;
         }
+        if (opened) table->close();
+        return id;
+    }
+    static AcDbObjectId AddLayer(const wchar_t* name, bool locked = false, bool hidden = false) {
+        auto* rec = new AcDbLayerTableRecord;
+        rec->setIsLocked(locked);
+        rec->setIsHidden(hidden);
+        return AddRecord(Db()->layerTableId(), rec, name);
+    }
+    static void RegisterApp(const wchar_t* name) {
+        EXPECT_FALSE(AddRecord(Db()->regAppTableId(), new AcDbRegAppTableRecord, name).isNull());
+    }
+
+    // Whether the drawing's symbol table of this kind holds a record called name.
+    template <class Table>
+    static bool HasRecord(const wchar_t* name) {
+        Table* table = nullptr;
+        if (Db()->getSymbolTable(table, AcDb::kForRead) != Acad::eOk) return false;
+        const bool has = table->has(name);
         table->close();
+        return has;
+    }
+
+    // The newest entity (acdbEntLast), null when there is none.
+    static AcDbObjectId LastEntity() {
+        ads_name last;
+        AcDbObjectId id;
+        if (acdbEntLast(last) != RTNORM || acdbGetObjectId(id, last) != Acad::eOk) return AcDbObjectId::kNull;
         return id;
     }
 
