@@ -42,6 +42,14 @@ public:
         arc.Reset();
         return arc;
     }
+    // Runs f on the object opened for read (an erased one too).
+    template <class T, class F>
+    static void Inspect(AcDbObjectId id, F f) {
+        T* obj = nullptr;
+        ASSERT_EQ(acdbOpenObject(obj, id, AcDb::kForRead, true), Acad::eOk);
+        f(*obj);
+        obj->close();
+    }
     static AcDbObjectId AddArc(const AcGePoint3d& center, double radius, double start, double end) {
         return Add(new AcDbArc(center, radius, start, end));
     }
