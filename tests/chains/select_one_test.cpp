@@ -1,26 +1,12 @@
 // The filtered interactive pick, driven by scripted input.
 #include <acutads.h>
 
+#include "chains/entity_checks.h"
 #include "drovik/chains/select.h"
 #include "editor/editor_fixture.h"
 
 namespace {
 const wchar_t kMissed[] = L"\n没有选中指定实体，请重选!";
-
-int Count(const std::wstring& text, const std::wstring& part) {
-    int n = 0;
-    for (std::size_t at = text.find(part); at != std::wstring::npos; at = text.find(part, at + 1)) ++n;
-    return n;
-}
-
-void AddApp(const wchar_t* app) {
-    AcDbRegAppTable* apps = nullptr;
-    ASSERT_EQ(HostTest::Db()->getRegAppTable(apps, AcDb::kForWrite), Acad::eOk);
-    auto* rec = new AcDbRegAppTableRecord;
-    rec->setName(app);
-    if (apps->add(rec) == Acad::eOk) rec->close(); else delete rec;
-    apps->close();
-}
 }  // namespace
 
 class SelectOneTest : public EditorTest {
@@ -68,13 +54,13 @@ TEST_F(SelectOneTest, AMissPrintsAndRegeneratesOnce) {
     host::harness::PushPoint(AcGePoint3d(0, 0.05, 0));
     EXPECT_EQ(Pick(), RTNORM);
     EXPECT_EQ(picked, line);
-    EXPECT_EQ(Count(Transcript(), kMissed), 2);
+    EXPECT_EQ(CountOf(Transcript(), kMissed), 2);
     EXPECT_EQ(host::harness::RegenCount(), 1);
 }
 
 TEST_F(SelectOneTest, FiltersOnTypeLayerAndApplication) {
     AddLayer(L"Pipes");
-    AddApp(L"DROVIK_WELL");
+    DrawingTest::Register(L"DROVIK_WELL");
     const AcDbObjectId line = AddLine(AcGePoint3d(-5, 0, 0), AcGePoint3d(5, 0, 0));
     const AcDbObjectId circle = Add(new AcDbCircle(AcGePoint3d(0, 1, 0), AcGeVector3d::kZAxis, 1.0));
     AcDbEntity* ent = nullptr;

@@ -18,11 +18,6 @@ protected:
     void SetUp() override { host::harness::ResetHost(); }
     void TearDown() override { EXPECT_EQ(host::harness::TotalOpenObjectCount(), 0); }
     AcDbDatabase* db() { return acdbHostApplicationServices()->workingDatabase(); }
-    int Count(const std::string& svg, const std::string& what) {
-        int n = 0;
-        for (size_t at = svg.find(what); at != std::string::npos; at = svg.find(what, at + 1)) ++n;
-        return n;
-    }
 };
 
 TEST_F(Render, EveryEntityDrawnWithYUp) {
@@ -39,8 +34,8 @@ TEST_F(Render, EveryEntityDrawnWithYUp) {
     ASSERT_TRUE(MakeLine(P(0, 0), P(0, 100), id, L"0", false));  // invisible: not drawn
 
     const std::string svg = RenderSvg(db());
-    EXPECT_EQ(Count(svg, "<path"), 2);
-    EXPECT_EQ(Count(svg, "<circle"), 1);
+    EXPECT_EQ(CountOf(svg, "<path"), 2);
+    EXPECT_EQ(CountOf(svg, "<circle"), 1);
     EXPECT_NE(svg.find("stroke=\"#ff0000\""), std::string::npos);
     EXPECT_NE(svg.find("井1 &lt;a&amp;b&gt;"), std::string::npos);
     // The line at y = 0 lies below the polyline at y = 100 on the page.

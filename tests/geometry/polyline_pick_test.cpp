@@ -3,21 +3,12 @@
 
 #include <cstdio>
 #include <fstream>
-#include <sstream>
 
 #include <widetext.h>
 
 #include "drovik/geometry/polyline.h"
 #include "editor/editor_fixture.h"
-
-namespace {
-std::string ReadAll(const std::string& path) {
-    std::ifstream in(path);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-}  // namespace
+#include "test_support.h"
 
 using PolylinePickTest = EditorTest;
 
@@ -34,14 +25,14 @@ TEST_F(PolylinePickTest, DumpsOnlyAPickedPolyline) {
 
     host::harness::PushPoint(AcGePoint3d(5, 5, 0));  // the line
     PrintPolyLineInfo(file);
-    EXPECT_TRUE(ReadAll(path).empty());
+    EXPECT_TRUE(FileText(path).empty());
     host::harness::PushCancel();
     PrintPolyLineInfo(file);
-    EXPECT_TRUE(ReadAll(path).empty());
+    EXPECT_TRUE(FileText(path).empty());
     EXPECT_TRUE(TranscriptHas(L"\n选择一条多义线:"));
 
     host::harness::PushPoint(AcGePoint3d(5, 0.05, 0));
     PrintPolyLineInfo(file);
-    EXPECT_FALSE(ReadAll(path).empty());
+    EXPECT_FALSE(FileText(path).empty());
     std::remove(path.c_str());
 }

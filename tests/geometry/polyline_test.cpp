@@ -1,7 +1,6 @@
 // Reading polylines from the drawing, and the polyline dump.
 #include <cstdio>
 #include <fstream>
-#include <sstream>
 #include <string>
 #include <unistd.h>
 
@@ -136,12 +135,6 @@ protected:
         std::remove(path_.c_str());
         HostTest::TearDown();
     }
-    std::string Contents() const {
-        std::ifstream in(path_, std::ios::binary);
-        std::stringstream ss;
-        ss << in.rdbuf();
-        return ss.str();
-    }
     std::string path_;
 };
 
@@ -161,7 +154,7 @@ TEST_F(PrintTest, AppendsTheDumpInItsFormat) {
     pl.m_Vertexs.RemoveAll();
     pl.m_bClosed = false;
     pl.Print(CString(path_.c_str()));
-    EXPECT_EQ(Contents(),
+    EXPECT_EQ(FileText(path_),
               "head"
               "\nm_bClosed == 1\nm_Type == 1\nnSize == 2\n"
               "pt == 1.500000, -2.000000, 0.250000\nbulge == 0.500000000\n"
