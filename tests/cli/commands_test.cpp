@@ -147,6 +147,7 @@ TEST_F(DrovikProgram, DemoMarksAndOffsetsTheRoad) {
     ASSERT_TRUE(host::dxf::ReadDxf(dxftest::W(Path("road-result.dxf")).c_str(), db, error)) << error.what();
 
     CPolyLineVertexArray centre;
+    AcDbObjectId centreId;
     std::vector<AcGePoint3d> ticks;
     std::vector<AcDbObjectId> offsets;
     for (const AcDbObjectId& id : drovik::cli::ModelSpaceEntities(db)) {
@@ -156,6 +157,7 @@ TEST_F(DrovikProgram, DemoMarksAndOffsetsTheRoad) {
             CPolyLine pline;
             ASSERT_TRUE(pline.GetVertexInfo(id));
             centre.Copy(pline.m_Vertexs);
+            centreId = id;
         } else if (layer == L"STAKE" && type == L"AcDbLine") {
             AcGePoint3d a, b;
             ASSERT_TRUE(GetLineEndPoint(id, a, b));
@@ -179,11 +181,6 @@ TEST_F(DrovikProgram, DemoMarksAndOffsetsTheRoad) {
         ASSERT_TRUE(pline.GetVertexInfo(id));
         for (INT_PTR i = 0; i < pline.m_Vertexs.GetSize(); ++i) {
             AcGePoint3d nearest;
-            AcDbObjectId centreId;
-            for (const AcDbObjectId& c : drovik::cli::ModelSpaceEntities(db)) {
-                std::wstring type, layer;
-                if (drovik::cli::DescribeEntity(c, type, layer) && layer == L"CENTRE") centreId = c;
-            }
             ASSERT_TRUE(GetClosestPnt(centreId, pline.m_Vertexs[i].pt, nearest));
             EXPECT_NEAR(nearest.distanceTo(pline.m_Vertexs[i].pt), 7.5, 1e-6);
         }
