@@ -96,10 +96,8 @@ TEST_F(OffsetRequestTest, PickGrowOffsetAndStepBack) {
     // Each candidate met the head: all were prepended.
     ASSERT_EQ(chain.length(), 4);
     EXPECT_EQ(codes, (std::vector<int>{3, 3, 3}));
-    EXPECT_EQ(chain[0], west);
-    EXPECT_EQ(chain[1], up);
-    EXPECT_EQ(chain[2], bend);
-    EXPECT_EQ(chain[3], first);
+    EXPECT_EQ(std::vector<AcDbObjectId>(chain.begin(), chain.end()),
+              (std::vector<AcDbObjectId>{west, up, bend, first}));
     EXPECT_TRUE(PointNear(head, P(5, 12)));
     EXPECT_TRUE(PointNear(tail, P(0, 0)));
 
