@@ -123,19 +123,11 @@ TEST_F(PolylineReadTest, OtherObjectsAndBadIdsAnswerFalse) {
 
 class PrintTest : public HostTest {
 protected:
-    void SetUp() override {
-        HostTest::SetUp();
-        char name[] = "/tmp/drovik_print_XXXXXX";
-        const int fd = mkstemp(name);
-        ASSERT_GE(fd, 0);
-        close(fd);
-        path_ = name;
-    }
     void TearDown() override {
         std::remove(path_.c_str());
         HostTest::TearDown();
     }
-    std::string path_;
+    const std::string path_ = ::testing::TempDir() + "drovik_print.txt";
 };
 
 TEST_F(PrintTest, AppendsTheDumpInItsFormat) {
