@@ -15,11 +15,13 @@ protected:
         EditorTest::SetUp();
         host::harness::SetView(AcGePoint3d(0, 0, 0), 206);  // pick window 0.177 from the point
         SetShort(L"osmode", 37);
+        line = AddLine(AcGePoint3d(-5, 0, 0), AcGePoint3d(5, 0, 0));
     }
     int Pick(CString prompt = L"", CString types = L"", CString layer = L"", CString app = L"") {
         keyword = keywords;
         return SelectOneEnt(picked, pt, prompt, keyword, types, layer, app);
     }
+    AcDbObjectId line;  // along the X axis, from -5 to 5
     AcDbObjectId picked;
     AcGePoint3d pt;
     CString keywords;
@@ -27,7 +29,6 @@ protected:
 };
 
 TEST_F(SelectOneTest, PicksTheEntityUnderThePointAndRestoresOsmode) {
-    const AcDbObjectId line = AddLine(AcGePoint3d(-5, 0, 0), AcGePoint3d(5, 0, 0));
     host::harness::PushPoint(AcGePoint3d(1, 0.15, 0));
     EXPECT_EQ(Pick(), RTNORM);
     EXPECT_EQ(picked, line);
@@ -37,7 +38,6 @@ TEST_F(SelectOneTest, PicksTheEntityUnderThePointAndRestoresOsmode) {
 }
 
 TEST_F(SelectOneTest, WindowIsSizedFromTheViewAndSnapsToNearest) {
-    const AcDbObjectId line = AddLine(AcGePoint3d(-5, 0, 0), AcGePoint3d(5, 0, 0));
     // 0.2 away is outside a 0.125 half side, but within the snap aperture
     // (10 pixels of 206/900 units), so the point snaps onto the line.
     host::harness::PushPoint(AcGePoint3d(2, 0.2, 0));
@@ -48,7 +48,6 @@ TEST_F(SelectOneTest, WindowIsSizedFromTheViewAndSnapsToNearest) {
 }
 
 TEST_F(SelectOneTest, AMissPrintsAndRegeneratesOnce) {
-    const AcDbObjectId line = AddLine(AcGePoint3d(-5, 0, 0), AcGePoint3d(5, 0, 0));
     host::harness::PushPoint(AcGePoint3d(0, 20, 0));
     host::harness::PushPoint(AcGePoint3d(0, 30, 0));
     host::harness::PushPoint(AcGePoint3d(0, 0.05, 0));
@@ -61,7 +60,6 @@ TEST_F(SelectOneTest, AMissPrintsAndRegeneratesOnce) {
 TEST_F(SelectOneTest, FiltersOnTypeLayerAndApplication) {
     AddLayer(L"Pipes");
     DrawingTest::Register(L"DROVIK_WELL");
-    const AcDbObjectId line = AddLine(AcGePoint3d(-5, 0, 0), AcGePoint3d(5, 0, 0));
     const AcDbObjectId circle = Add(new AcDbCircle(AcGePoint3d(0, 1, 0), AcGeVector3d::kZAxis, 1.0));
     AcDbEntity* ent = nullptr;
     ASSERT_EQ(acdbOpenAcDbEntity(ent, circle, AcDb::kForWrite), Acad::eOk);
@@ -96,7 +94,6 @@ TEST_F(SelectOneTest, FiltersOnTypeLayerAndApplication) {
 }
 
 TEST_F(SelectOneTest, KeywordAndCancelLeaveTheIdAlone) {
-    AddLine(AcGePoint3d(-5, 0, 0), AcGePoint3d(5, 0, 0));
     const AcDbObjectId marker = AddLine(AcGePoint3d(50, 50, 0), AcGePoint3d(51, 50, 0));
     picked = marker;
     keywords = L"Undo Exit";
