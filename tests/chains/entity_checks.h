@@ -7,6 +7,7 @@
 #include <acutads.h>
 #include <widetext.h>
 
+#include "chain_fixtures.h"
 #include "drovik/geometry/arc.h"
 #include "headless/host_fixture.h"
 #include "test_support.h"
@@ -49,6 +50,16 @@ public:
         ASSERT_EQ(acdbOpenObject(obj, id, AcDb::kForRead, true), Acad::eOk);
         f(*obj);
         obj->close();
+    }
+    // A lightweight polyline through (x, y, bulge) vertices.
+    static AcDbObjectId AddPolyline(const std::vector<chain_fixtures::Vtx>& vertices, bool closed = false,
+                                    double elevation = 0.0) {
+        auto* pline = new AcDbPolyline;
+        for (unsigned int i = 0; i < vertices.size(); ++i)
+            pline->addVertexAt(i, AcGePoint2d(vertices[i].x, vertices[i].y), vertices[i].bulge);
+        pline->setClosed(closed);
+        pline->setElevation(elevation);
+        return Add(pline);
     }
     static AcDbObjectId AddArc(const AcGePoint3d& center, double radius, double start, double end) {
         return Add(new AcDbArc(center, radius, start, end));

@@ -224,9 +224,8 @@ TEST_F(EditTest, ModifyCircleCenterMovesARectangle) {
     EXPECT_TRUE(PointNear(pts[1] + (pts[3] - pts[1]) / 2, P(-5, 2), 1e-9));
     EXPECT_NEAR(pts[0].distanceTo(pts[5]), 0, 1e-9);
     // Five vertices are not a rectangle of MakeRect.
-    auto* pline = new AcDbPolyline;
-    for (unsigned int i = 0; i < 5; ++i) pline->addVertexAt(i, AcGePoint2d(i, i * i));
-    EXPECT_FALSE(ModifyCircleCenter(Add(pline), P(0, 0)));
+    const AcDbObjectId five = AddPolyline({{0, 0, 0}, {1, 1, 0}, {2, 4, 0}, {3, 9, 0}, {4, 16, 0}});
+    EXPECT_FALSE(ModifyCircleCenter(five, P(0, 0)));
 }
 
 TEST_F(EditTest, ClosestPointReachesTheCaller) {

@@ -6,6 +6,7 @@
 
 #include <widetext.h>
 
+#include "chains/entity_checks.h"
 #include "drovik/geometry/polyline.h"
 #include "editor/editor_fixture.h"
 #include "test_support.h"
@@ -14,10 +15,7 @@ using PolylinePickTest = EditorTest;
 
 TEST_F(PolylinePickTest, DumpsOnlyAPickedPolyline) {
     host::harness::SetView(AcGePoint3d(0, 0, 0), 90);
-    auto* pline = new AcDbPolyline;
-    pline->addVertexAt(0, AcGePoint2d(0, 0));
-    pline->addVertexAt(1, AcGePoint2d(10, 0));
-    Add(pline);
+    DrawingTest::AddPolyline({{0, 0, 0}, {10, 0, 0}});
     AddLine(AcGePoint3d(0, 5, 0), AcGePoint3d(10, 5, 0));
     const std::string path = testing::TempDir() + "drovik_pick_dump.txt";
     { std::ofstream create(path); }

@@ -5,20 +5,11 @@
 #include <unistd.h>
 
 #include "drovik/geometry/polyline.h"
-#include "headless/host_fixture.h"
+#include "chains/entity_checks.h"
 #include "test_support.h"
 
 namespace {
 using PolylineReadTest = HostTest;
-
-AcDbObjectId AddLightweight(const std::vector<std::pair<AcGePoint2d, double>>& vertices, bool closed,
-                            double elevation = 0.0) {
-    auto* pline = new AcDbPolyline;
-    for (unsigned int i = 0; i < vertices.size(); ++i) pline->addVertexAt(i, vertices[i].first, vertices[i].second);
-    pline->setClosed(closed);
-    pline->setElevation(elevation);
-    return HostTest::Add(pline);
-}
 
 AcDbObjectId Add2d(AcDb::Poly2dType type, bool closed) {
     AcGePoint3dArray pts;
@@ -43,9 +34,7 @@ TEST_F(PolylineReadTest, NewContainerIsEmpty) {
 }
 
 TEST_F(PolylineReadTest, ClosedLightweightPolylineYieldsItsVertices) {
-    const AcDbObjectId id = AddLightweight(
-        {{AcGePoint2d(0, 0), 0.0}, {AcGePoint2d(10, 0), 0.5}, {AcGePoint2d(10, 5), 0.0}, {AcGePoint2d(0, 5), 0.0}},
-        true, 7.0);
+    const AcDbObjectId id = DrawingTest::AddPolyline({{0, 0, 0}, {10, 0, 0.5}, {10, 5, 0}, {0, 5, 0}}, true, 7.0);
     CPolyLine pl;
     ASSERT_TRUE(pl.GetVertexInfo(id));
     EXPECT_EQ(host::harness::OpenObjectCount(), 0);
@@ -98,9 +87,9 @@ TEST_F(PolylineReadTest, ErasedTwoDVerticesAreSkipped) {
 
 TEST_F(PolylineReadTest, OtherObjectsAndBadIdsAnswerFalse) {
     const AcDbObjectId line = AddLine(P(0, 0), P(1, 0));
-    const AcDbObjectId erased = AddLightweight({{AcGePoint2d(0, 0), 0.0}, {AcGePoint2d(1, 0), 0.0}}, false);
+    const AcDbObjectId erased = DrawingTest::AddPolyline({{0, 0, 0}, {1, 0, 0}});
     EraseObject(erased);
-    const AcDbObjectId poly = AddLightweight({{AcGePoint2d(0, 0), 0.0}, {AcGePoint2d(1, 0), 0.0}}, true);
+    const AcDbObjectId poly = DrawingTest::AddPolyline({{0, 0, 0}, {1, 0, 0}}, true);
     const struct {
         const char* name;
         AcDbObjectId id;
