@@ -28,6 +28,11 @@ public:
         line->close();
         return ends;
     }
+    static void ExpectLine(AcDbObjectId id, const AcGePoint3d& a, const AcGePoint3d& b, const char* what) {
+        const LineEnds ends = LineOf(id);
+        EXPECT_TRUE(PointNear(ends.start, a, 1e-9)) << what;
+        EXPECT_TRUE(PointNear(ends.end, b, 1e-9)) << what;
+    }
     // The arc's centre, radius and angles in a record; radius -1 when id is
     // not an arc.
     static stArcPara ArcOfEnt(AcDbObjectId id) {

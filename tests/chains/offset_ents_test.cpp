@@ -25,11 +25,6 @@ protected:
         OffsetEnts(ids, ptStart, ptSide, dist, r.ids, r.start, r.end);
         return r;
     }
-    static void ExpectLine(AcDbObjectId id, const AcGePoint3d& a, const AcGePoint3d& b, const char* what) {
-        const LineEnds ends = LineOf(id);
-        EXPECT_TRUE(PointNear(ends.start, a, 1e-9)) << what;
-        EXPECT_TRUE(PointNear(ends.end, b, 1e-9)) << what;
-    }
     static std::vector<AcDbObjectId> NewEntities(int before) {
         const std::vector<AcDbObjectId> all = host::harness::ModelSpaceIds();
         return std::vector<AcDbObjectId>(all.begin() + before, all.end());

@@ -10,11 +10,6 @@ constexpr double kPi = 3.141592653589793;
 
 class FilletTest : public DrawingTest {
 protected:
-    static void ExpectLine(AcDbObjectId id, const AcGePoint3d& a, const AcGePoint3d& b, const char* what) {
-        const LineEnds ends = LineOf(id);
-        EXPECT_TRUE(PointNear(ends.start, a, 1e-9)) << what;
-        EXPECT_TRUE(PointNear(ends.end, b, 1e-9)) << what;
-    }
     // The fillet of the corner (0,0)-(10,0)-(10,10) with radius 2.
     static void ExpectExampleArc(AcDbObjectId idArc) {
         const stArcPara arc = ArcOfEnt(idArc);
