@@ -98,20 +98,19 @@ TEST_F(DrovikProgram, HelpForTheProgramAndEachCommand) {
 
 TEST_F(DrovikProgram, UnreadableAndUnwritableFilesAnswerOneNamingTheFile) {
     const std::string missing = Path("missing.dxf");
-    Outcome o = RunCli({"info", missing});
-    EXPECT_EQ(o.code, drovik::cli::kExitFile);
-    EXPECT_NE(o.err.find("cannot read '" + missing + "'"), std::string::npos) << o.err;
-
     const std::string bad = Path("bad.dxf");
     std::ofstream(bad) << "0\nSECTION\n2\nENTITIES\n0\nLINE\n10\nnot-a-number\n";
-    o = RunCli({"render", bad, "-o", Path("bad.svg")});
-    EXPECT_EQ(o.code, drovik::cli::kExitFile);
-    EXPECT_NE(o.err.find("line 8"), std::string::npos) << o.err;
+    const std::pair<std::vector<std::string>, std::string> cases[] = {
+        {{"info", missing}, "cannot read '" + missing + "'"},
+        {{"render", bad, "-o", Path("bad.svg")}, "line 8"},
+        {{"stake", Sample(), "--interval", "20", "-o", Path("no/such/folder/out.dxf")}, "cannot write"},
+    };
+    for (const auto& [args, message] : cases) {
+        const Outcome o = RunCli(args);
+        EXPECT_EQ(o.code, drovik::cli::kExitFile) << o.err;
+        EXPECT_NE(o.err.find(message), std::string::npos) << o.err;
+    }
     EXPECT_FALSE(fs::exists(Path("bad.svg")));
-
-    o = RunCli({"stake", Sample(), "--interval", "20", "-o", Path("no/such/folder/out.dxf")});
-    EXPECT_EQ(o.code, drovik::cli::kExitFile);
-    EXPECT_NE(o.err.find("cannot write"), std::string::npos) << o.err;
 }
 
 TEST_F(DrovikProgram, OverwriteOnlyWhenAsked) {
