@@ -3,6 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <fstream>
+#include <sstream>
+#include <string>
 
 #include "drovik/host/geometry.h"
 
@@ -26,3 +29,19 @@ inline void PrintTo(const CString& text, std::ostream* os) { *os << ::testing::P
 
 // A wide literal, readable in a failure message.
 inline std::string Show(const wchar_t* text) { return ::testing::PrintToString(std::wstring(text ? text : L"")); }
+
+// How often part occurs in text.
+template <class C>
+int CountOf(const std::basic_string<C>& text, const C* part) {
+    int n = 0;
+    for (auto at = text.find(part); at != std::basic_string<C>::npos; at = text.find(part, at + 1)) ++n;
+    return n;
+}
+
+// The whole file; empty when it cannot be read.
+inline std::string FileText(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}

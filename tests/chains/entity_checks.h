@@ -7,6 +7,7 @@
 #include <acutads.h>
 #include <widetext.h>
 
+#include "chain_fixtures.h"
 #include "drovik/geometry/arc.h"
 #include "headless/host_fixture.h"
 #include "test_support.h"
@@ -27,6 +28,11 @@ public:
         line->close();
         return ends;
     }
+    static void ExpectLine(AcDbObjectId id, const AcGePoint3d& a, const AcGePoint3d& b, const char* what) {
+        const LineEnds ends = LineOf(id);
+        EXPECT_TRUE(PointNear(ends.start, a, 1e-9)) << what;
+        EXPECT_TRUE(PointNear(ends.end, b, 1e-9)) << what;
+    }
     // The arc's centre, radius and angles in a record; radius -1 when id is
     // not an arc.
     static stArcPara ArcOfEnt(AcDbObjectId id) {
@@ -41,6 +47,24 @@ public:
         dbArc->close();
         arc.Reset();
         return arc;
+    }
+    // Runs f on the object opened for read (an erased one too).
+    template <class T, class F>
+    static void Inspect(AcDbObjectId id, F f) {
+        T* obj = nullptr;
+        ASSERT_EQ(acdbOpenObject(obj, id, AcDb::kForRead, true), Acad::eOk);
+        f(*obj);
+        obj->close();
+    }
+    // A lightweight polyline through (x, y, bulge) vertices.
+    static AcDbObjectId AddPolyline(const std::vector<chain_fixtures::Vtx>& vertices, bool closed = false,
+                                    double elevation = 0.0) {
+        auto* pline = new AcDbPolyline;
+        for (unsigned int i = 0; i < vertices.size(); ++i)
+            pline->addVertexAt(i, AcGePoint2d(vertices[i].x, vertices[i].y), vertices[i].bulge);
+        pline->setClosed(closed);
+        pline->setElevation(elevation);
+        return Add(pline);
     }
     static AcDbObjectId AddArc(const AcGePoint3d& center, double radius, double start, double end) {
         return Add(new AcDbArc(center, radius, start, end));

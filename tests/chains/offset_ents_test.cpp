@@ -1,5 +1,7 @@
 // Offsetting chains of drawing lines and arcs into new entities.
 #include <cmath>
+#include <utility>
+#include <vector>
 
 #include "chains/entity_checks.h"
 #include "drovik/chains/offset_ents.h"
@@ -15,7 +17,7 @@ protected:
         AcGePoint3d start = P(-99, -99);
         AcGePoint3d end = P(-99, -99);
     };
-    static Result Offset(std::initializer_list<AcDbObjectId> chain, const AcGePoint3d& ptStart,
+    static Result Offset(const std::vector<AcDbObjectId>& chain, const AcGePoint3d& ptStart,
                          const AcGePoint3d& ptSide, double dist) {
         AcArray<AcDbObjectId> ids;
         for (AcDbObjectId id : chain) ids.append(id);
@@ -23,76 +25,52 @@ protected:
         OffsetEnts(ids, ptStart, ptSide, dist, r.ids, r.start, r.end);
         return r;
     }
-    static void ExpectLine(AcDbObjectId id, const AcGePoint3d& a, const AcGePoint3d& b, const char* what) {
-        const LineEnds ends = LineOf(id);
-        EXPECT_TRUE(PointNear(ends.start, a, 1e-9)) << what;
-        EXPECT_TRUE(PointNear(ends.end, b, 1e-9)) << what;
-    }
     static std::vector<AcDbObjectId> NewEntities(int before) {
         const std::vector<AcDbObjectId> all = host::harness::ModelSpaceIds();
         return std::vector<AcDbObjectId>(all.begin() + before, all.end());
     }
 };
 
-// Two lines at a right angle, offset to the inside of the corner: the first
-// new line is shortened to the join and the second starts there.
-TEST_F(OffsetEntsTest, CornerInsideIsTrimmed) {
-    const AcDbObjectId a = AddLine(P(0, 0), P(10, 0));
-    const AcDbObjectId b = AddLine(P(10, 0), P(10, 10));
-    const Result r = Offset({a, b}, P(0, 0), P(5, 1), 1);
-    ASSERT_EQ(r.ids.length(), 2);
-    ExpectLine(r.ids[0], P(0, 1), P(9, 1), "first");
-    ExpectLine(r.ids[1], P(9, 1), P(9, 10), "second");
-    EXPECT_TRUE(PointNear(r.start, P(0, 1)));
-    EXPECT_TRUE(PointNear(r.end, P(9, 10)));
-    CString layer;
-    AcDbObjectId id = r.ids[0];
-    EXPECT_TRUE(GetEntLayer(id, layer));
-    EXPECT_EQ(layer, CString(L"0"));
-}
-
-// Outside a corner the first line is lengthened to the join.
-TEST_F(OffsetEntsTest, CornerOutsideIsExtended) {
-    const AcDbObjectId a = AddLine(P(0, 0), P(10, 0));
-    const AcDbObjectId b = AddLine(P(10, 0), P(10, 10));
-    const Result r = Offset({a, b}, P(0, 0), P(5, -1), 2);
-    ASSERT_EQ(r.ids.length(), 2);
-    ExpectLine(r.ids[0], P(0, -2), P(12, -2), "first");
-    ExpectLine(r.ids[1], P(12, -2), P(12, 10), "second");
-}
-
-// Drawn against the direction of travel, and walked from the other end: the
-// orientation step reverses each entity, so the offset is the same chain.
-TEST_F(OffsetEntsTest, DrawingDirectionDoesNotMatter) {
-    const AcDbObjectId a = AddLine(P(10, 0), P(0, 0));
-    const AcDbObjectId b = AddLine(P(10, 10), P(10, 0));
-    const Result r = Offset({a, b}, P(0, 0), P(5, 1), 1);
-    ASSERT_EQ(r.ids.length(), 2);
-    ExpectLine(r.ids[0], P(0, 1), P(9, 1), "first");
-    ExpectLine(r.ids[1], P(9, 1), P(9, 10), "second");
-    EXPECT_TRUE(PointNear(r.start, P(0, 1)));
-
-    // The same chain walked from (10,10), side judged against b.
-    const Result back = Offset({b, a}, P(10, 10), P(9, 5), 1);
-    ASSERT_EQ(back.ids.length(), 2);
-    ExpectLine(back.ids[0], P(9, 10), P(9, 1), "first, walked back");
-    ExpectLine(back.ids[1], P(9, 1), P(0, 1), "second, walked back");
-}
-
-TEST_F(OffsetEntsTest, CollinearLinesAreNotTrimmed) {
-    const AcDbObjectId a = AddLine(P(0, 0), P(5, 0));
-    const AcDbObjectId b = AddLine(P(5, 0), P(10, 0));
-    const Result r = Offset({a, b}, P(0, 0), P(2, 3), 0.5);
-    ASSERT_EQ(r.ids.length(), 2);
-    ExpectLine(r.ids[0], P(0, 0.5), P(5, 0.5), "first");
-    ExpectLine(r.ids[1], P(5, 0.5), P(10, 0.5), "second");
-}
-
-TEST_F(OffsetEntsTest, SidePointOnTheLineGoesRight) {
-    const AcDbObjectId a = AddLine(P(0, 0), P(10, 0));
-    const Result r = Offset({a}, P(0, 0), P(20, 0), 1);
-    ASSERT_EQ(r.ids.length(), 1);
-    ExpectLine(r.ids[0], P(0, -1), P(10, -1), "right of travel");
+// Chains of lines. Inside a corner the first new line is shortened to the
+// join, outside it is lengthened. Drawn against the direction of travel, or
+// walked from the other end, the orientation step reverses each entity, so
+// the offset is the same chain. A side point on the line goes right.
+TEST_F(OffsetEntsTest, LineChains) {
+    using Seg = std::pair<AcGePoint3d, AcGePoint3d>;
+    const struct {
+        const char* name;
+        std::vector<Seg> lines;
+        AcGePoint3d start, side;
+        double dist;
+        std::vector<Seg> want;
+    } cases[] = {
+        {"corner inside is trimmed", {{P(0, 0), P(10, 0)}, {P(10, 0), P(10, 10)}}, P(0, 0), P(5, 1), 1,
+         {{P(0, 1), P(9, 1)}, {P(9, 1), P(9, 10)}}},
+        {"corner outside is extended", {{P(0, 0), P(10, 0)}, {P(10, 0), P(10, 10)}}, P(0, 0), P(5, -1), 2,
+         {{P(0, -2), P(12, -2)}, {P(12, -2), P(12, 10)}}},
+        {"drawn against travel", {{P(10, 0), P(0, 0)}, {P(10, 10), P(10, 0)}}, P(0, 0), P(5, 1), 1,
+         {{P(0, 1), P(9, 1)}, {P(9, 1), P(9, 10)}}},
+        {"walked from the other end", {{P(10, 10), P(10, 0)}, {P(10, 0), P(0, 0)}}, P(10, 10), P(9, 5), 1,
+         {{P(9, 10), P(9, 1)}, {P(9, 1), P(0, 1)}}},
+        {"collinear lines are not trimmed", {{P(0, 0), P(5, 0)}, {P(5, 0), P(10, 0)}}, P(0, 0), P(2, 3), 0.5,
+         {{P(0, 0.5), P(5, 0.5)}, {P(5, 0.5), P(10, 0.5)}}},
+        {"side point on the line goes right", {{P(0, 0), P(10, 0)}}, P(0, 0), P(20, 0), 1, {{P(0, -1), P(10, -1)}}},
+    };
+    for (const auto& tc : cases) {
+        std::vector<AcDbObjectId> chain;
+        for (const Seg& l : tc.lines) chain.push_back(AddLine(l.first, l.second));
+        const Result r = Offset(chain, tc.start, tc.side, tc.dist);
+        ASSERT_EQ(r.ids.length(), static_cast<int>(tc.want.size())) << tc.name;
+        for (int i = 0; i < r.ids.length(); ++i) {
+            ExpectLine(r.ids[i], tc.want[i].first, tc.want[i].second, tc.name);
+            CString layer;
+            AcDbObjectId id = r.ids[i];
+            EXPECT_TRUE(GetEntLayer(id, layer)) << tc.name;
+            EXPECT_EQ(layer, CString(L"0")) << tc.name;
+        }
+        EXPECT_TRUE(PointNear(r.start, tc.want.front().first, 1e-9)) << tc.name;
+        EXPECT_TRUE(PointNear(r.end, tc.want.back().second, 1e-9)) << tc.name;
+    }
 }
 
 // A line running tangent into an arc: the offsets stay joined without trimming.

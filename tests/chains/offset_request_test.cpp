@@ -96,10 +96,8 @@ TEST_F(OffsetRequestTest, PickGrowOffsetAndStepBack) {
     // Each candidate met the head: all were prepended.
     ASSERT_EQ(chain.length(), 4);
     EXPECT_EQ(codes, (std::vector<int>{3, 3, 3}));
-    EXPECT_EQ(chain[0], west);
-    EXPECT_EQ(chain[1], up);
-    EXPECT_EQ(chain[2], bend);
-    EXPECT_EQ(chain[3], first);
+    EXPECT_EQ(std::vector<AcDbObjectId>(chain.begin(), chain.end()),
+              (std::vector<AcDbObjectId>{west, up, bend, first}));
     EXPECT_TRUE(PointNear(head, P(5, 12)));
     EXPECT_TRUE(PointNear(tail, P(0, 0)));
 
@@ -113,20 +111,14 @@ TEST_F(OffsetRequestTest, PickGrowOffsetAndStepBack) {
 
     // 5. The new entities, the first trimmed at its join with the second.
     ASSERT_EQ(made.length(), 4);
-    const DrawingTest::LineEnds l0 = DrawingTest::LineOf(made[0]);
-    EXPECT_TRUE(PointNear(l0.start, P(5, 11), 1e-9));
-    EXPECT_TRUE(PointNear(l0.end, P(14, 11), 1e-9)) << "trimmed back to the join";
-    const DrawingTest::LineEnds l1 = DrawingTest::LineOf(made[1]);
-    EXPECT_TRUE(PointNear(l1.start, P(14, 11), 1e-9));
-    EXPECT_TRUE(PointNear(l1.end, P(14, 5), 1e-9));
+    DrawingTest::ExpectLine(made[0], P(5, 11), P(14, 11), "trimmed back to the join");
+    DrawingTest::ExpectLine(made[1], P(14, 11), P(14, 5), "second");
     const stArcPara arc = DrawingTest::ArcOfEnt(made[2]);
     EXPECT_NEAR(arc.radius, 4, 1e-9);
     EXPECT_TRUE(PointNear(arc.ptCenter, P(10, 5), 1e-9));
     EXPECT_TRUE(PointNear(arc.ptStart, P(10, 1), 1e-9));
     EXPECT_TRUE(PointNear(arc.ptEnd, P(14, 5), 1e-9));
-    const DrawingTest::LineEnds l3 = DrawingTest::LineOf(made[3]);
-    EXPECT_TRUE(PointNear(l3.start, P(10, 1), 1e-9));
-    EXPECT_TRUE(PointNear(l3.end, P(0, 1), 1e-9));
+    DrawingTest::ExpectLine(made[3], P(10, 1), P(0, 1), "fourth");
     EXPECT_TRUE(PointNear(ptNewStart, P(5, 11), 1e-9));
     EXPECT_TRUE(PointNear(ptNewEnd, P(0, 1), 1e-9));
     EXPECT_EQ(DrawingState().size(), before.size() + 4);

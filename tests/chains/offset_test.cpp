@@ -54,45 +54,48 @@ TEST(OffsetVertexs, CornersOfSmallChains) {
     }
 }
 
-TEST(OffsetVertexs, ArcsMoveAlongTheirRadiusAndKeepTheirBulge) {
-    // Upper half circle about (5,0) radius 5, clockwise from (0,0) to (10,0),
-    // then a line down to (10,-4). Bulge -1: on the left the arc goes outward.
-    CPolyLineVertexArray src;
-    MakeChain(src, {{0, 0, -1.0}, {10, 0, 0.00005}, {10, -4, 0.7}});
-    CPolyLineVertexArray dst;
-    ASSERT_TRUE(OffsetVertexs(src, dst, 1.0, true));
-    ASSERT_EQ(dst.GetSize(), 3);
-    EXPECT_TRUE(PointNear(dst[0].pt, P(-1, 0), 1e-12));
-    EXPECT_EQ(dst[0].bulge, -1.0);
-    // The line after the arc starts at its own offset; a bulge this small is
-    // straight but is copied as it is.
-    EXPECT_TRUE(PointNear(dst[1].pt, P(11, 0), 1e-12));
-    EXPECT_EQ(dst[1].bulge, 0.00005);
-    EXPECT_TRUE(PointNear(dst[2].pt, P(11, -4), 1e-12));
-    EXPECT_EQ(dst[2].bulge, 0.0);  // the last vertex always ends straight
-
-    ASSERT_TRUE(OffsetVertexs(src, dst, 1.0, false));  // inward on the right
-    EXPECT_TRUE(PointNear(dst[0].pt, P(1, 0), 1e-12));
-    EXPECT_TRUE(PointNear(dst[1].pt, P(9, 0), 1e-12));
-}
-
-TEST(OffsetVertexs, ClosingVertexOfAnArcEndedChain) {
-    // A counter-clockwise quarter arc ends the chain: offset to the right it
-    // goes outward, also at its end.
-    CPolyLineVertexArray src;
-    MakeChain(src, {{0, 0, 0}, {5, 0, std::tan(kPi / 8)}, {10, 5, 0}});
-    CPolyLineVertexArray dst;
-    ASSERT_TRUE(OffsetVertexs(src, dst, 1.0, false));
-    ASSERT_EQ(dst.GetSize(), 3);
-    EXPECT_TRUE(PointNear(dst[1].pt, P(5, -1), 1e-12));
-    EXPECT_TRUE(PointNear(dst[2].pt, P(11, 5), 1e-12));
-
-    // Trailing segments too short to count keep the closing vertex on the
-    // arc's own side, whatever bulge their start vertex carries.
-    MakeChain(src, {{0, 0, 0}, {5, 0, std::tan(kPi / 8)}, {10, 5, -0.5}, {10.0002, 5, 0}});
-    ASSERT_TRUE(OffsetVertexs(src, dst, 1.0, false));
-    ASSERT_EQ(dst.GetSize(), 3);
-    EXPECT_TRUE(PointNear(dst[2].pt, P(11, 5), 1e-12));
+// A bulge -1 half circle offset on the left goes outward, on the right
+// inward; a bulge as small as 0.00005 is straight but is copied as it is; the
+// last vertex always ends straight. A counter-clockwise quarter arc ending the
+// chain goes outward on the right, also at its end; trailing segments too
+// short to count keep the closing vertex on the arc's own side, whatever
+// bulge their start vertex carries. A chain that looks closed is open: no
+// join between its last and first segments.
+TEST(OffsetVertexs, ChainsWithArcs) {
+    const double q = std::tan(kPi / 8);
+    const double any = std::numeric_limits<double>::quiet_NaN();  // bulge not checked
+    struct Want {
+        INT_PTR i;
+        AcGePoint3d pt;
+        double bulge;
+    };
+    const struct {
+        const char* name;
+        std::vector<Vtx> chain;
+        bool bLeft;
+        INT_PTR size;
+        std::vector<Want> want;
+    } cases[] = {
+        {"half circle, left: outward", {{0, 0, -1.0}, {10, 0, 0.00005}, {10, -4, 0.7}}, true, 3,
+         {{0, P(-1, 0), -1.0}, {1, P(11, 0), 0.00005}, {2, P(11, -4), 0.0}}},
+        {"half circle, right: inward", {{0, 0, -1.0}, {10, 0, 0.00005}, {10, -4, 0.7}}, false, 3,
+         {{0, P(1, 0), any}, {1, P(9, 0), any}}},
+        {"arc ends the chain", {{0, 0, 0}, {5, 0, q}, {10, 5, 0}}, false, 3, {{1, P(5, -1), any}, {2, P(11, 5), any}}},
+        {"short trailing segments", {{0, 0, 0}, {5, 0, q}, {10, 5, -0.5}, {10.0002, 5, 0}}, false, 3,
+         {{2, P(11, 5), any}}},
+        {"closed-looking chain is open", {{0, 0, 0}, {4, 0, 0}, {4, 4, 0}, {0, 0, 0}}, true, 4, {{0, P(0, 1), any}}},
+    };
+    for (const auto& tc : cases) {
+        CPolyLineVertexArray src;
+        CPolyLineVertexArray dst;
+        MakeChain(src, tc.chain);
+        ASSERT_TRUE(OffsetVertexs(src, dst, 1.0, tc.bLeft)) << tc.name;
+        ASSERT_EQ(dst.GetSize(), tc.size) << tc.name;
+        for (const Want& w : tc.want) {
+            EXPECT_TRUE(PointNear(dst[w.i].pt, w.pt, 1e-12)) << tc.name << " vertex " << w.i;
+            if (!std::isnan(w.bulge)) { EXPECT_EQ(dst[w.i].bulge, w.bulge) << tc.name << " vertex " << w.i; }
+        }
+    }
 }
 
 TEST(OffsetVertexs, RefusesWhatCannotBeOffset) {
@@ -130,15 +133,6 @@ TEST(OffsetVertexs, InPlaceReplacesTheChain) {
     ASSERT_TRUE(OffsetVertexs(chain, chain, 0.5, true));
     ASSERT_EQ(chain.GetSize(), 3);
     EXPECT_TRUE(PointNear(chain[1].pt, P(-0.5, 0.5), 1e-12));
-}
-
-TEST(OffsetVertexs, ClosedLookingChainIsOpen) {
-    CPolyLineVertexArray src;
-    MakeChain(src, {{0, 0, 0}, {4, 0, 0}, {4, 4, 0}, {0, 0, 0}});
-    CPolyLineVertexArray dst;
-    ASSERT_TRUE(OffsetVertexs(src, dst, 1.0, true));
-    // No join between the last and first segments.
-    EXPECT_TRUE(PointNear(dst[0].pt, P(0, 1), 1e-12));
 }
 
 // Every output vertex lies at the offset distance from its source segment's

@@ -33,13 +33,6 @@ protected:
             if (f.ids[i] == id) return f.pts[i];
         return P(-99, -99);
     }
-    static AcDbObjectId AddPolyline(std::initializer_list<AcGePoint3d> pts, bool closed = false) {
-        auto* pline = new AcDbPolyline;
-        unsigned int i = 0;
-        for (const AcGePoint3d& pt : pts) pline->addVertexAt(i++, AcGePoint2d(pt.x, pt.y));
-        pline->setClosed(closed);
-        return Add(pline);
-    }
 };
 
 // What meets at the node is found with its far end; what only passes by, has
@@ -48,11 +41,11 @@ TEST_F(PointSelectTest, EntitiesEndingAtTheNode) {
     const AcDbObjectId line = AddLine(P(0, 0), P(10, 0));
     const AcDbObjectId arc = Add(new AcDbArc(P(0, 5), 5, 3 * kPi / 2, 0));  // starts at (0,0), ends (5,5)
     const AcDbObjectId reversed = AddLine(P(-3, -4), P(0, 0.0005));
-    const AcDbObjectId pline = AddPolyline({P(0, -10), P(0, -5), P(0, 0)});
+    const AcDbObjectId pline = DrawingTest::AddPolyline({{0, -10, 0}, {0, -5, 0}, {0, 0, 0}});
     AddLine(P(-5, 0.2), P(5, 0.2));                    // passes by
     AddLine(P(0, 0), P(0, 0.0005));                    // both ends together
-    AddPolyline({P(0, 0), P(3, 0), P(3, 3), P(0, 0)});  // ends together, open
-    AddPolyline({P(0, 0), P(-3, 0), P(-3, -3)}, true);  // closure not considered: found
+    DrawingTest::AddPolyline({{0, 0, 0}, {3, 0, 0}, {3, 3, 0}, {0, 0, 0}});  // ends together, open
+    DrawingTest::AddPolyline({{0, 0, 0}, {-3, 0, 0}, {-3, -3, 0}}, true);  // closure not considered: found
     Add(new AcDbCircle(P(0.3, 0), AcGeVector3d::kZAxis, 0.3));
     const Found f = Select(P(0, 0));
     EXPECT_EQ(f.result, 5);

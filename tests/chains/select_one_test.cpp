@@ -1,26 +1,12 @@
 // The filtered interactive pick, driven by scripted input.
 #include <acutads.h>
 
+#include "chains/entity_checks.h"
 #include "drovik/chains/select.h"
 #include "editor/editor_fixture.h"
 
 namespace {
 const wchar_t kMissed[] = L"\n没有选中指定实体，请重选!";
-
-int Count(const std::wstring& text, const std::wstring& part) {
-    int n = 0;
-    for (std::size_t at = text.find(part); at != std::wstring::npos; at = text.find(part, at + 1)) ++n;
-    return n;
-}
-
-void AddApp(const wchar_t* app) {
-    AcDbRegAppTable* apps = nullptr;
-    ASSERT_EQ(HostTest::Db()->getRegAppTable(apps, AcDb::kForWrite), Acad::eOk);
-    auto* rec = new AcDbRegAppTableRecord;
-    rec->setName(app);
-    if (apps->add(rec) == Acad::eOk) rec->close(); else delete rec;
-    apps->close();
-}
 }  // namespace
 
 class SelectOneTest : public EditorTest {
@@ -29,11 +15,13 @@ protected:
         EditorTest::SetUp();
         host::harness::SetView(AcGePoint3d(0, 0, 0), 206);  // pick window 0.177 from the point
         SetShort(L"osmode", 37);
+        line = AddLine(AcGePoint3d(-5, 0, 0), AcGePoint3d(5, 0, 0));
     }
     int Pick(CString prompt = L"", CString types = L"", CString layer = L"", CString app = L"") {
         keyword = keywords;
         return SelectOneEnt(picked, pt, prompt, keyword, types, layer, app);
     }
+    AcDbObjectId line;  // along the X axis, from -5 to 5
     AcDbObjectId picked;
     AcGePoint3d pt;
     CString keywords;
@@ -41,7 +29,6 @@ protected:
 };
 
 TEST_F(SelectOneTest, PicksTheEntityUnderThePointAndRestoresOsmode) {
-    const AcDbObjectId line = AddLine(AcGePoint3d(-5, 0, 0), AcGePoint3d(5, 0, 0));
     host::harness::PushPoint(AcGePoint3d(1, 0.15, 0));
     EXPECT_EQ(Pick(), RTNORM);
     EXPECT_EQ(picked, line);
@@ -51,7 +38,6 @@ TEST_F(SelectOneTest, PicksTheEntityUnderThePointAndRestoresOsmode) {
 }
 
 TEST_F(SelectOneTest, WindowIsSizedFromTheViewAndSnapsToNearest) {
-    const AcDbObjectId line = AddLine(AcGePoint3d(-5, 0, 0), AcGePoint3d(5, 0, 0));
     // 0.2 away is outside a 0.125 half side, but within the snap aperture
     // (10 pixels of 206/900 units), so the point snaps onto the line.
     host::harness::PushPoint(AcGePoint3d(2, 0.2, 0));
@@ -62,20 +48,18 @@ TEST_F(SelectOneTest, WindowIsSizedFromTheViewAndSnapsToNearest) {
 }
 
 TEST_F(SelectOneTest, AMissPrintsAndRegeneratesOnce) {
-    const AcDbObjectId line = AddLine(AcGePoint3d(-5, 0, 0), AcGePoint3d(5, 0, 0));
     host::harness::PushPoint(AcGePoint3d(0, 20, 0));
     host::harness::PushPoint(AcGePoint3d(0, 30, 0));
     host::harness::PushPoint(AcGePoint3d(0, 0.05, 0));
     EXPECT_EQ(Pick(), RTNORM);
     EXPECT_EQ(picked, line);
-    EXPECT_EQ(Count(Transcript(), kMissed), 2);
+    EXPECT_EQ(CountOf(Transcript(), kMissed), 2);
     EXPECT_EQ(host::harness::RegenCount(), 1);
 }
 
 TEST_F(SelectOneTest, FiltersOnTypeLayerAndApplication) {
     AddLayer(L"Pipes");
-    AddApp(L"DROVIK_WELL");
-    const AcDbObjectId line = AddLine(AcGePoint3d(-5, 0, 0), AcGePoint3d(5, 0, 0));
+    DrawingTest::Register(L"DROVIK_WELL");
     const AcDbObjectId circle = Add(new AcDbCircle(AcGePoint3d(0, 1, 0), AcGeVector3d::kZAxis, 1.0));
     AcDbEntity* ent = nullptr;
     ASSERT_EQ(acdbOpenAcDbEntity(ent, circle, AcDb::kForWrite), Acad::eOk);
@@ -110,7 +94,6 @@ TEST_F(SelectOneTest, FiltersOnTypeLayerAndApplication) {
 }
 
 TEST_F(SelectOneTest, KeywordAndCancelLeaveTheIdAlone) {
-    AddLine(AcGePoint3d(-5, 0, 0), AcGePoint3d(5, 0, 0));
     const AcDbObjectId marker = AddLine(AcGePoint3d(50, 50, 0), AcGePoint3d(51, 50, 0));
     picked = marker;
     keywords = L"Undo Exit";

@@ -98,20 +98,19 @@ TEST_F(DrovikProgram, HelpForTheProgramAndEachCommand) {
 
 TEST_F(DrovikProgram, UnreadableAndUnwritableFilesAnswerOneNamingTheFile) {
     const std::string missing = Path("missing.dxf");
-    Outcome o = RunCli({"info", missing});
-    EXPECT_EQ(o.code, drovik::cli::kExitFile);
-    EXPECT_NE(o.err.find("cannot read '" + missing + "'"), std::string::npos) << o.err;
-
     const std::string bad = Path("bad.dxf");
     std::ofstream(bad) << "0\nSECTION\n2\nENTITIES\n0\nLINE\n10\nnot-a-number\n";
-    o = RunCli({"render", bad, "-o", Path("bad.svg")});
-    EXPECT_EQ(o.code, drovik::cli::kExitFile);
-    EXPECT_NE(o.err.find("line 8"), std::string::npos) << o.err;
+    const std::pair<std::vector<std::string>, std::string> cases[] = {
+        {{"info", missing}, "cannot read '" + missing + "'"},
+        {{"render", bad, "-o", Path("bad.svg")}, "line 8"},
+        {{"stake", Sample(), "--interval", "20", "-o", Path("no/such/folder/out.dxf")}, "cannot write"},
+    };
+    for (const auto& [args, message] : cases) {
+        const Outcome o = RunCli(args);
+        EXPECT_EQ(o.code, drovik::cli::kExitFile) << o.err;
+        EXPECT_NE(o.err.find(message), std::string::npos) << o.err;
+    }
     EXPECT_FALSE(fs::exists(Path("bad.svg")));
-
-    o = RunCli({"stake", Sample(), "--interval", "20", "-o", Path("no/such/folder/out.dxf")});
-    EXPECT_EQ(o.code, drovik::cli::kExitFile);
-    EXPECT_NE(o.err.find("cannot write"), std::string::npos) << o.err;
 }
 
 TEST_F(DrovikProgram, OverwriteOnlyWhenAsked) {
@@ -147,6 +146,7 @@ TEST_F(DrovikProgram, DemoMarksAndOffsetsTheRoad) {
     ASSERT_TRUE(host::dxf::ReadDxf(dxftest::W(Path("road-result.dxf")).c_str(), db, error)) << error.what();
 
     CPolyLineVertexArray centre;
+    AcDbObjectId centreId;
     std::vector<AcGePoint3d> ticks;
     std::vector<AcDbObjectId> offsets;
     for (const AcDbObjectId& id : drovik::cli::ModelSpaceEntities(db)) {
@@ -156,6 +156,7 @@ TEST_F(DrovikProgram, DemoMarksAndOffsetsTheRoad) {
             CPolyLine pline;
             ASSERT_TRUE(pline.GetVertexInfo(id));
             centre.Copy(pline.m_Vertexs);
+            centreId = id;
         } else if (layer == L"STAKE" && type == L"AcDbLine") {
             AcGePoint3d a, b;
             ASSERT_TRUE(GetLineEndPoint(id, a, b));
@@ -179,11 +180,6 @@ TEST_F(DrovikProgram, DemoMarksAndOffsetsTheRoad) {
         ASSERT_TRUE(pline.GetVertexInfo(id));
         for (INT_PTR i = 0; i < pline.m_Vertexs.GetSize(); ++i) {
             AcGePoint3d nearest;
-            AcDbObjectId centreId;
-            for (const AcDbObjectId& c : drovik::cli::ModelSpaceEntities(db)) {
-                std::wstring type, layer;
-                if (drovik::cli::DescribeEntity(c, type, layer) && layer == L"CENTRE") centreId = c;
-            }
             ASSERT_TRUE(GetClosestPnt(centreId, pline.m_Vertexs[i].pt, nearest));
             EXPECT_NEAR(nearest.distanceTo(pline.m_Vertexs[i].pt), 7.5, 1e-6);
         }

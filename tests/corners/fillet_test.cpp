@@ -10,11 +10,6 @@ constexpr double kPi = 3.141592653589793;
 
 class FilletTest : public DrawingTest {
 protected:
-    static void ExpectLine(AcDbObjectId id, const AcGePoint3d& a, const AcGePoint3d& b, const char* what) {
-        const LineEnds ends = LineOf(id);
-        EXPECT_TRUE(PointNear(ends.start, a, 1e-9)) << what;
-        EXPECT_TRUE(PointNear(ends.end, b, 1e-9)) << what;
-    }
     // The fillet of the corner (0,0)-(10,0)-(10,10) with radius 2.
     static void ExpectExampleArc(AcDbObjectId idArc) {
         const stArcPara arc = ArcOfEnt(idArc);
@@ -28,23 +23,28 @@ protected:
     }
 };
 
+// A line on a locked layer keeps its geometry; the rest still happens.
 TEST_F(FilletTest, ExampleCorner) {
+    AddLayer(L"Locked", true);
     const struct {
         const char* name;
         AcGePoint3d a1, a2, b1, b2;
+        const wchar_t* layer1;
+        AcGePoint3d line1End;
     } cases[] = {
-        {"as drawn", P(0, 0), P(10, 0), P(10, 0), P(10, 10)},
-        {"both reversed", P(10, 0), P(0, 0), P(10, 10), P(10, 0)},
-        {"lines short of the corner", P(0, 0), P(9, 0), P(10, 1), P(10, 10)},
+        {"as drawn", P(0, 0), P(10, 0), P(10, 0), P(10, 10), L"0", P(8, 0)},
+        {"both reversed", P(10, 0), P(0, 0), P(10, 10), P(10, 0), L"0", P(8, 0)},
+        {"lines short of the corner", P(0, 0), P(9, 0), P(10, 1), P(10, 10), L"0", P(8, 0)},
+        {"line 1 locked", P(0, 0), P(10, 0), P(10, 0), P(10, 10), L"Locked", P(10, 0)},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        const AcDbObjectId l1 = AddLine(c.a1, c.a2);
+        const AcDbObjectId l1 = AddLineOn(c.a1, c.a2, c.layer1);
         const AcDbObjectId l2 = AddLine(c.b1, c.b2);
         AcDbObjectId arc;
         ASSERT_TRUE(FilletLine(l1, l2, 2, arc));
         // Fixed orientation: line 1 towards the corner, line 2 away from it.
-        ExpectLine(l1, P(0, 0), P(8, 0), "line 1");
+        ExpectLine(l1, P(0, 0), c.line1End, "line 1");
         ExpectLine(l2, P(10, 2), P(10, 10), "line 2");
         ExpectExampleArc(arc);
     }
@@ -86,41 +86,40 @@ TEST_F(FilletTest, ArcTakesTheFirstLinesExtendedData) {
     EXPECT_EQ(XDataOf(arc).size(), 4u);
 }
 
-// A line on a locked layer keeps its geometry; the rest still happens.
-TEST_F(FilletTest, LockedLineIsLeftAsItIs) {
-    AddLayer(L"Locked", true);
-    const AcDbObjectId l1 = AddLineOn(P(0, 0), P(10, 0), L"Locked");
-    const AcDbObjectId l2 = AddLine(P(10, 0), P(10, 10));
-    AcDbObjectId arc;
-    EXPECT_TRUE(FilletLine(l1, l2, 2, arc));
-    ExpectLine(l1, P(0, 0), P(10, 0), "locked line");
-    ExpectLine(l2, P(10, 2), P(10, 10), "line 2");
-    ExpectExampleArc(arc);
-}
-
 class PreProcLineTest : public FilletTest {};
 
+// Cutting keeps the side of the reference. A cut on an end point or beyond
+// it cuts nothing off, split or not.
 TEST_F(PreProcLineTest, CutKeepsTheSideOfTheReference) {
     const struct {
         const char* name;
         AcGePoint3d cut, ref;
         AcGePoint3d keep;
+        bool atAnEnd;
     } cases[] = {
-        {"reference beyond the end", P(4, 0), P(9, 3), P(10, 0)},
-        {"reference towards the start", P(4, 0), P(1, -3), P(0, 0)},
-        {"reference far beyond the start", P(4, 0), P(-30, 0), P(0, 0)},
+        {"reference beyond the end", P(4, 0), P(9, 3), P(10, 0), false},
+        {"reference towards the start", P(4, 0), P(1, -3), P(0, 0), false},
+        {"reference far beyond the start", P(4, 0), P(-30, 0), P(0, 0), false},
         // No side from the reference: the midpoint (5,0) decides.
-        {"reference on the cut, cut before the middle", P(2, 0), P(2, 0), P(10, 0)},
-        {"reference on the cut, cut after the middle", P(8, 0), P(8.0005, 0), P(0, 0)},
+        {"reference on the cut, cut before the middle", P(2, 0), P(2, 0), P(10, 0), false},
+        {"reference on the cut, cut after the middle", P(8, 0), P(8.0005, 0), P(0, 0), false},
+        {"on the start", P(0.0005, 0), P(5, 5), P(10, 0), true},
+        {"on the end", P(10, 0), P(5, 5), P(0, 0), true},
+        {"beyond the end: extended", P(12, 0), P(5, 5), P(0, 0), true},
+        {"beyond the start: extended", P(-3, 0), P(5, 5), P(10, 0), true},
+        {"off the line: the nearer end moves there", P(9, 4), P(5, 5), P(0, 0), true},
     };
     for (const auto& c : cases) {
-        AcDbObjectId line = AddLine(P(0, 0), P(10, 0));
-        AcGePoint3d keep = P(-1, -1);
-        const int before = ModelSpaceCount();
-        PreProcLine(line, c.cut, c.ref, keep, false);
-        EXPECT_TRUE(PointNear(keep, c.keep)) << c.name;
-        ExpectLine(line, c.cut, c.keep, c.name);
-        EXPECT_EQ(ModelSpaceCount(), before) << c.name;
+        for (bool split : {false, true}) {
+            if (split && !c.atAnEnd) continue;
+            AcDbObjectId line = AddLine(P(0, 0), P(10, 0));
+            AcGePoint3d keep = P(-1, -1);
+            const int before = ModelSpaceCount();
+            PreProcLine(line, c.cut, c.ref, keep, split);
+            EXPECT_TRUE(PointNear(keep, c.keep)) << c.name;
+            ExpectLine(line, c.cut, c.keep, c.name);
+            EXPECT_EQ(ModelSpaceCount(), before) << c.name << ": nothing is cut off";
+        }
     }
 }
 
@@ -153,31 +152,6 @@ TEST_F(PreProcLineTest, SplitMakesTheCutOffPartALineOfTheSameLayerAndData) {
     EXPECT_TRUE(GetEntLayer(made, layer));
     EXPECT_EQ(layer, CString(L"Kerb"));
     EXPECT_TRUE(XDataOf(made).empty());
-}
-
-TEST_F(PreProcLineTest, CutOnAnEndPointOrBeyond) {
-    const struct {
-        const char* name;
-        AcGePoint3d cut;
-        AcGePoint3d keep;
-    } cases[] = {
-        {"on the start", P(0.0005, 0), P(10, 0)},
-        {"on the end", P(10, 0), P(0, 0)},
-        {"beyond the end: extended", P(12, 0), P(0, 0)},
-        {"beyond the start: extended", P(-3, 0), P(10, 0)},
-        {"off the line: the nearer end moves there", P(9, 4), P(0, 0)},
-    };
-    for (const auto& c : cases) {
-        for (bool split : {false, true}) {
-            AcDbObjectId line = AddLine(P(0, 0), P(10, 0));
-            AcGePoint3d keep;
-            const int before = ModelSpaceCount();
-            PreProcLine(line, c.cut, P(5, 5), keep, split);
-            EXPECT_TRUE(PointNear(keep, c.keep)) << c.name;
-            ExpectLine(line, c.cut, c.keep, c.name);
-            EXPECT_EQ(ModelSpaceCount(), before) << c.name << ": nothing is cut off";
-        }
-    }
 }
 
 TEST_F(PreProcLineTest, NotALineChangesNothing) {

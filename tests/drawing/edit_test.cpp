@@ -3,26 +3,14 @@
 #include <cmath>
 #include <functional>
 
+#include "chains/entity_checks.h"
 #include "drovik/drawing/edits.h"
 #include "drovik/drawing/entities.h"
-#include "headless/host_fixture.h"
-#include "test_support.h"
 
 namespace {
 constexpr double kPi = 3.141592653589793;
 
-class EditTest : public HostTest {
-protected:
-    template <class T, class F>
-    static void Inspect(AcDbObjectId id, F f) {
-        T* obj = nullptr;
-        ASSERT_EQ(acdbOpenObject(obj, id, AcDb::kForRead, true), Acad::eOk);
-        f(*obj);
-        obj->close();
-    }
-    static AcDbObjectId AddArc(double start, double end) { return Add(new AcDbArc(P(0, 0), 2, start, end)); }
-    static AcDbObjectId AddCircle() { return Add(new AcDbCircle(P(0, 0), AcGeVector3d::kZAxis, 2)); }
-};
+using EditTest = DrawingTest;
 
 // Every edit and query, called with ids it cannot use, answers false (or
 // does nothing), changes nothing, leaves nothing open and no lock held.
@@ -93,40 +81,32 @@ struct LockCounter : AcApDocManagerReactor {
     }
 };
 
-TEST_F(EditTest, EraseEntWithAnInvalidIdNeverLocks) {
-    LockCounter counter;
-    acDocManagerPtr()->addReactor(&counter);
+TEST_F(EditTest, EraseEntLocksTheDocumentOnlyForTheChange) {
     AcDbObjectId null;
     AcDbObjectId stale = IdFromClosedDocument();
+    LockCounter counter;
+    acDocManagerPtr()->addReactor(&counter);
     counter.locks = 0;
     EXPECT_FALSE(EraseEnt(null));
     EXPECT_FALSE(EraseEnt(stale));
-    EXPECT_EQ(counter.locks, 0);
-    AcDbObjectId id = AddLine(P(0, 0), P(1, 0));
-    EXPECT_TRUE(EraseEnt(id));
-    EXPECT_EQ(counter.locks, 2) << "locked and unlocked once";
-    acDocManagerPtr()->removeReactor(&counter);
-}
-
-TEST_F(EditTest, EraseEntLocksTheDocumentForTheChange) {
+    EXPECT_EQ(counter.locks, 0) << "an invalid id never locks";
     AcDbObjectId id = AddLine(P(0, 0), P(1, 0));
     LockWatcher watcher;
     Db()->addReactor(&watcher);
     EXPECT_TRUE(EraseEnt(id));
     Db()->removeReactor(&watcher);
+    acDocManagerPtr()->removeReactor(&counter);
+    EXPECT_EQ(counter.locks, 2) << "locked and unlocked once";
     EXPECT_EQ(watcher.lockCountAtErase, 1);
     EXPECT_EQ(host::harness::LockCount(), 0);
     EXPECT_TRUE(id.isErased());
     EXPECT_FALSE(EraseEnt(id)) << "already erased";
     EXPECT_EQ(host::harness::LockCount(), 0);
-}
-
-TEST_F(EditTest, EraseEntOnALockedLayerFailsAndUnlocks) {
+    // On a locked layer it fails and still unlocks.
     AddLayer(L"Frozen", true);
-    AcDbObjectId id;
-    ASSERT_TRUE(MakeLine(P(0, 0), P(1, 0), id, L"Frozen", true));
-    EXPECT_FALSE(EraseEnt(id));
-    EXPECT_FALSE(id.isErased());
+    AcDbObjectId locked = AddLineOn(P(0, 0), P(1, 0), L"Frozen");
+    EXPECT_FALSE(EraseEnt(locked));
+    EXPECT_FALSE(locked.isErased());
     EXPECT_EQ(host::harness::LockCount(), 0);
 }
 
@@ -157,8 +137,7 @@ TEST_F(EditTest, ColourAndLayerRoundTrip) {
 
 TEST_F(EditTest, HighlightNeedsOnlyReadAccess) {
     AddLayer(L"Locked", true);
-    AcDbObjectId id;
-    ASSERT_TRUE(MakeLine(P(0, 0), P(1, 0), id, L"Locked", true));
+    AcDbObjectId id = AddLineOn(P(0, 0), P(1, 0), L"Locked");
     LightSelEnt(id);
     Inspect<AcDbEntity>(id, [](const AcDbEntity& e) { EXPECT_TRUE(e.isHighlighted()); });
     UnlightSelEnt(id);
@@ -203,7 +182,7 @@ TEST_F(EditTest, LineEndPoints) {
 }
 
 TEST_F(EditTest, ArcRecordFromTheDrawing) {
-    const AcDbObjectId id = AddArc(350.0 * kPi / 180, 10.0 * kPi / 180);
+    const AcDbObjectId id = AddArc(P(0, 0), 2, 350.0 * kPi / 180, 10.0 * kPi / 180);
     stArcPara arc;
     ASSERT_TRUE(GetArcPara(id, arc));
     EXPECT_NEAR(arc.angle, 20.0 * kPi / 180, 1e-12);
@@ -221,12 +200,12 @@ TEST_F(EditTest, ArcRecordFromTheDrawing) {
 }
 
 TEST_F(EditTest, CircleQueriesAndChanges) {
-    const AcDbObjectId circle = AddCircle();
+    const AcDbObjectId circle = AddCircle(P(0, 0), 2);
     AcGePoint3d c;
     double r = 0;
     ASSERT_TRUE(GetCenterRadius(circle, c, r));
     EXPECT_DOUBLE_EQ(r, 2);
-    EXPECT_FALSE(GetCenterRadius(AddArc(0, 1), c, r)) << "arcs are not circles";
+    EXPECT_FALSE(GetCenterRadius(AddArc(P(0, 0), 2, 0, 1), c, r)) << "arcs are not circles";
     ASSERT_TRUE(ModifyCircleRadius(circle, 5));
     ASSERT_TRUE(ModifyCircleCenter(circle, P(3, 4)));
     ASSERT_TRUE(GetCenterRadius(circle, c, r));
@@ -245,21 +224,19 @@ TEST_F(EditTest, ModifyCircleCenterMovesARectangle) {
     EXPECT_TRUE(PointNear(pts[1] + (pts[3] - pts[1]) / 2, P(-5, 2), 1e-9));
     EXPECT_NEAR(pts[0].distanceTo(pts[5]), 0, 1e-9);
     // Five vertices are not a rectangle of MakeRect.
-    auto* pline = new AcDbPolyline;
-    for (unsigned int i = 0; i < 5; ++i) pline->addVertexAt(i, AcGePoint2d(i, i * i));
-    EXPECT_FALSE(ModifyCircleCenter(Add(pline), P(0, 0)));
+    const AcDbObjectId five = AddPolyline({{0, 0, 0}, {1, 1, 0}, {2, 4, 0}, {3, 9, 0}, {4, 16, 0}});
+    EXPECT_FALSE(ModifyCircleCenter(five, P(0, 0)));
 }
 
 TEST_F(EditTest, ClosestPointReachesTheCaller) {
     AddLayer(L"Locked", true);
-    AcDbObjectId line;
-    ASSERT_TRUE(MakeLine(P(0, 0), P(10, 0), line, L"Locked", true));
+    const AcDbObjectId line = AddLineOn(P(0, 0), P(10, 0), L"Locked");
     AcGePoint3d closest(99, 99, 99);
     ASSERT_TRUE(GetClosestPnt(line, P(3, 4), closest)) << "a curve on a locked layer can be measured";
     EXPECT_TRUE(PointNear(closest, P(3, 0)));
     double a[3] = {0, 0, 0};
     double b[3] = {12, -1, 0};
-    ASSERT_TRUE(GetClosestPnt(AddCircle(), a, b));
+    ASSERT_TRUE(GetClosestPnt(AddCircle(P(0, 0), 2), a, b));
     EXPECT_NEAR(std::hypot(a[0], a[1]), 2, 1e-12);
     EXPECT_GT(a[0], 0);
     EXPECT_FALSE(GetClosestPnt(line, nullptr, b));

@@ -17,44 +17,38 @@ protected:
     AcDbObjectId line;
 };
 
-TEST_F(XDataTest, SetXDataKeepsOldItemsOfCodesTheNewListDoesNotUse) {
-    resbuf* old = acutBuildList(1001, L"ROAD", 1000, L"y", 1040, 2.5, 0);
-    PutXData(line, old);
-    acutRelRb(old);
-
-    resbuf* list = acutBuildList(1001, L"ROAD", 1000, L"x", 0);
-    EXPECT_TRUE(SetXData(line, list));
-    const Strings expected = {"1001:ROAD", "1000:x", "1040:2.500000"};
-    EXPECT_EQ(XDataOf(line, L"ROAD"), expected);
-    // The kept item now hangs on the caller's list, which still owns it.
-    EXPECT_EQ(Items(list), expected);
-    acutRelRb(list);
-}
-
-TEST_F(XDataTest, SetXDataKeepsEveryOldItemOfAnUnusedCodeInOrder) {
-    resbuf* old = acutBuildList(1001, L"ROAD", 1040, 1.0, 1000, L"old", 1070, 7, 1040, 2.0, 0);
-    PutXData(line, old);
-    acutRelRb(old);
-
-    resbuf* list = acutBuildList(1001, L"road", 1000, L"new", 0);
-    EXPECT_TRUE(SetXData(line, list));
-    acutRelRb(list);
-    const Strings expected = {"1001:ROAD", "1000:new", "1040:1.000000", "1070:7", "1040:2.000000"};
-    EXPECT_EQ(XDataOf(line, L"ROAD"), expected);
-}
-
-TEST_F(XDataTest, SetXDataLeavesOtherApplicationsAlone) {
-    resbuf* pipe = acutBuildList(1001, L"PIPE", 1000, L"DN300", 0);
+// A write keeps every old item of a code the new list does not use, in order,
+// and leaves other applications alone.
+TEST_F(XDataTest, SetXDataMergesWithTheOldItems) {
+    const struct {
+        const char* name;
+        resbuf* old;
+        resbuf* list;
+        Strings road, pipe;
+    } cases[] = {
+        {"one kept item", acutBuildList(1001, L"ROAD", 1000, L"y", 1040, 2.5, 0),
+         acutBuildList(1001, L"ROAD", 1000, L"x", 0), {"1001:ROAD", "1000:x", "1040:2.500000"}, {}},
+        {"several kept items", acutBuildList(1001, L"ROAD", 1040, 1.0, 1000, L"old", 1070, 7, 1040, 2.0, 0),
+         acutBuildList(1001, L"road", 1000, L"new", 0),
+         {"1001:ROAD", "1000:new", "1040:1.000000", "1070:7", "1040:2.000000"}, {}},
+        {"other application", acutBuildList(1001, L"PIPE", 1000, L"DN300", 0),
+         acutBuildList(1001, L"ROAD", 1000, L"K1+200", 0), {"1001:ROAD", "1000:K1+200"}, {"1001:PIPE", "1000:DN300"}},
+    };
+    for (const auto& c : cases) {
+        const AcDbObjectId id = AddLine(P(0, 0), P(1, 0));
+        PutXData(id, c.old);
+        acutRelRb(c.old);
+        EXPECT_TRUE(SetXData(id, c.list)) << c.name;
+        EXPECT_EQ(XDataOf(id, L"ROAD"), c.road) << c.name;
+        EXPECT_EQ(XDataOf(id, L"PIPE"), c.pipe) << c.name;
+        // A kept item hangs on the caller's list, which still owns it.
+        if (&c == &cases[0]) { EXPECT_EQ(Items(c.list), c.road); }
+        acutRelRb(c.list);
+    }
+    // The application name alone removes only that application's data.
+    resbuf* pipe = acutBuildList(1001, L"PIPE", 1000, L"DN300", 1001, L"ROAD", 1000, L"x", 0);
     PutXData(line, pipe);
     acutRelRb(pipe);
-
-    resbuf* list = acutBuildList(1001, L"ROAD", 1000, L"K1+200", 0);
-    EXPECT_TRUE(SetXData(line, list));
-    acutRelRb(list);
-    EXPECT_EQ(XDataOf(line, L"PIPE"), (Strings{"1001:PIPE", "1000:DN300"}));
-    EXPECT_EQ(XDataOf(line, L"ROAD"), (Strings{"1001:ROAD", "1000:K1+200"}));
-
-    // The application name alone removes only that application's data.
     resbuf* head = acutBuildList(1001, L"ROAD", 0);
     EXPECT_TRUE(SetXData(line, head));
     acutRelRb(head);

@@ -3,6 +3,7 @@
 
 #include <cmath>
 
+#include "chains/entity_checks.h"
 #include "drovik/drawing/edits.h"
 #include "drovik/editor/selset.h"
 #include "editor/editor_fixture.h"
@@ -10,14 +11,6 @@
 
 namespace {
 const double kPi = 3.141592653589793;
-
-AcDbObjectId AddSquare(bool closed) {
-    auto* pline = new AcDbPolyline;
-    const double xy[4][2] = {{0, 0}, {2, 0}, {2, 2}, {0, 2}};
-    for (unsigned int i = 0; i < 4; ++i) pline->addVertexAt(i, AcGePoint2d(xy[i][0], xy[i][1]));
-    pline->setClosed(closed);
-    return HostTest::Add(pline);
-}
 
 bool SelectAll(ads_name ss) { return acedSSGet(L"x", nullptr, nullptr, nullptr, ss) == RTNORM; }
 }  // namespace
@@ -48,7 +41,7 @@ TEST_F(SelSetTest, SSXToIdArrBreaksPolylinesIntoLinesAndArcs) {
     };
     for (const Case& c : {Case{"closed", true, 4}, Case{"open", false, 3}}) {
         host::harness::ResetHost();
-        const AcDbObjectId square = AddSquare(c.closed);
+        const AcDbObjectId square = DrawingTest::AddPolyline({{0, 0, 0}, {2, 0, 0}, {2, 2, 0}, {0, 2, 0}}, c.closed);
         AcArray<AcDbObjectId> ids;
         ads_name ss;
         ASSERT_TRUE(SelectAll(ss));
@@ -66,10 +59,7 @@ TEST_F(SelSetTest, SSXToIdArrBreaksPolylinesIntoLinesAndArcs) {
 TEST_F(SelSetTest, SSXToIdArrCopiesLinesAndArcsFlattenedOnRequest) {
     AddLine(AcGePoint3d(0, 0, 5), AcGePoint3d(1, 0, 7));
     Add(new AcDbArc(AcGePoint3d(5, 5, 3), 2.0, 0.0, kPi / 2));
-    auto* bulged = new AcDbPolyline;
-    bulged->addVertexAt(0, AcGePoint2d(10, 0), 1.0);
-    bulged->addVertexAt(1, AcGePoint2d(12, 0));
-    Add(bulged);
+    DrawingTest::AddPolyline({{10, 0, 1.0}, {12, 0, 0}});
     AcArray<AcDbObjectId> ids;
     ads_name ss;
     ASSERT_TRUE(SelectAll(ss));

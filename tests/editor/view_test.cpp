@@ -4,7 +4,7 @@
 
 using ViewTest = EditorTest;
 
-TEST_F(ViewTest, RangeFollowsSizeCentreAndAspect) {
+TEST_F(ViewTest, RangeAndZoom) {
     host::harness::SetScreenSize(800, 400);
     host::harness::SetView(AcGePoint3d(50, 50, 0), 100);
     AcGePoint3d low(0, 0, 7), high(0, 0, 9);
@@ -14,11 +14,8 @@ TEST_F(ViewTest, RangeFollowsSizeCentreAndAspect) {
     EXPECT_TRUE(IsPointInView(AcGePoint3d(0, 50, 99)));
     EXPECT_FALSE(IsPointInView(AcGePoint3d(150, 50, 0))) << "the border is outside";
     EXPECT_FALSE(IsPointInView(AcGePoint3d(0, 100, 0)));
-}
 
-TEST_F(ViewTest, ZoomOnlyWhenNeededUnlessAlways) {
-    host::harness::SetScreenSize(800, 400);
-    host::harness::SetView(AcGePoint3d(50, 50, 0), 100);
+    // Zoom only when needed, unless always.
     EXPECT_FALSE(ZoomViewport(AcGePoint3d(0, 10, 0), AcGePoint3d(20, 30, 0), L"Before", false));
     EXPECT_FALSE(host::harness::GetNamedView(L"Before")) << "nothing done, nothing saved";
     EXPECT_TRUE(ZoomViewport(AcGePoint3d(150, 10, 0), AcGePoint3d(20, 30, 0), L"", false)) << "corner on the border";

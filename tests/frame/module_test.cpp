@@ -7,13 +7,11 @@
 namespace {
 using ModuleTest = HostTest;
 
-TEST_F(ModuleTest, LinkingTheLibraryAttachesTheModule) {
+// Linking the library attaches the module; repeated entry calls do no harm.
+TEST_F(ModuleTest, EntryCalls) {
     EXPECT_TRUE(IsDrovikModuleAttached());
     ASSERT_NE(g_DocDataManager, nullptr);
     EXPECT_TRUE(g_NullSubentPath.isNull());
-}
-
-TEST_F(ModuleTest, RepeatedEntryCallsDoNoHarm) {
     const int reactors = host::harness::DocManagerReactorCount();
     AsdkDataManager<CDocData>* manager = g_DocDataManager;
     EXPECT_EQ(DrovikModuleEntry(kDrovikProcessAttach), 1);

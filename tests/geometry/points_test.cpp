@@ -40,16 +40,13 @@ TEST(PtOnLine, SumOfDistancesWithinTolerance) {
         EXPECT_EQ(PtOnLine(tc.pt, P(0, 0), P(2, 0)), tc.on) << tc.pt.x << ", " << tc.pt.y << ", " << tc.pt.z;
 }
 
-TEST(ArcIncludePt, RecordForm) {
+TEST(ArcIncludePt, RecordAndAngleForms) {
     const stArcPara arc = QuarterArc();
     EXPECT_TRUE(ArcIncludePt(P(0.7071, 0.7071), arc));
     EXPECT_FALSE(ArcIncludePt(P(0, -1), arc));
     EXPECT_TRUE(ArcIncludePt(P(1, -0.0005), arc));  // outside the angle, near the start point
     EXPECT_FALSE(ArcIncludePt(P(-1, 0), arc));
     EXPECT_TRUE(ArcIncludePt(P(5, 5), arc));  // the distance from the centre is not tested
-}
-
-TEST(ArcIncludePt, AngleForm) {
     // Start 3pi/2, end pi/2: the right half circle.
     EXPECT_TRUE(ArcIncludePt(P(1, 0), P(0, 0), 1, 1.5 * kPi, kPi / 2));
     EXPECT_FALSE(ArcIncludePt(P(-1, 0), P(0, 0), 1, 1.5 * kPi, kPi / 2));

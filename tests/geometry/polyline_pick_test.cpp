@@ -3,30 +3,19 @@
 
 #include <cstdio>
 #include <fstream>
-#include <sstream>
 
 #include <widetext.h>
 
+#include "chains/entity_checks.h"
 #include "drovik/geometry/polyline.h"
 #include "editor/editor_fixture.h"
-
-namespace {
-std::string ReadAll(const std::string& path) {
-    std::ifstream in(path);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-}  // namespace
+#include "test_support.h"
 
 using PolylinePickTest = EditorTest;
 
 TEST_F(PolylinePickTest, DumpsOnlyAPickedPolyline) {
     host::harness::SetView(AcGePoint3d(0, 0, 0), 90);
-    auto* pline = new AcDbPolyline;
-    pline->addVertexAt(0, AcGePoint2d(0, 0));
-    pline->addVertexAt(1, AcGePoint2d(10, 0));
-    Add(pline);
+    DrawingTest::AddPolyline({{0, 0, 0}, {10, 0, 0}});
     AddLine(AcGePoint3d(0, 5, 0), AcGePoint3d(10, 5, 0));
     const std::string path = testing::TempDir() + "drovik_pick_dump.txt";
     { std::ofstream create(path); }
@@ -34,14 +23,14 @@ TEST_F(PolylinePickTest, DumpsOnlyAPickedPolyline) {
 
     host::harness::PushPoint(AcGePoint3d(5, 5, 0));  // the line
     PrintPolyLineInfo(file);
-    EXPECT_TRUE(ReadAll(path).empty());
+    EXPECT_TRUE(FileText(path).empty());
     host::harness::PushCancel();
     PrintPolyLineInfo(file);
-    EXPECT_TRUE(ReadAll(path).empty());
+    EXPECT_TRUE(FileText(path).empty());
     EXPECT_TRUE(TranscriptHas(L"\n选择一条多义线:"));
 
     host::harness::PushPoint(AcGePoint3d(5, 0.05, 0));
     PrintPolyLineInfo(file);
-    EXPECT_FALSE(ReadAll(path).empty());
+    EXPECT_FALSE(FileText(path).empty());
     std::remove(path.c_str());
 }

@@ -1,25 +1,15 @@
 // Reading polylines from the drawing, and the polyline dump.
 #include <cstdio>
 #include <fstream>
-#include <sstream>
 #include <string>
 #include <unistd.h>
 
 #include "drovik/geometry/polyline.h"
-#include "headless/host_fixture.h"
+#include "chains/entity_checks.h"
 #include "test_support.h"
 
 namespace {
 using PolylineReadTest = HostTest;
-
-AcDbObjectId AddLightweight(const std::vector<std::pair<AcGePoint2d, double>>& vertices, bool closed,
-                            double elevation = 0.0) {
-    auto* pline = new AcDbPolyline;
-    for (unsigned int i = 0; i < vertices.size(); ++i) pline->addVertexAt(i, vertices[i].first, vertices[i].second);
-    pline->setClosed(closed);
-    pline->setElevation(elevation);
-    return HostTest::Add(pline);
-}
 
 AcDbObjectId Add2d(AcDb::Poly2dType type, bool closed) {
     AcGePoint3dArray pts;
@@ -44,9 +34,7 @@ TEST_F(PolylineReadTest, NewContainerIsEmpty) {
 }
 
 TEST_F(PolylineReadTest, ClosedLightweightPolylineYieldsItsVertices) {
-    const AcDbObjectId id = AddLightweight(
-        {{AcGePoint2d(0, 0), 0.0}, {AcGePoint2d(10, 0), 0.5}, {AcGePoint2d(10, 5), 0.0}, {AcGePoint2d(0, 5), 0.0}},
-        true, 7.0);
+    const AcDbObjectId id = DrawingTest::AddPolyline({{0, 0, 0}, {10, 0, 0.5}, {10, 5, 0}, {0, 5, 0}}, true, 7.0);
     CPolyLine pl;
     ASSERT_TRUE(pl.GetVertexInfo(id));
     EXPECT_EQ(host::harness::OpenObjectCount(), 0);
@@ -99,9 +87,9 @@ TEST_F(PolylineReadTest, ErasedTwoDVerticesAreSkipped) {
 
 TEST_F(PolylineReadTest, OtherObjectsAndBadIdsAnswerFalse) {
     const AcDbObjectId line = AddLine(P(0, 0), P(1, 0));
-    const AcDbObjectId erased = AddLightweight({{AcGePoint2d(0, 0), 0.0}, {AcGePoint2d(1, 0), 0.0}}, false);
+    const AcDbObjectId erased = DrawingTest::AddPolyline({{0, 0, 0}, {1, 0, 0}});
     EraseObject(erased);
-    const AcDbObjectId poly = AddLightweight({{AcGePoint2d(0, 0), 0.0}, {AcGePoint2d(1, 0), 0.0}}, true);
+    const AcDbObjectId poly = DrawingTest::AddPolyline({{0, 0, 0}, {1, 0, 0}}, true);
     const struct {
         const char* name;
         AcDbObjectId id;
@@ -124,25 +112,11 @@ TEST_F(PolylineReadTest, OtherObjectsAndBadIdsAnswerFalse) {
 
 class PrintTest : public HostTest {
 protected:
-    void SetUp() override {
-        HostTest::SetUp();
-        char name[] = "/tmp/drovik_print_XXXXXX";
-        const int fd = mkstemp(name);
-        ASSERT_GE(fd, 0);
-        close(fd);
-        path_ = name;
-    }
     void TearDown() override {
         std::remove(path_.c_str());
         HostTest::TearDown();
     }
-    std::string Contents() const {
-        std::ifstream in(path_, std::ios::binary);
-        std::stringstream ss;
-        ss << in.rdbuf();
-        return ss.str();
-    }
-    std::string path_;
+    const std::string path_ = ::testing::TempDir() + "drovik_print.txt";
 };
 
 TEST_F(PrintTest, AppendsTheDumpInItsFormat) {
@@ -161,7 +135,7 @@ TEST_F(PrintTest, AppendsTheDumpInItsFormat) {
     pl.m_Vertexs.RemoveAll();
     pl.m_bClosed = false;
     pl.Print(CString(path_.c_str()));
-    EXPECT_EQ(Contents(),
+    EXPECT_EQ(FileText(path_),
               "head"
               "\nm_bClosed == 1\nm_Type == 1\nnSize == 2\n"
               "pt == 1.500000, -2.000000, 0.250000\nbulge == 0.500000000\n"

@@ -57,18 +57,13 @@ TEST(GetLocatedPoint, StartInsideASegmentTakesItsDirection) {
 TEST(GetLocatedPoint, AnswersZeroWithAnEmptyResult) {
     CPolyLineVertexArray chain;
     MakeChain(chain, {{0, 0, 0}, {10, 0, 0}, {10, 10, 0}});
-    struct Case {
-        const char* name;
-        AcGePoint3d start;
-        double spacing;
-    };
     const double nan = std::numeric_limits<double>::quiet_NaN();
     const double inf = std::numeric_limits<double>::infinity();
     // Regression: a spacing of 0, below 0 or not a number never ended the walk.
-    const Case cases[] = {{"off the chain", P(5, 5), 2},  {"on the last vertex", P(10, 10.0004), 2},
-                          {"zero spacing", P(0, 0), 0},   {"negative spacing", P(0, 0), -2},
-                          {"NaN spacing", P(5, 0), nan}, {"infinite spacing", P(5, 0), inf}};
-    for (const Case& tc : cases) {
+    const walk_support::RefusedStart cases[] = {
+        {"off the chain", P(5, 5), 2}, {"on the last vertex", P(10, 10.0004), 2}, {"zero spacing", P(0, 0), 0},
+        {"negative spacing", P(0, 0), -2}, {"NaN spacing", P(5, 0), nan}, {"infinite spacing", P(5, 0), inf}};
+    for (const auto& tc : cases) {
         CPolyLineVertexArray result;
         CPolyLineVertex stale(P(1, 1), 0.0);
         result.Add(stale);

@@ -46,17 +46,12 @@ TEST(GetEvenPoint, AnswersZeroWithAnEmptyResult) {
     CPolyLineVertexArray chain;
     MakeChain(chain, {{0, 0, 0}, {10, 0, 0}, {10, 10, 0}});
     const double nan = std::numeric_limits<double>::quiet_NaN();
-    struct Case {
-        const char* name;
-        AcGePoint3d start;
-        double spacing;
-    };
+    const double inf = std::numeric_limits<double>::infinity();
     // Regression: a spacing of 0, below 0 or not a number never ended the walk.
-    const Case cases[] = {{"off the chain", P(5, 5), 2},        {"on the last vertex", P(10, 10), 2},
-                          {"zero spacing", P(0, 0), 0},         {"negative spacing", P(0, 0), -2},
-                          {"NaN spacing", P(0, 0), nan},
-                          {"infinite spacing", P(0, 0), std::numeric_limits<double>::infinity()}};
-    for (const Case& tc : cases) {
+    const walk_support::RefusedStart cases[] = {
+        {"off the chain", P(5, 5), 2}, {"on the last vertex", P(10, 10), 2}, {"zero spacing", P(0, 0), 0},
+        {"negative spacing", P(0, 0), -2}, {"NaN spacing", P(0, 0), nan}, {"infinite spacing", P(0, 0), inf}};
+    for (const auto& tc : cases) {
         CPolyLineVertexArray result;
         CPolyLineVertex stale(P(1, 1), 0.0);
         result.Add(stale);

@@ -116,6 +116,13 @@ struct WalkCase {
     std::vector<Expected> points;
 };
 
+// A start and a spacing a walk must refuse.
+struct RefusedStart {
+    const char* name;
+    AcGePoint3d start;
+    double spacing;
+};
+
 // Checks the points after the start (result[1] onwards) against the row.
 inline void ExpectPointsAfterStart(const CPolyLineVertexArray& result, const WalkCase& tc, double angleTol) {
     for (std::size_t i = 0; i < tc.points.size(); ++i) {
