@@ -146,7 +146,7 @@ int WriteNodes(const CDataNode* nodes, std::size_t n, const CString& strFile) {
             const int replacement = first ? lastNode.Find(record.index) : kNoPosition;
             if (replacement != kNoPosition) {
                 sink.PutNode(nodes[replacement]);
-            } else if (record.canonical) {
+            } else if (data_detail::IsCanonical(record)) {
                 sink.PutRecord(record);
             } else {  // narrow or unusual text from an old file: written anew in the wide form
                 data_detail::DecodeRecord(record, decoded);

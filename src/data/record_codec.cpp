@@ -232,8 +232,13 @@ RecordView NextRecordOfAnyKind(RecordStream& stream, std::vector<BYTE>& side) {
         record.begin = side.data();
     }
     record.value = record.begin + head.headSize;
-    record.canonical = !IsText(record.type) || (head.shortest && IsWellFormedUtf16(record.value, record.valueSize / 2));
+    record.shortestForm = !IsText(record.type) || head.shortest;
     return record;
+}
+
+bool IsCanonical(const RecordView& record) {
+    if (!IsText(record.type)) return true;
+    return record.shortestForm && IsWellFormedUtf16(record.value, record.valueSize / 2);
 }
 
 void DecodeRecord(const RecordView& record, CDataNode& node) {

@@ -75,11 +75,15 @@ struct RecordView {
     const BYTE* value = nullptr;  // 4 or 8 bytes, or the text's characters
     std::size_t valueSize = 0;
     int charSize = 0;  // texts: 1 narrow, 2 wide
-    // True when re-encoding the decoded node gives these very bytes, so they
-    // can be copied as they are: numbers always; texts in the wide form with
-    // the shortest length form and well-formed UTF-16.
-    bool canonical = false;
+    // Numbers, and wide texts whose length has the form the writer chooses.
+    bool shortestForm = false;
 };
+
+// True when re-encoding the decoded record gives these very bytes, so they
+// can be copied as they are: numbers always; texts in the shortest form with
+// well-formed UTF-16. Asked only of records that are kept: the text check
+// walks the characters.
+bool IsCanonical(const RecordView& record);
 
 // Reads the next record or throws endOfFile (genericException for a text
 // length that no string can hold although the bytes are there). A record
@@ -101,7 +105,7 @@ inline RecordView NextRecord(RecordStream& stream, std::vector<BYTE>& side) {
             record.size = type == CDataNode::typeInt ? 8 : 12;
             record.value = p + 4;
             record.valueSize = record.size - 4;
-            record.canonical = true;
+            record.shortestForm = true;
             stream.Skip(record.size);
             return record;
         }

@@ -39,7 +39,7 @@ CodecRead ReadWithCodec(const Bytes& bytes) {
         const RecordView record = data_detail::NextRecord(stream, side);
         data_detail::DecodeRecord(record, out.node);
         out.size = record.size;
-        out.canonical = record.canonical;
+        out.canonical = data_detail::IsCanonical(record);
     });
     return out;
 }
