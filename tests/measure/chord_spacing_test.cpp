@@ -63,15 +63,9 @@ TEST(GetLocatedPoint, AnswersZeroWithAnEmptyResult) {
     const walk_support::RefusedStart cases[] = {
         {"off the chain", P(5, 5), 2}, {"on the last vertex", P(10, 10.0004), 2}, {"zero spacing", P(0, 0), 0},
         {"negative spacing", P(0, 0), -2}, {"NaN spacing", P(5, 0), nan}, {"infinite spacing", P(5, 0), inf}};
-    for (const auto& tc : cases) {
-        CPolyLineVertexArray result;
-        CPolyLineVertex stale(P(1, 1), 0.0);
-        result.Add(stale);
-        CPolyLineVertex start(tc.start, 0.5);
-        EXPECT_EQ(GetLocatedPoint(start, tc.spacing, chain, result), 0) << tc.name;
-        EXPECT_EQ(result.GetSize(), 0) << tc.name;
-        EXPECT_EQ(start.bulge, 0.5) << tc.name;
-    }
+    walk_support::ExpectRefusedStarts(cases, [&](CPolyLineVertex& start, double spacing, CPolyLineVertexArray& result) {
+        return GetLocatedPoint(start, spacing, chain, result);
+    });
     CPolyLineVertex cursor(P(0, 0), 0.0);
     CPolyLineVertexArray result;
     GetInnerLocPt(cursor, 0.0, chain[0], chain[1], result);

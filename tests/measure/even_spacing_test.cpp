@@ -51,13 +51,9 @@ TEST(GetEvenPoint, AnswersZeroWithAnEmptyResult) {
     const walk_support::RefusedStart cases[] = {
         {"off the chain", P(5, 5), 2}, {"on the last vertex", P(10, 10), 2}, {"zero spacing", P(0, 0), 0},
         {"negative spacing", P(0, 0), -2}, {"NaN spacing", P(0, 0), nan}, {"infinite spacing", P(0, 0), inf}};
-    for (const auto& tc : cases) {
-        CPolyLineVertexArray result;
-        CPolyLineVertex stale(P(1, 1), 0.0);
-        result.Add(stale);
-        EXPECT_EQ(GetEvenPoint(CPolyLineVertex(tc.start, 0.5), tc.spacing, chain, result), 0) << tc.name;
-        EXPECT_EQ(result.GetSize(), 0) << tc.name;
-    }
+    walk_support::ExpectRefusedStarts(cases, [&](CPolyLineVertex& start, double spacing, CPolyLineVertexArray& result) {
+        return GetEvenPoint(start, spacing, chain, result);
+    });
     CPolyLineVertex cursor(P(0, 0), 0.0);
     CPolyLineVertexArray result;
     double rest = 42.0;

@@ -123,6 +123,21 @@ struct RefusedStart {
     double spacing;
 };
 
+// Each refused start answers 0, empties a result that held a stale point and
+// leaves the start vertex as it was. walk(start, spacing, result) runs the walk.
+template <std::size_t N, class Walk>
+void ExpectRefusedStarts(const RefusedStart (&cases)[N], Walk walk) {
+    for (const auto& tc : cases) {
+        CPolyLineVertexArray result;
+        CPolyLineVertex stale(P(1, 1), 0.0);
+        result.Add(stale);
+        CPolyLineVertex start(tc.start, 0.5);
+        EXPECT_EQ(walk(start, tc.spacing, result), 0) << tc.name;
+        EXPECT_EQ(result.GetSize(), 0) << tc.name;
+        EXPECT_EQ(start.bulge, 0.5) << tc.name;
+    }
+}
+
 // Checks the points after the start (result[1] onwards) against the row.
 inline void ExpectPointsAfterStart(const CPolyLineVertexArray& result, const WalkCase& tc, double angleTol) {
     for (std::size_t i = 0; i < tc.points.size(); ++i) {
