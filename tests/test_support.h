@@ -7,6 +7,8 @@
 #include <sstream>
 #include <string>
 
+#include <unistd.h>
+
 #include "drovik/host/geometry.h"
 
 // Compares two points coordinate by coordinate within tol.
@@ -39,6 +41,15 @@ int CountOf(const std::basic_string<C>& text, const C* part) {
 }
 
 // The whole file; empty when it cannot be read.
+// A file name in the test temporary folder that no other test process uses:
+// ctest runs tests in parallel, and a shared name lets one test's clean-up
+// delete another's file.
+inline std::string UniqueTempPath(const std::string& name) {
+    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+    const std::string test = info ? std::string(info->test_suite_name()) + "." + info->name() + "_" : "";
+    return ::testing::TempDir() + "drovik_" + std::to_string(::getpid()) + "_" + test + name;
+}
+
 inline std::string FileText(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     std::stringstream text;

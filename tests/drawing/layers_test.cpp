@@ -67,7 +67,7 @@ TEST_F(LayersTest, LoadLinetypeRunsTheCommandOnlyWhenNeeded) {
 }
 
 TEST_F(LayersTest, LoadLinetypeFromAGivenFile) {
-    const std::string path = ::testing::TempDir() + "drovik_pipes.lin";
+    const std::string path = UniqueTempPath("pipes.lin");
     {
         std::ofstream lin(path);
         lin << "*PIPE,Pipe __ . __ . __\nA,10,-2,0,-2\n";

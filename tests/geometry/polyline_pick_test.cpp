@@ -17,7 +17,7 @@ TEST_F(PolylinePickTest, DumpsOnlyAPickedPolyline) {
     host::harness::SetView(AcGePoint3d(0, 0, 0), 90);
     DrawingTest::AddPolyline({{0, 0, 0}, {10, 0, 0}});
     AddLine(AcGePoint3d(0, 5, 0), AcGePoint3d(10, 5, 0));
-    const std::string path = testing::TempDir() + "drovik_pick_dump.txt";
+    const std::string path = UniqueTempPath("pick_dump.txt");
     { std::ofstream create(path); }
     const CString file(host::Utf8ToWide(path).c_str());
 

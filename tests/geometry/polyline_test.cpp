@@ -116,7 +116,7 @@ protected:
         std::remove(path_.c_str());
         HostTest::TearDown();
     }
-    const std::string path_ = ::testing::TempDir() + "drovik_print.txt";
+    const std::string path_ = UniqueTempPath("print.txt");
 };
 
 TEST_F(PrintTest, AppendsTheDumpInItsFormat) {
