@@ -116,11 +116,11 @@ TEST_F(DrovikProgram, UnreadableAndUnwritableFilesAnswerOneNamingTheFile) {
 TEST_F(DrovikProgram, OverwriteOnlyWhenAsked) {
     const std::string copy = Path("road.dxf");
     fs::copy_file(Sample(), copy);
-    const std::string before = dxftest::ReadBytes(copy);
+    const std::string before = FileText(copy);
     EXPECT_EQ(RunCli({"offset", copy, "--distance", "2", "-o", copy}).code, drovik::cli::kExitUsage);
-    EXPECT_EQ(dxftest::ReadBytes(copy), before);
+    EXPECT_EQ(FileText(copy), before);
     EXPECT_EQ(RunCli({"offset", copy, "--distance", "2", "-o", copy, "--overwrite"}).code, drovik::cli::kExitOk);
-    EXPECT_NE(dxftest::ReadBytes(copy), before);
+    EXPECT_NE(FileText(copy), before);
 }
 
 // The demo's drawing: stake marks on the centreline every 20 along it, and

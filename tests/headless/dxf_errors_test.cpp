@@ -98,7 +98,7 @@ TEST_F(DxfErrors, BadFilesNameTheLineAndLeaveTheDrawingAlone) {
 TEST_F(DxfErrors, FailedOpenCreatesNoDocument) {
     AcApDocument* current = acDocManagerPtr()->curDocument();
     const int documents = host::harness::DocumentCount();
-    const std::string path = TempPath("bad.dxf");
+    const std::string path = UniqueTempPath("bad.dxf");
     { std::ofstream(path) << kHead << "0\nLINE\n10\nx\n" << kTail; }
     DxfError err;
     EXPECT_EQ(host::dxf::OpenDrawing(W(path).c_str(), err), nullptr);

@@ -18,7 +18,7 @@ protected:
         HostTest::TearDown();
     }
     std::string Temp(const std::string& name) {
-        m_files.push_back(TempPath(name));
+        m_files.push_back(UniqueTempPath(name));
         return m_files.back();
     }
     // Loads the file into a new document's database.
@@ -97,7 +97,7 @@ TEST_F(DxfRoundTrip, OursThroughEzdxfAndBackKeepingChineseTextByteForByte) {
     ASSERT_TRUE(host::dxf::WriteDxf(Db(), W(ours).c_str(), err)) << err.what();
     std::string errors;
     ASSERT_EQ(RunPython(InteropScript("ezdxf_roundtrip.py") + " " + ours + " " + theirs, errors), 0) << errors;
-    const std::string bytes = ReadBytes(theirs);
+    const std::string bytes = FileText(theirs);
     for (const char* s : {"井1 宋体", "宋体", "仿宋", "墙", "井组"}) EXPECT_NE(bytes.find(s), std::string::npos) << s;
     DxfReport report;
     AcDbDatabase* loaded = Load(theirs, &report);
@@ -228,7 +228,7 @@ TEST_F(DxfRoundTrip, WritingRefusesNonFiniteNumbersAndLeavesTheFileAlone) {
     Add(new AcDbLine(AcGePoint3d(0, 0, 0), AcGePoint3d(std::nan(""), 1, 0)));
     EXPECT_FALSE(host::dxf::WriteDxf(Db(), W(file).c_str(), err));
     EXPECT_NE(err.what().find("not finite"), std::string::npos) << err.what();
-    EXPECT_EQ(ReadBytes(file), "old content");
+    EXPECT_EQ(FileText(file), "old content");
 }
 
 TEST_F(DxfRoundTrip, AfterReadingSelectionAndUndoSeeOnlyTheNewContent) {

@@ -21,6 +21,7 @@
 #include <widetext.h>
 
 #include "headless/host_fixture.h"
+#include "test_support.h"
 
 namespace dxftest {
 
@@ -352,19 +353,7 @@ inline std::string WithoutEzdxfAdditions(const std::string& snapshot) {
     return out;
 }
 
-inline std::string TempPath(const std::string& name) {
-    const char* dir = std::getenv("TMPDIR");
-    return std::string(dir && *dir ? dir : "/tmp") + "/drovik_dxf_" + std::to_string(::getpid()) + "_" + name;
-}
-
 inline std::wstring W(const std::string& s) { return host::Utf8ToWide(s); }
-
-inline std::string ReadBytes(const std::string& path) {
-    std::ifstream f(path, std::ios::binary);
-    std::ostringstream s;
-    s << f.rdbuf();
-    return s.str();
-}
 
 inline std::string DataPath(const char* name) { return std::string(DROVIK_TEST_DATA_DIR) + "/dxf/" + name; }
 inline std::string InteropScript(const char* name) { return std::string(DROVIK_TEST_DATA_DIR) + "/../interop/" + name; }
@@ -377,10 +366,10 @@ inline bool HaveEzdxf() {
 
 // Runs an interop script; its exit status and what it wrote on stderr.
 inline int RunPython(const std::string& args, std::string& errors) {
-    const std::string errFile = TempPath("py_stderr.txt");
+    const std::string errFile = UniqueTempPath("py_stderr.txt");
     const std::string cmd = "/usr/bin/python3 " + args + " 2>" + errFile;
     const int rc = std::system(cmd.c_str());
-    errors = ReadBytes(errFile);
+    errors = FileText(errFile);
     std::remove(errFile.c_str());
     return rc;
 }
