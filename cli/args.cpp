@@ -20,7 +20,7 @@ Args::Args(const std::vector<std::string>& argv, const std::set<std::string>& va
         bool hasInline = false;
         if (const auto eq = name.find('='); eq != std::string::npos) {
             inlineValue = name.substr(eq + 1);
-            name = name.substr(0, eq);
+            name.resize(eq);
             hasInline = true;
         }
         if (flagOptions.count(name)) {
