@@ -173,6 +173,19 @@ int WriteNodes(const CDataNode* nodes, std::size_t n, const CString& strFile) {
     if (replaced && old->GetLength() >= kCloseInBackgroundFrom) data_detail::CloseInBackground(std::move(old));
     return replaced;
 }
+// Opens strFile for reading and reads its header, then hands the stream and
+// the record count to readBody; 0 for an empty name, a file that cannot be
+// opened or a version other than ours. Archive exceptions pass through.
+template <class ReadBody>
+int ReadRecords(const CString& strFile, ReadBody readBody) {
+    if (strFile.IsEmpty()) return 0;
+    CFile file;
+    if (!file.Open(strFile, CFile::modeRead)) return 0;
+    RecordStream stream(file, strFile);
+    int count = 0;
+    if (!ReadHeader(stream, count)) return 0;
+    return readBody(stream, count);
+}
 }  // namespace
 
 int SornWriteDataNode(CDataNode& node, CString strFile) { return WriteNodes(&node, 1, strFile); }
@@ -182,45 +195,37 @@ int SornWriteDataNode(CDataNodeArray& arrNodes, CString strFile) {
 }
 
 int SornReadDataNode(CDataNode& node, CString strFile) {
-    if (strFile.IsEmpty()) return 0;
-    CFile file;
-    if (!file.Open(strFile, CFile::modeRead)) return 0;
-    RecordStream stream(file, strFile);
-    int count = 0;
-    if (!ReadHeader(stream, count)) return 0;
-    std::vector<BYTE> side;
-    for (int i = 0; i < count; ++i) {
-        const RecordView record = data_detail::NextRecord(stream, side);
-        if (record.index == node.m_Index) {
-            data_detail::DecodeRecord(record, node);
-            return 1;
+    return ReadRecords(strFile, [&](RecordStream& stream, int count) {
+        std::vector<BYTE> side;
+        for (int i = 0; i < count; ++i) {
+            const RecordView record = data_detail::NextRecord(stream, side);
+            if (record.index == node.m_Index) {
+                data_detail::DecodeRecord(record, node);
+                return 1;
+            }
         }
-    }
-    return 0;
+        return 0;
+    });
 }
 
 int SornReadDataNode(CDataNodeArray& arrNodes, CString strFile) {
-    if (strFile.IsEmpty()) return 0;
-    CFile file;
-    if (!file.Open(strFile, CFile::modeRead)) return 0;
-    RecordStream stream(file, strFile);
-    int count = 0;
-    if (!ReadHeader(stream, count)) return 0;
-    const INT_PTR n = arrNodes.GetSize();
-    // The first element with each index receives the records with it.
-    IndexTable firstElement;
-    for (INT_PTR i = n; i-- > 0;) firstElement.Set(arrNodes[i].m_Index, static_cast<int>(i));
-    long long matches = 0;
-    std::vector<BYTE> side;
-    for (int i = 0; i < count; ++i) {
-        const RecordView record = data_detail::NextRecord(stream, side);
-        const int at = firstElement.Find(record.index);
-        if (at != kNoPosition) {
-            data_detail::DecodeRecord(record, arrNodes[at]);
-            ++matches;
+    return ReadRecords(strFile, [&](RecordStream& stream, int count) {
+        const INT_PTR n = arrNodes.GetSize();
+        // The first element with each index receives the records with it.
+        IndexTable firstElement;
+        for (INT_PTR i = n; i-- > 0;) firstElement.Set(arrNodes[i].m_Index, static_cast<int>(i));
+        long long matches = 0;
+        std::vector<BYTE> side;
+        for (int i = 0; i < count; ++i) {
+            const RecordView record = data_detail::NextRecord(stream, side);
+            const int at = firstElement.Find(record.index);
+            if (at != kNoPosition) {
+                data_detail::DecodeRecord(record, arrNodes[at]);
+                ++matches;
+            }
         }
-    }
-    return matches == static_cast<long long>(n) ? 1 : 0;
+        return matches == static_cast<long long>(n) ? 1 : 0;
+    });
 }
 
 void PrintDataNode(CDataNodeArray& arrNodes, CString strFile) {
