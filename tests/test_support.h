@@ -40,7 +40,6 @@ int CountOf(const std::basic_string<C>& text, const C* part) {
     return n;
 }
 
-// The whole file; empty when it cannot be read.
 // A file name in the test temporary folder that no other test process uses:
 // ctest runs tests in parallel, and a shared name lets one test's clean-up
 // delete another's file.
@@ -50,6 +49,7 @@ inline std::string UniqueTempPath(const std::string& name) {
     return ::testing::TempDir() + "drovik_" + std::to_string(::getpid()) + "_" + test + name;
 }
 
+// The whole file; empty when it cannot be read.
 inline std::string FileText(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     std::stringstream text;

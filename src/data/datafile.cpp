@@ -173,6 +173,7 @@ int WriteNodes(const CDataNode* nodes, std::size_t n, const CString& strFile) {
     if (replaced && old->GetLength() >= kCloseInBackgroundFrom) data_detail::CloseInBackground(std::move(old));
     return replaced;
 }
+
 // Opens strFile for reading and reads its header, then hands the stream and
 // the record count to readBody; 0 for an empty name, a file that cannot be
 // opened or a version other than ours. Archive exceptions pass through.
