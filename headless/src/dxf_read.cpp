@@ -2057,3 +2057,28 @@ AcApDocument* OpenDrawing(const wchar_t* path, DxfError& err, DxfReport* report)
 
 }  // namespace dxf
 }  // namespace host
+
+namespace host {
+namespace dxf {
+
+int DxfReport::keptTotal() const {
+    int total = 0;
+    for (const auto& kv : kept) total += kv.second;
+    return total;
+}
+
+bool ReadDxf(const wchar_t* path, AcDbDatabase* pDb, DxfError& err, DxfReport* report, const DxfReadOptions&) {
+    return ReadDxf(path, pDb, err, report);
+}
+bool ReadDxfBuffer(const char* data, std::size_t size, AcDbDatabase* pDb, DxfError& err, DxfReport* report,
+                   const DxfReadOptions&) {
+    return ReadDxfBuffer(data, size, pDb, err, report);
+}
+AcApDocument* OpenDrawing(const wchar_t* path, DxfError& err, DxfReport* report, const DxfReadOptions&) {
+    return OpenDrawing(path, err, report);
+}
+std::string DrawingVersion(const AcDbDatabase*) { return "AC1032"; }
+bool DrawingIsBinary(const AcDbDatabase*) { return false; }
+
+}  // namespace dxf
+}  // namespace host

@@ -750,3 +750,14 @@ bool WriteDxf(const AcDbDatabase* pDb, const wchar_t* path, DxfError& err) {
 
 }  // namespace dxf
 }  // namespace host
+
+namespace host {
+namespace dxf {
+bool WriteDxf(const AcDbDatabase* pDb, const wchar_t* path, DxfError& err, const DxfWriteOptions&) {
+    return WriteDxf(pDb, path, err);
+}
+bool WriteDxfString(const AcDbDatabase* pDb, std::string& out, DxfError& err, const DxfWriteOptions&) {
+    return WriteDxfString(pDb, out, err);
+}
+}  // namespace dxf
+}  // namespace host
