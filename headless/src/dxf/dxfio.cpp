@@ -91,11 +91,25 @@ bool Load(const wchar_t* path, Bytes& out, DxfError& err) {
 
 bool ScanBytes(Bytes bytes, Scanned& s, DxfError& err, const DxfReadOptions& opts) {
     try {
-        Scan(std::move(bytes.data), bytes.size, s);
-        if (opts.strict && !s.warnings.empty()) {
-            err = DxfError{0, "the file needs mending (strict reading): " + s.warnings.front()};
-            return false;
+        if (opts.strict) {
+            // Some mends show only while the drawing is built: built once
+            // into a scratch database first.
+            Bytes copy;
+            copy.data.reset(new char[bytes.size ? bytes.size : 1]);
+            if (bytes.size) std::memcpy(copy.data.get(), bytes.data.get(), bytes.size);
+            copy.size = bytes.size;
+            Scanned trial;
+            Scan(std::move(copy.data), copy.size, trial);
+            if (trial.warnings.empty()) {
+                AcDbDatabase scratch(true, true);
+                Build(trial, &scratch);
+            }
+            if (!trial.warnings.empty()) {
+                err = DxfError{0, "the file needs mending (strict reading): " + trial.warnings.front()};
+                return false;
+            }
         }
+        Scan(std::move(bytes.data), bytes.size, s);
         return true;
     } catch (const Failure& f) {
         err = DxfError{static_cast<int>(f.line), f.message};

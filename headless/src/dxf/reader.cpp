@@ -538,6 +538,7 @@ private:
                 xd = k;
                 break;
             }
+            if (!IsKnownCode(t.code)) warn(t.line, "group code " + std::to_string(t.code) + " is unknown: kept");
             if (t.code >= 10 && t.code <= 18 && bounded) {
                 havePx = ParseDouble(t.value, px);
                 pointCode = t.code;

@@ -157,7 +157,7 @@ bool Tokenizer::nextAscii(Tag& t) {
         Fail(m_line, "expected a group code, found " + Quote(codeLine));
     }
     t.code = code;
-    t.line = m_line;
+    t.line = m_line + 1;  // of the value, as messages name it
     if (!line(t.value)) {
         m_cut = true;
         m_p = at;
@@ -193,7 +193,7 @@ bool Tokenizer::nextBinary(Tag& t) {
         m_p += 2;
     }
     t.code = code;
-    t.line = m_line;
+    t.line = m_line + 1;
     char buf[40];
     auto number = [&](auto v) {
         const auto res = std::to_chars(buf, buf + sizeof buf, v);

@@ -40,7 +40,7 @@ bool IsKnownCode(int code);
 struct Tag {
     int code = 0;
     std::string_view value;
-    std::uint32_t line = 0;  // of the group code (binary: as if the file were ASCII)
+    std::uint32_t line = 0;  // of the value (binary: as if the file were ASCII)
 };
 
 std::string_view Trim(std::string_view v);

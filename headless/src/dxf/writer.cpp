@@ -556,7 +556,8 @@ private:
     void entity(const Record* r, const AcDbEntity* ent, std::uint32_t index) {
         if (!ent) return;
         const auto* kept = AcDbKeptEntity::cast(ent);
-        const std::string type = r ? std::string(r->type) : kept ? kept->dxfName() : "";
+        const EntityDescription* desc = kept ? nullptr : DescriptionOf(ent);
+        const std::string type = r ? std::string(r->type) : kept ? kept->dxfName() : desc ? desc->type : "";
         if (m_down && !InR12(type) && !(type == "LWPOLYLINE" && !kept)) {
             note(type + " entities");
             return;
