@@ -172,6 +172,10 @@ private:
     }
 
     // The handle, owner and reference flags of a record from its tags.
+    // R12 gives handles to entities only: its tables, table records and
+    // blocks without one are written back without one.
+    bool StructureHasHandles() const { return m_img.version > "AC1009"; }
+
     void identify(Record& r, bool wantsHandle) {
         // Dimension styles hold their handle in 105; in R12 their 5 is a block name.
         const bool dimstyle = r.type == "DIMSTYLE";
@@ -309,7 +313,7 @@ private:
             closeOpen(begin, line, false);
             const std::uint32_t i = add(type, begin, end, line, Role::Table);
             Record& r = m_img.records[i];
-            identify(r, true);
+            identify(r, StructureHasHandles());
             std::string_view name;
             for (const Tag& t : m_tags)
                 if (t.code == 2) {
@@ -332,7 +336,7 @@ private:
         }
         const std::uint32_t i = add(type, begin, end, line, Role::Plain);
         Record& r = m_img.records[i];
-        identify(r, true);
+        identify(r, StructureHasHandles());
         const TableKind kind = TableKindOf(type);
         if (!m_table || kind == TableKind::Other || kind != m_tableKind) {
             ++m_s.kept[std::string(type)];
@@ -372,7 +376,7 @@ private:
                 synthetic("ENDBLK", Role::EndBlk, begin, line, m_block);
             }
             const std::uint32_t i = add(type, begin, end, line, Role::Block);
-            identify(m_img.records[i], true);
+            identify(m_img.records[i], StructureHasHandles());
             m_block = i;
             m_s.blocks.push_back(i);
             m_blockNames.resize(m_img.records.size());
@@ -391,7 +395,7 @@ private:
                 return;
             }
             const std::uint32_t i = add(type, begin, end, line, Role::EndBlk);
-            identify(m_img.records[i], true);
+            identify(m_img.records[i], StructureHasHandles());
             m_img.records[i].aux = m_block;
             m_block = 0;
             return;

@@ -717,6 +717,13 @@ private:
                 }
                 if (skip) continue;
                 if (t.code == 330 && depth == 0) continue;
+                // A record without subclass markers (R12 style in a later
+                // file): what the model writes under its markers, and the
+                // codes the description does not own after them, are not
+                // written here a second time.
+                if (parts.subs.empty() && depth == 0 && t.code != 102 && ent &&
+                    (desc || IsCommonEntityCode(t.code)))
+                    continue;
                 if (!m_erased.empty() && refersToErased(t)) continue;
                 tag(m_e, t);
             }
