@@ -178,7 +178,12 @@ inline bool SameValue(int code, const std::string& a, const std::string& b) {
                tb.find_first_not_of("0123456789abcdefABCDEF") == std::string::npos;
     }
     if (k == Kind::Bin) return Upper(Trimmed(a)) == Upper(Trimmed(b));
-    return false;
+    // A line break in text is "^J" in ASCII DXF.
+    auto caret = [](std::string s) {
+        for (std::size_t p = 0; (p = s.find_first_of("\r\n", p)) != std::string::npos;) s.replace(p, 1, s[p] == '\n' ? "^J" : "^M");
+        return s;
+    };
+    return caret(a) == caret(b);
 }
 
 // One record: from a 0 tag up to the next (the 0 tag included).
@@ -298,7 +303,8 @@ inline bool IsDefaultTag(const Tag& t) {
     const std::string v = Upper(Trimmed(t.value));
     return (t.code == 6 && v == "BYLAYER") || (t.code == 62 && v == "256") || (t.code == 60 && v == "0") ||
            (t.code == 67 && v == "0") || (t.code == 370 && v == "-1") || (t.code == 48 && std::strtod(v.c_str(), nullptr) == 1.0) ||
-           (t.code == 39 && std::strtod(v.c_str(), nullptr) == 0.0);
+           (t.code == 39 && std::strtod(v.c_str(), nullptr) == 0.0) || (t.code == 70 && v == "0") ||
+           (t.code == 43 && std::strtod(v.c_str(), nullptr) == 0.0);
 }
 
 struct CompareOptions {
@@ -350,11 +356,30 @@ inline std::size_t FirstDifference(std::vector<Tag> a, std::vector<Tag> b, bool 
         plain(a);
         plain(b);
     }
-    const std::size_t n = std::min(a.size(), b.size());
-    std::size_t k = 0;
-    while (k < n && a[k].code == b[k].code && SameValue(a[k].code, a[k].value, b[k].value)) ++k;
-    at_b = k;
-    return k == n && a.size() == b.size() ? std::string::npos : k;
+    auto first = [](const std::vector<Tag>& x, const std::vector<Tag>& y, std::size_t& at) {
+        const std::size_t n = std::min(x.size(), y.size());
+        std::size_t k = 0;
+        while (k < n && x[k].code == y[k].code && SameValue(x[k].code, x[k].value, y[k].value)) ++k;
+        at = k;
+        return k == n && x.size() == y.size() ? std::string::npos : k;
+    };
+    const std::size_t k = first(a, b, at_b);
+    if (k == std::string::npos) return k;
+    // The order of different codes inside a subclass carries no meaning
+    // (that of repeated codes does): compared again with each subclass'
+    // tags in the order of their codes.
+    auto ordered = [](std::vector<Tag> t) {
+        std::size_t from = 1;
+        for (std::size_t i = 1; i <= t.size(); ++i)
+            if (i == t.size() || t[i].code == 100 || t[i].code == 102 || t[i].code == 1001) {
+                std::stable_sort(t.begin() + static_cast<std::ptrdiff_t>(from), t.begin() + static_cast<std::ptrdiff_t>(i),
+                                 [](const Tag& x, const Tag& y) { return x.code < y.code; });
+                from = i + 1;
+            }
+        return t;
+    };
+    std::size_t ignored = 0;
+    return first(ordered(a), ordered(b), ignored) == std::string::npos ? std::string::npos : k;
 }
 
 inline std::string SectionOf(const std::string& key) { return key.substr(0, key.find(' ')); }

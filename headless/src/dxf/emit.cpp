@@ -55,7 +55,20 @@ void Emitter::code(int c) {
 void Emitter::text(int c, std::string_view value) {
     code(c);
     if (m_format == TagFormat::Ascii) {
-        m_out.append(value.data(), value.size());
+        if (value.find_first_of("\r\n") == std::string_view::npos) {
+            m_out.append(value.data(), value.size());
+        } else {
+            // Text from binary DXF may hold line breaks, which would end the
+            // ASCII line: written in caret form ("^J"), as the reader reads it.
+            for (const char ch : value) {
+                if (ch == '\n' || ch == '\r') {
+                    m_out += '^';
+                    m_out += static_cast<char>(ch + 64);
+                } else {
+                    m_out += ch;
+                }
+            }
+        }
         m_out += m_eol;
         return;
     }

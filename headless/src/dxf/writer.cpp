@@ -303,7 +303,13 @@ private:
             m_skipSection = true;
             std::vector<Tag> tags;
             m_img.tags(r, tags, m_values);
-            note(std::string(tags.empty() ? "section" : Trim(tags[0].value)) + " section");
+            std::string_view name = "unnamed";
+            for (const Tag& t : tags)
+                if (t.code == 2) {
+                    name = Trim(t.value);
+                    break;
+                }
+            note(std::string(name) + " section");
             return;
         }
         if (kind == SectionKind::Tables) m_tablesSeen = true;
@@ -568,6 +574,13 @@ private:
             (m_erased.empty() || !(r->flags & kHasRefs))) {
             m_e.bytes(m_img.span(*r));
             if (AcDb2dPolyline::cast(ent)) vertices(index, AcDb2dPolyline::cast(ent));
+            return;
+        }
+        // A kept entity that did not change, in another format or encoding:
+        // tag by tag in its order (transcoded), not rebuilt.
+        if (kept && r && !ObjectAccess::isTouched(ent) && !m_renamed && !grouped && !(r->flags & kNewHandle) &&
+            m_version == m_img.version) {
+            raw(*r);
             return;
         }
         const std::uint64_t owner = fileOf(ent->ownerId());
