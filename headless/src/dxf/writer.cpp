@@ -986,12 +986,13 @@ bool WriteDrawing(const AcDbDatabase* db, std::string& out, const DxfWriteOption
     body.reserve(file->size + file->size / 8 + 4096 + static_cast<std::size_t>(db->numObjects()) * 16);
     Writer w(db, *file, src, body, version, format, opts.dropped);
     w.run();
-    out.clear();
-    out.reserve(body.size() + 8192);
-    if (format != TagFormat::Ascii) out.append(kBinarySentinel, kBinarySentinelSize);
-    out.append(body, 0, w.headerAt());
-    w.writeHeader(out);
-    out.append(body, w.headerAt(), std::string::npos);
+    // The header goes into the body in place: a second buffer the size of
+    // the drawing would double the writer's peak memory.
+    std::string header;
+    w.writeHeader(header);
+    body.insert(w.headerAt(), header);
+    if (format != TagFormat::Ascii) body.insert(0, kBinarySentinel, kBinarySentinelSize);
+    out.swap(body);
     w.reportDrops();
     return true;
 }
