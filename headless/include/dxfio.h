@@ -47,7 +47,8 @@
 // - DxfWriteOptions ask for another version or format; what the target
 //   version cannot hold (R12: objects, classes, entity kinds after R12) is
 //   left out and named in DxfWriteOptions::dropped; lightweight polylines
-//   become POLYLINEs in R12.
+//   become POLYLINEs in R12. Line breaks in text read from binary DXF are
+//   written as "^J" in ASCII.
 // - Erased objects are not written, and neither are references to them
 //   (reactors, dictionary entries, group members, objects they own), so the
 //   written file has no dangling reference.
