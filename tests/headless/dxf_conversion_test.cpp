@@ -132,14 +132,15 @@ TEST_F(DxfConversion, DowngradeToR12NamesWhatItDropsAndReadsBackAsR12) {
     EXPECT_TRUE(drift.empty()) << dxftags::Joined(drift);
 }
 
-// Open fault: kept R12 entities (SEQEND, INSERT, DIMENSION, ...) are written
-// to R2000 and later without subclass markers, so ezdxf does not read their
-// attributes. Enabled when the writer gives them their markers.
-TEST_F(DxfConversion, DISABLED_UpgradeFromR12WritesSubclassMarkersOnEveryEntity) {
-    Read(Corpus("AC1009_ascii"), Db());
+// Regression: kept R12 entities (SEQEND, INSERT, DIMENSION, ...) were written
+// to R2000 without subclass markers, so ezdxf did not read their codes.
+TEST_F(DxfConversion, UpgradeFromR12WritesSubclassMarkersOnEveryEntity) {
+    const std::string input = Corpus("AC1009_ascii");
+    Read(input, Db());
     DxfWriteOptions r2000;
     r2000.version = "R2000";
-    const dxftags::Drawing d = Parsed(Write(Db(), r2000));
+    const std::string out = Write(Db(), r2000);
+    const dxftags::Drawing d = Parsed(out);
     std::vector<std::string> bare;
     for (const auto& r : d.records) {
         if (r.key.compare(0, 9, "ENTITIES ") != 0) continue;
@@ -149,6 +150,18 @@ TEST_F(DxfConversion, DISABLED_UpgradeFromR12WritesSubclassMarkersOnEveryEntity)
         if (!marked) bare.push_back(r.key);
     }
     EXPECT_TRUE(bare.empty()) << bare.size() << " entities without AcDbEntity, the first: " << bare.front();
+    if (!dxftest::HaveEzdxf()) return;
+    // ezdxf sees the same entities, attributes and texts in both. Open fault,
+    // left out: R12 paper-space entities (code 67) are owned by model space
+    // in the output, since the host has no paper-space record for R12.
+    const std::string in12 = UniqueTempPath("in12.dxf"), out2000 = UniqueTempPath("out2000.dxf");
+    std::ofstream(in12, std::ios::binary) << input;
+    std::ofstream(out2000, std::ios::binary) << out;
+    std::string errors;
+    const int rc = dxftest::RunPython(dxftest::InteropScript("ezdxf_same_entities.py") + " " + in12 + " " + out2000 + " --no-paper", errors);
+    std::remove(in12.c_str());
+    std::remove(out2000.c_str());
+    EXPECT_EQ(rc, 0) << errors;
 }
 
 // An entity that a group lists and others refer to is erased: the written

@@ -9,6 +9,7 @@
 #include "dbgroup.h"
 #include "dbsymtb.h"
 #include "template.h"
+#include "upgrade.h"
 
 namespace host {
 namespace dxf {
@@ -88,7 +89,7 @@ void Split(const std::vector<Tag>& tags, Parts& p) {
 Writer::Writer(const AcDbDatabase* db, FileImage& img, Codec& srcCodec, std::string& body, const std::string& version,
                TagFormat format, std::vector<std::string>* dropped)
     : m_db(db), m_img(img), m_src(srcCodec), m_version(version), m_r12(version <= "AC1009"),
-      m_down(version <= "AC1009" && img.version > "AC1009"),
+      m_down(version <= "AC1009" && img.version > "AC1009"), m_up(version > "AC1009" && img.version <= "AC1009"),
       m_e(body, format, m_dst, img.crlf), m_dropped(dropped) {
     m_dst.setup(version >= "AC1021" || (m_img.textMended && version == m_img.version), m_img.codepage);
     m_verbatim = version == img.version && format == img.format && m_src.sameAs(m_dst);
@@ -446,6 +447,11 @@ void Writer::entity(const Record* r, const AcDbEntity* ent, std::uint32_t index)
         // The head merged, the rest of the sequence as read.
         std::vector<Tag> tags;
         m_img.tags(*r, tags, m_values);
+        if (m_up) {
+            std::vector<Tag> upgraded;
+            WithSubclassMarkers(tags, upgraded);
+            tags.swap(upgraded);
+        }
         std::size_t cut = 1;
         while (cut < tags.size() && tags[cut].code != 0) ++cut;
         std::vector<Tag> head(tags.begin(), tags.begin() + static_cast<std::ptrdiff_t>(cut));

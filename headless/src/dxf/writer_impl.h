@@ -148,6 +148,7 @@ private:
     std::string m_version;
     bool m_r12;
     bool m_down;  // an R13 or later drawing written as R12
+    bool m_up;    // an R12 drawing written as R2000 or later: its kept records get subclass markers
     Emitter m_e;
     std::vector<std::string>* m_dropped;
     std::map<std::string, int> m_drops;

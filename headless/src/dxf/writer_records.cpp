@@ -6,6 +6,7 @@
 #include "dbdict.h"
 #include "dbgroup.h"
 #include "dbsymtb.h"
+#include "upgrade.h"
 #include "writer_impl.h"
 
 namespace host {
@@ -43,7 +44,10 @@ void Writer::raw(const Record& r) {
     rawTags(r, tags);
 }
 
-void Writer::rawTags(const Record& r, const std::vector<Tag>& tags) {
+void Writer::rawTags(const Record& r, const std::vector<Tag>& given) {
+    std::vector<Tag> upgraded;
+    if (m_up) WithSubclassMarkers(given, upgraded);
+    const std::vector<Tag>& tags = m_up ? upgraded : given;
     const bool dict = r.type == "DICTIONARY";
     const bool sortents = r.type == "SORTENTSTABLE";
     bool handleDone = false;
@@ -188,6 +192,11 @@ void Writer::common(const AcDbEntity* e) {
 void Writer::merged(const Record* r, const AcDbObject* obj, const char* type, std::uint64_t owner) {
     std::vector<Tag> tags;
     if (r) m_img.tags(*r, tags, m_values);
+    if (r && m_up) {
+        std::vector<Tag> upgraded;
+        WithSubclassMarkers(tags, upgraded);
+        tags.swap(upgraded);
+    }
     mergedTags(r, r ? &tags : nullptr, obj, type, owner);
 }
 
