@@ -226,3 +226,66 @@ TEST_F(DxfConversion, ErasingAGroupMemberLeavesNoDanglingReference) {
 }
 
 }  // namespace
+
+namespace {
+
+long long TableCount(const dxftags::Drawing& d, const std::string& table) {
+    const auto it = d.byKey.find("TABLE " + table);
+    if (it == d.byKey.end()) return -1;
+    for (const auto& t : d.records[it->second].tags)
+        if (t.code == 70) return std::atoll(t.value.c_str());
+    return -1;
+}
+
+// Regression: a block the client made was written as a block record only,
+// without its definition and entities; table counts stayed as read.
+TEST_F(DxfConversion, ClientBlocksGetTheirDefinitionAndTablesTheirCount) {
+    const std::string input = Corpus("AC1015_ascii");
+    Read(input, Db());
+    const AcDbObjectId block = AddRecord(Db()->blockTableId(), new AcDbBlockTableRecord, L"CLIENT_BLOCK");
+    ASSERT_FALSE(block.isNull());
+    AcDbBlockTableRecord* btr = nullptr;
+    ASSERT_EQ(acdbOpenObject(btr, block, AcDb::kForWrite), Acad::eOk);
+    auto* line = new AcDbLine(AcGePoint3d(0, 0, 0), AcGePoint3d(5, 5, 0));
+    ASSERT_EQ(btr->appendAcDbEntity(line), Acad::eOk);
+    line->close();
+    btr->close();
+    ASSERT_FALSE(AddLayer(L"CLIENT_LAYER").isNull());
+    const std::string out = Write(Db());
+
+    const dxftags::Drawing in = Parsed(input), d = Parsed(out);
+    EXPECT_EQ(TableCount(d, "LAYER"), TableCount(in, "LAYER") + 1);
+    EXPECT_EQ(TableCount(d, "BLOCK_RECORD"), TableCount(in, "BLOCK_RECORD") + 1);
+    // BLOCK CLIENT_BLOCK, its LINE, ENDBLK, in the BLOCKS section.
+    std::vector<std::string> sequence;
+    bool inBlock = false;
+    for (const auto& r : d.records) {
+        const std::string type = dxftags::Trimmed(r.tags[0].value);
+        if (type == "BLOCK")
+            for (const auto& t : r.tags)
+                if (t.code == 2) inBlock = dxftags::Trimmed(t.value) == "CLIENT_BLOCK";
+        if (inBlock) sequence.push_back(dxftags::SectionOf(r.key) + " " + type);
+        if (type == "ENDBLK") inBlock = false;
+    }
+    EXPECT_EQ(sequence, (std::vector<std::string>{"BLOCKS BLOCK", "BLOCKS LINE", "BLOCKS ENDBLK"}));
+
+    AcDbDatabase back(true, true);
+    Read(out, &back);
+    AcDbBlockTable* table = nullptr;
+    ASSERT_EQ(back.getBlockTable(table, AcDb::kForRead), Acad::eOk);
+    AcDbObjectId again;
+    EXPECT_EQ(table->getAt(L"CLIENT_BLOCK", again), Acad::eOk);
+    table->close();
+    if (!dxftest::HaveEzdxf()) return;
+    const std::string file = UniqueTempPath("client_block.dxf");
+    std::ofstream(file, std::ios::binary) << out;
+    std::string errors;
+    const int rc = dxftest::RunPython(
+        "-c \"import ezdxf, sys; d = ezdxf.readfile(sys.argv[1]); "
+        "sys.exit(0 if [e.dxftype() for e in d.blocks.get('CLIENT_BLOCK')] == ['LINE'] else 1)\" " + file,
+        errors);
+    std::remove(file.c_str());
+    EXPECT_EQ(rc, 0) << errors;
+}
+
+}  // namespace

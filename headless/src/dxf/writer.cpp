@@ -2,6 +2,7 @@
 #include "writer_impl.h"
 
 #include <algorithm>
+#include <charconv>
 #include <chrono>
 #include <cstring>
 
@@ -112,7 +113,7 @@ void Writer::run() {
                 break;
             }
             m_tableSeen[r.aux] = true;
-            raw(r);
+            tableHead(i);
             break;
         case Role::EndTab:
             if (m_skipTable) {
@@ -286,8 +287,74 @@ void Writer::endSection(const Record& r) {
         if (m_paper) newEntities(m_paper);
     }
     if (m_section == SectionKind::Objects) newObjects();
+    if (m_section == SectionKind::Blocks) newBlocks();
     m_section = SectionKind::Other;
     raw(r);
+}
+
+void Writer::newBlocks() {
+    std::unordered_set<std::uint32_t> inFile;
+    for (const Record& r : m_img.records)
+        if (r.role == Role::Block && r.aux) inFile.insert(r.aux);
+    for (const auto& id : newRecordIds(TableKind::BlockRecord)) {
+        const std::uint32_t slot = Slot(id);
+        if (slot == m_model || slot == m_paper || inFile.count(slot)) continue;
+        // A block the client made: its definition, with its entities.
+        const std::wstring name = NameOf(id);
+        const std::uint64_t record = fileOf(id);
+        auto head = [&](const char* type, const char* marker) {
+            m_e.text(0, type);
+            if (!m_r12) {
+                m_e.hex(5, m_fresh++);
+                m_e.hex(330, record);
+                m_e.text(100, "AcDbEntity");
+            }
+            m_e.text(8, "0");
+            if (!m_r12) m_e.text(100, marker);
+        };
+        head("BLOCK", "AcDbBlockBegin");
+        m_e.str(2, name);
+        m_e.integer(70, 0);
+        m_e.point(10, AcGePoint3d(0, 0, 0));
+        m_e.str(3, name);
+        m_e.text(1, "");
+        newEntities(slot);
+        head("ENDBLK", "AcDbBlockEnd");
+    }
+}
+
+// A table head with its count of records (code 70) as written: records
+// may have been added or erased since the file was read.
+void Writer::tableHead(std::uint32_t i) {
+    const Record& r = m_img.records[i];
+    const auto kind = static_cast<TableKind>(r.aux);
+    if (kind == TableKind::Other || r.begin == r.end) {
+        raw(r);
+        return;
+    }
+    // Writers differ in what they count (some the largest number of
+    // entries): the count read moves by the records added and erased.
+    long long change = static_cast<long long>(newRecordIds(kind).size());
+    for (std::uint32_t k = i + 1; k < m_img.records.size() && m_img.records[k].role == Role::Plain; ++k) {
+        const Record& e = m_img.records[k];
+        const AcDbObject* obj = e.slot ? ObjectAccess::lookup(AcDbObjectId::fromParts(m_db->serial(), e.slot)) : nullptr;
+        if (e.slot && (!obj || obj->isErased())) --change;
+    }
+    std::vector<Tag> tags;
+    if (change != 0) m_img.tags(r, tags, m_values);
+    long long read = -1;
+    for (const Tag& t : tags)
+        if (t.code == 70) ParseInt(t.value, read);
+    if (read < 0) {
+        raw(r);
+        return;
+    }
+    char buf[24];
+    const auto res = std::to_chars(buf, buf + sizeof buf, std::max(0LL, read + change));
+    const std::string_view value = m_values.keep(buf, static_cast<std::size_t>(res.ptr - buf));
+    for (Tag& t : tags)
+        if (t.code == 70) t.value = value;
+    rawTags(r, tags);
 }
 
 bool Writer::needsTable(TableKind k) const {

@@ -97,6 +97,10 @@ private:
     void newEntities(std::uint32_t blockSlot);
 
     void newObjects();
+    // Definitions of the blocks the client made (BLOCK, entities, ENDBLK).
+    void newBlocks();
+    // A table head, its count of records renewed.
+    void tableHead(std::uint32_t i);
 
     // ---- records ----
 
