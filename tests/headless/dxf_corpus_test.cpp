@@ -93,12 +93,6 @@ protected:
     }
 };
 
-// Known faults, listed so that every other file is held to the rule:
-// recover02 has BLOCK_RECORD records after an ENDTAB with no TABLE head; the
-// reader keeps them as they are but also gives the drawing new block records
-// for its blocks, so the output holds them twice.
-const std::set<std::string> kKnownDifferences = {"mozman__ezdxf/integration_tests__data__recover02.dxf"};
-
 TEST_P(DxfCorpus, IsReadAndSavedKeepingEveryTagAndSavedAgainTheSame) {
     const CorpusFile& f = GetParam();
     const std::string input = FileText(CorpusDir() + f.file);
@@ -152,11 +146,7 @@ TEST_P(DxfCorpus, IsReadAndSavedKeepingEveryTagAndSavedAgainTheSame) {
                                    return to - from == addedTo[table];
                                }),
                 diffs.end());
-    if (kKnownDifferences.count(f.file)) {
-        EXPECT_FALSE(diffs.empty()) << f.file << " is whole now: take it off kKnownDifferences";
-    } else {
-        EXPECT_TRUE(diffs.empty()) << f.file << ":\n" << dxftags::Joined(diffs);
-    }
+    EXPECT_TRUE(diffs.empty()) << f.file << ":\n" << dxftags::Joined(diffs);
 
     // The saved file read again and saved again is the same file.
     AcDbDatabase second(true, true);

@@ -328,8 +328,15 @@ void Writer::newBlocks() {
 void Writer::tableHead(std::uint32_t i) {
     const Record& r = m_img.records[i];
     const auto kind = static_cast<TableKind>(r.aux);
-    if (kind == TableKind::Other || r.begin == r.end) {
+    if (kind == TableKind::Other) {
         raw(r);
+        return;
+    }
+    if (r.begin == r.end) {
+        // The file had records of the table but no head.
+        long long count = static_cast<long long>(newRecordIds(kind).size());
+        for (std::uint32_t k = i + 1; k < m_img.records.size() && m_img.records[k].role == Role::Plain; ++k) ++count;
+        newTableHead(kind, count);
         return;
     }
     // Writers differ in what they count (some the largest number of
@@ -373,21 +380,33 @@ void Writer::missingTablesSection() {
     m_e.text(0, "ENDSEC");
 }
 
+namespace {
+const std::pair<TableKind, const char*> kModelledTables[] = {{TableKind::Ltype, "LTYPE"},
+                                                             {TableKind::Layer, "LAYER"},
+                                                             {TableKind::Style, "STYLE"},
+                                                             {TableKind::Appid, "APPID"},
+                                                             {TableKind::BlockRecord, "BLOCK_RECORD"}};
+}  // namespace
+
+void Writer::newTableHead(TableKind kind, long long count) {
+    const char* name = "";
+    for (const auto& t : kModelledTables)
+        if (t.first == kind) name = t.second;
+    m_e.text(0, "TABLE");
+    m_e.text(2, name);
+    if (!m_r12) {
+        m_e.hex(5, fileOf(tableId(kind)));
+        m_e.hex(330, 0);
+        m_e.text(100, "AcDbSymbolTable");
+    }
+    m_e.integer(70, count);
+}
+
 void Writer::missingTables() {
-    static const std::pair<TableKind, const char*> kTables[] = {{TableKind::Ltype, "LTYPE"}, {TableKind::Layer, "LAYER"},
-                                                              {TableKind::Style, "STYLE"}, {TableKind::Appid, "APPID"},
-                                                              {TableKind::BlockRecord, "BLOCK_RECORD"}};
-    for (const auto& t : kTables) {
+    for (const auto& t : kModelledTables) {
         if (!needsTable(t.first)) continue;
         m_tableSeen[static_cast<std::uint32_t>(t.first)] = true;
-        m_e.text(0, "TABLE");
-        m_e.text(2, t.second);
-        if (!m_r12) {
-            m_e.hex(5, fileOf(tableId(t.first)));
-            m_e.hex(330, 0);
-            m_e.text(100, "AcDbSymbolTable");
-        }
-        m_e.integer(70, static_cast<long long>(newRecordIds(t.first).size()));
+        newTableHead(t.first, static_cast<long long>(newRecordIds(t.first).size()));
         newRecords(t.first);
         m_e.text(0, "ENDTAB");
     }

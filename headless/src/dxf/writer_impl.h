@@ -89,6 +89,7 @@ private:
     bool needsTable(TableKind k) const;
     void missingTablesSection();
     void missingTables();
+    void newTableHead(TableKind kind, long long count);
 
     AcDbObjectId tableId(TableKind k) const;
     std::vector<AcDbObjectId> newRecordIds(TableKind k) const;
