@@ -289,3 +289,36 @@ TEST_F(DxfConversion, ClientBlocksGetTheirDefinitionAndTablesTheirCount) {
 }
 
 }  // namespace
+
+namespace {
+
+// Regressions: an R12 drawing that opens with a 999 comment, written as
+// binary, starts with an extended one-byte code (255), and the reader took
+// the file for two-byte binary and refused it (found by the fuzz target);
+// R12 layers written anew lost their flags beyond frozen and locked.
+TEST_F(DxfConversion, R12WithACommentWrittenAsBinaryReadsBack) {
+    const std::string input =
+        FileText(std::string(DROVIK_TEST_DATA_DIR) + "/dxf-corpus/mozman__ezdxf/examples_dxf__Minimal_DXF_AC1006.dxf");
+    ASSERT_NE(input.find("999"), std::string::npos);
+    DxfReport first;
+    Read(input, Db(), &first);
+    DxfWriteOptions binary;
+    binary.format = DxfWriteOptions::Format::Binary;
+    const std::string out = Write(Db(), binary);
+    ASSERT_TRUE(IsBinary(out));
+    AcDbDatabase back(true, true);
+    DxfReport again;
+    Read(out, &back, &again);
+    EXPECT_EQ(again.version, first.version);
+    EXPECT_EQ(again.entities, first.entities);
+    // Every record of the file is written back the same (the host adds its
+    // standard records, which moves the table counts).
+    auto diffs = dxftags::Compare(Parsed(input), Parsed(out), dxftags::CompareOptions(),
+                                  [](const dxftags::Record& r) { return r.key.compare(0, 5, "TABLE") == 0 || r.key.compare(0, 7, "ENDTAB ") == 0; });
+    diffs.erase(std::remove_if(diffs.begin(), diffs.end(),
+                               [](const std::string& d) { return d.compare(0, 6, "TABLE ") == 0; }),
+                diffs.end());
+    EXPECT_TRUE(diffs.empty()) << dxftags::Joined(diffs);
+}
+
+}  // namespace

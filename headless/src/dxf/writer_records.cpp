@@ -327,7 +327,10 @@ bool Writer::OwnedAnywhere(const EntityDescription& d, int code) {
 void Writer::ownedRecord(const AcDbObject* obj, const Parts& parts, bool fromFile) {
     if (const auto* l = AcDbLayerTableRecord::cast(obj)) {
         m_e.str(2, NameOf(l->objectId()));
+        // The flags read (in the head for an R12 record without markers).
         long long orig = 0;
+        for (const Tag& t : parts.head)
+            if (t.code == 70) ParseInt(t.value, orig);
         for (const auto& s : parts.subs)
             for (const Tag& t : s.second)
                 if (t.code == 70) ParseInt(t.value, orig);
