@@ -322,3 +322,33 @@ TEST_F(DxfConversion, R12WithACommentWrittenAsBinaryReadsBack) {
 }
 
 }  // namespace
+
+namespace {
+
+// Regression (found by the fuzz target): with two HEADER sections the
+// writer put the header where the second was and left the first out, so
+// the file began with a bare ENDSEC; as R12 binary it then did not read.
+TEST_F(DxfConversion, ASecondHeaderSectionIsKeptAndTheFirstStaysTheHeader) {
+    const std::string text =
+        "0\nSECTION\n2\nHEADER\n9\n$ACADVER\n1\nAC1009\n9\n$INSBASE\n10\n1.5\n20\n2.5\n30\n0.0\n0\nENDSEC\n"
+        "0\nSECTION\n2\nENTITIES\n0\nLINE\n8\n0\n10\n0\n20\n0\n30\n0\n11\n1\n21\n1\n31\n0\n0\nENDSEC\n"
+        "0\nSECTION\n2\nHEADER\n9\n$CLAYER\n8\n0\n0\nENDSEC\n0\nEOF\n";
+    DxfReport first;
+    Read(text, Db(), &first);
+    for (const auto format : {DxfWriteOptions::Format::Ascii, DxfWriteOptions::Format::Binary}) {
+        DxfWriteOptions o;
+        o.format = format;
+        const std::string out = Write(Db(), o);
+        const dxftags::Drawing d = Parsed(out);
+        ASSERT_FALSE(d.records.empty());
+        EXPECT_EQ(d.records.front().key, "SECTION HEADER");
+        EXPECT_TRUE(d.byKey.count("HEADER $INSBASE"));
+        EXPECT_TRUE(d.byKey.count("SECTION HEADER (again 1)"));
+        AcDbDatabase back(true, true);
+        DxfReport again;
+        Read(out, &back, &again);
+        EXPECT_EQ(again.entities, first.entities);
+    }
+}
+
+}  // namespace

@@ -104,7 +104,15 @@ void Writer::run() {
         if (m_skipSection && r.role != Role::EndSec) continue;
         if (m_skipTable && r.role != Role::EndTab) continue;
         switch (r.role) {
-        case Role::Header: m_headerAt = m_e.size(); m_header = i; break;
+        case Role::Header:
+            // The first HEADER section is the header; another is kept as read.
+            if (m_header) {
+                raw(r);
+                break;
+            }
+            m_headerAt = m_e.size();
+            m_header = i;
+            break;
         case Role::Section: section(r); break;
         case Role::EndSec: endSection(r); break;
         case Role::Table:
