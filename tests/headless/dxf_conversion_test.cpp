@@ -352,3 +352,27 @@ TEST_F(DxfConversion, ASecondHeaderSectionIsKeptAndTheFirstStaysTheHeader) {
 }
 
 }  // namespace
+
+namespace {
+
+// Regression (found by the fuzz target): a kept entity of an R12 file that
+// has subclass markers, written anew (here for its mended empty handle),
+// lost every code under its markers.
+TEST_F(DxfConversion, KeptEntityOfAnR12FileWrittenAnewKeepsItsCodes) {
+    const std::string text =
+        "0\nSECTION\n2\nHEADER\n9\n$ACADVER\n1\nAC1009\n0\nENDSEC\n0\nSECTION\n2\nENTITIES\n"
+        "0\nLINE\n5\n\n100\nAcDbEntity\n8\n0\n100\nAcDbLine\n10\n71\n20\n154\n30\n,\n11\n88\n21\n154\n31\n0\n"
+        "0\nENDSEC\n0\nEOF\n";
+    DxfReport report;
+    Read(text, Db(), &report);
+    ASSERT_EQ(report.keptTotal(), 1);
+    const dxftags::Drawing d = Parsed(Write(Db()));
+    std::vector<std::string> codes;
+    for (const auto& r : d.records)
+        if (dxftags::Trimmed(r.tags[0].value) == "LINE")
+            for (const auto& t : r.tags) codes.push_back(std::to_string(t.code) + "=" + dxftags::Trimmed(t.value));
+    for (const char* c : {"10=71", "20=154", "30=,", "11=88", "21=154", "31=0"})
+        EXPECT_NE(std::find(codes.begin(), codes.end(), c), codes.end()) << c;
+}
+
+}  // namespace

@@ -305,10 +305,12 @@ void Writer::mergedTags(const Record* r, const std::vector<Tag>* tags, const AcD
         });
     }
     for (std::size_t k = 0; k < parts.subs.size(); ++k) {
-        if (used[k] || m_r12) continue;
-        m_e.text(100, std::string(parts.subs[k].first));
+        if (used[k]) continue;
+        // R12 has no subclass markers, but the codes under them stay.
+        if (!m_r12) m_e.text(100, std::string(parts.subs[k].first));
         for (const Tag& t : parts.subs[k].second)
-            if (!(kept && parts.subs[k].first == "AcDbEntity" && IsCommonEntityCode(t.code))) tag(m_e, t);
+            if (!(kept && parts.subs[k].first == "AcDbEntity" && IsCommonEntityCode(t.code)) && (!m_r12 || R12Code(t.code)))
+                tag(m_e, t);
     }
     // Extended data: the host's for what it models, the file's otherwise.
     if (kept) {
