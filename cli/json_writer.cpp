@@ -41,6 +41,13 @@ std::string JsonQuote(const std::string& bytes) {
     return out + "\"";
 }
 
+std::string ShortestNumber(double value) {
+    char buf[32];
+    // to_chars is locale-free: always a dot, shortest form that reads back.
+    const auto result = std::to_chars(buf, buf + sizeof buf, value == 0.0 ? 0.0 : value);
+    return std::string(buf, result.ptr);
+}
+
 JsonWriter::JsonWriter(std::string& out, int indent) : m_out(out), m_indent(indent) {}
 
 void JsonWriter::NewLine() {
@@ -107,10 +114,7 @@ JsonWriter& JsonWriter::String(const std::string& utf8) {
 JsonWriter& JsonWriter::Number(double value) {
     if (!std::isfinite(value)) return Null();
     BeforeValue();
-    char buf[32];
-    // to_chars is locale-free: always a dot, shortest form that reads back.
-    const auto result = std::to_chars(buf, buf + sizeof buf, value == 0.0 ? 0.0 : value);
-    m_out.append(buf, result.ptr);
+    m_out += ShortestNumber(value);
     return *this;
 }
 

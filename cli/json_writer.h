@@ -36,6 +36,10 @@ private:
     bool m_afterKey = false;
 };
 
+// A finite number in its shortest form that reads back exactly, with a dot
+// in any locale ("7.5", "-0.25", "1e+300"); -0 gives "0".
+std::string ShortestNumber(double value);
+
 // The bytes as a quoted JSON string: '"' and '\' escaped, control
 // characters as \n, \t ... or \u00XX, and bytes that are not UTF-8 replaced
 // by U+FFFD, so the result is always valid JSON and valid UTF-8.

@@ -56,7 +56,7 @@ std::string FormatStakeTable(const std::vector<StakePoint>& points, const StakeT
     const int n = options.decimals;
     std::string out = "centreline,stake,chainage,x,y,z,direction,bearing";
     for (double d : options.offsets) {
-        const std::string name = FixedNumber(d, n);
+        const std::string name = ShortestNumber(d);
         out += ",x_" + name + ",y_" + name;
     }
     out += "\n";

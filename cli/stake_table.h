@@ -17,7 +17,7 @@ struct StakeTableOptions {
 // stake point: centreline (its handle), stake ("K0+020"), chainage (metres),
 // x, y, z, direction (degrees counter-clockwise from +X, [0, 360)), bearing
 // (degrees clockwise from north, [0, 360)), then for each offset d the
-// columns "x_d" and "y_d" of the point d across the line (left of the
+// columns "x_d" and "y_d" (d as written by ShortestNumber, "x_-7.5") of the point d across the line (left of the
 // travel direction when d is positive). Numbers in fixed notation with a
 // dot, whatever the locale.
 std::string FormatStakeTable(const std::vector<StakePoint>& points, const StakeTableOptions& options);

@@ -4,6 +4,7 @@
 #include <clocale>
 #include <cmath>
 #include <map>
+#include <set>
 #include <sstream>
 
 #include <dbpl.h>
@@ -164,7 +165,7 @@ TEST_F(StakeTable, EveryRowAgreesWithAnIndependentComputation) {
         EXPECT_NEAR(std::remainder(std::stod(row.at("direction")) - degrees, 360.0), 0, 1e-6);
         EXPECT_NEAR(std::remainder(std::stod(row.at("bearing")) - Wrap360(90 - degrees), 360.0), 0, 1e-6);
         for (double d : offsets) {
-            const std::string name = drovik::cli::FixedNumber(d, 9);
+            const std::string name = d == 7.5 ? "7.5" : d == -7.5 ? "-7.5" : "0.25";
             // Left of travel: the direction turned a quarter counter-clockwise.
             const double ox = e.x + d * std::cos(e.direction + kPi / 2);
             const double oy = e.y + d * std::sin(e.direction + kPi / 2);
@@ -210,6 +211,38 @@ TEST(StakeTableText, FixedNumbersUseADotInAnyLocale) {
     EXPECT_EQ(drovik::cli::FixedNumber(7, 0), "7");
     std::setlocale(LC_NUMERIC, saved.c_str());
     if (!comma) GTEST_LOG_(INFO) << "no comma locale installed; checked in the C locale only";
+}
+
+TEST(StakeTableText, HandlesReadAndWriteAsDxfDoes) {
+    unsigned long long handle = 0;
+    EXPECT_TRUE(drovik::cli::ParseHandle("2f", handle));
+    EXPECT_EQ(handle, 0x2Fu);
+    EXPECT_EQ(drovik::cli::HandleText(handle), "2F");
+    EXPECT_TRUE(drovik::cli::ParseHandle("FFFFFFFFFFFFFFFF", handle));
+    for (const char* bad : {"", "0", "0x2F", "-1", "2G", " 2F", "10000000000000000"})
+        EXPECT_FALSE(drovik::cli::ParseHandle(bad, handle)) << bad;
+}
+
+TEST(StakeTableText, StakeOptionsBadUsageAnswersTwo) {
+    const std::string in = std::string(DROVIK_SAMPLE_DIR) + "/road.dxf";
+    const std::pair<std::vector<std::string>, const char*> cases[] = {
+        {{"stake", in, "--interval", "20"}, "missing -o OUT (or --table OUT.csv)"},
+        {{"stake", in, "--interval", "20", "--table", "-", "--decimals", "13"}, "--decimals must be a whole number"},
+        {{"stake", in, "--interval", "20", "--table", "-", "--decimals", "2.5"}, "--decimals must be a whole number"},
+        {{"stake", in, "--interval", "20", "-o", "-", "--offsets", "7.5"}, "--offsets needs --table"},
+        {{"stake", in, "--interval", "20", "--table", "-", "--offsets", "7.5;1"}, "--offsets must be numbers"},
+        {{"stake", in, "--interval", "20", "--table", "-", "--chord", "--at-vertices"}, "cannot go with --chord"},
+        {{"stake", in, "--interval", "20", "--table", "-", "--handle", "xyz"}, "--handle must be a hexadecimal"},
+        {{"stake", in, "--interval", "20", "--table", "-", "--text-height", "0"}, "--text-height must be a number"},
+        {{"stake", in, "--interval", "20", "--table", in}, "is the input file"},
+        {{"stake", in, "--interval", "20", "--table", "-", "-o", "-"}, "only one of -o -, --table - and --json"},
+    };
+    for (const auto& [args, message] : cases) {
+        const auto o = RunCli(args);
+        EXPECT_EQ(o.code, drovik::cli::kExitUsage) << o.err;
+        EXPECT_NE(o.err.find(message), std::string::npos) << o.err;
+        EXPECT_EQ(o.out, "");
+    }
 }
 
 TEST(StakeTableText, OffsetsListsParseOrAreRefused) {
