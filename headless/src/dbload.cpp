@@ -43,6 +43,9 @@ void ObjectAccess::setDatabaseIds(AcDbDatabase* db, const DatabaseIds& ids) {
     db->m_byLayer = ids.byLayer;
     db->m_byBlock = ids.byBlock;
     db->m_continuous = ids.continuous;
+    db->m_dimStyleTable = ids.dimStyleTable;
+    db->m_dimstyle = ids.dimstyle;
+    if (ids.dimStyleTable.isNull()) buildDimStyleTable(db);
 }
 
 }  // namespace host_detail
