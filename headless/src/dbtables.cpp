@@ -177,12 +177,14 @@ Acad::ErrorStatus AcDbBlockTableRecord::appendAcDbEntity(AcDbObjectId& id, AcDbE
     if (!database()) return Acad::eNotInDatabase;
     if (pEntity->database()) return Acad::eAlreadyInDb;
     m_entities.push_back(AcDbObjectId::kNull);
+    // Owned before the database tells its reactors, so they see where it is.
+    ObjectAccess::setOwner(pEntity, objectId());
     const Acad::ErrorStatus es = database()->addAcDbObject(id, pEntity);
     if (es != Acad::eOk) {
+        ObjectAccess::setOwner(pEntity, AcDbObjectId::kNull);
         m_entities.pop_back();
         return es;
     }
-    ObjectAccess::setOwner(pEntity, objectId());
     m_entities.back() = id;
     return Acad::eOk;
 }

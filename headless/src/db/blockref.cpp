@@ -247,12 +247,13 @@ Acad::ErrorStatus AcDbBlockReference::appendAttribute(AcDbObjectId& id, AcDbAttr
     assertWriteEnabled();
     if (database()) {
         m_attributeIds.push_back(AcDbObjectId::kNull);
+        ObjectAccess::setOwner(pAttr, objectId());
         const Acad::ErrorStatus es = database()->addAcDbObject(id, pAttr);
         if (es != Acad::eOk) {
+            ObjectAccess::setOwner(pAttr, AcDbObjectId::kNull);
             m_attributeIds.pop_back();
             return es;
         }
-        ObjectAccess::setOwner(pAttr, objectId());
         m_attributeIds.back() = id;
     } else {
         ObjectAccess::setHeldByParent(pAttr, true);
