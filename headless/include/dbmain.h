@@ -320,7 +320,7 @@ public:
     AcDbObjectId linetypeTableId() const { return m_linetypeTable; }
     AcDbObjectId regAppTableId() const { return m_regAppTable; }
     AcDbObjectId textStyleTableId() const { return m_textStyleTable; }
-    AcDbObjectId dimStyleTableId() const { return m_dimStyleTable; }
+    AcDbObjectId dimStyleTableId() const;
     AcDbObjectId groupDictionaryId() const { return m_groupDict; }
     AcDbObjectId namedObjectsDictionaryId() const { return m_namedDict; }
     AcDbObjectId modelSpaceId() const { return m_modelSpace; }
@@ -332,7 +332,7 @@ public:
     AcDbObjectId textstyle() const { return m_textstyle; }
     Acad::ErrorStatus setTextstyle(AcDbObjectId styleId);
     // The current dimension style ("Standard" at first).
-    AcDbObjectId dimstyle() const { return m_dimstyle; }
+    AcDbObjectId dimstyle() const;
     Acad::ErrorStatus setDimstyle(AcDbObjectId styleId);
     AcDbObjectId celtype() const { return m_byLayer; }
     AcDbObjectId byLayerLinetype() const { return m_byLayer; }

@@ -50,7 +50,8 @@ struct ObjectAccess {
     // Every object slot of the database by handle (null where none).
     static const std::vector<AcDbObject*>& objects(const AcDbDatabase* db) { return db->m_objects; }
     static void setExtensionDictionary(AcDbObject* obj, AcDbObjectId id) { obj->m_extDict = id; }
-    // Makes the dimension style table with "Standard" and names it current.
+    // Makes the dimension style table with "Standard" and names it current,
+    // unless the database has one.
     static void buildDimStyleTable(AcDbDatabase* db);
     static void setCurrentLayerIfUnset(AcDbDatabase* db, AcDbObjectId& layer, AcDbObjectId& linetype);
     static const std::vector<AcDbDatabaseReactor*>& reactors(const AcDbDatabase* db) { return db->m_reactors; }
@@ -68,7 +69,7 @@ struct ObjectAccess {
         AcDbObjectId blockTable, layerTable, linetypeTable, regAppTable, textStyleTable;
         AcDbObjectId namedDict, groupDict, modelSpace;
         AcDbObjectId clayer, textstyle, byLayer, byBlock, continuous;
-        // Null: a new table with "Standard" is made.
+        // Null: a table with "Standard" is made when first asked for.
         AcDbObjectId dimStyleTable, dimstyle;
     };
     static bool clearForLoad(AcDbDatabase* db);

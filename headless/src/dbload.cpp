@@ -45,7 +45,6 @@ void ObjectAccess::setDatabaseIds(AcDbDatabase* db, const DatabaseIds& ids) {
     db->m_continuous = ids.continuous;
     db->m_dimStyleTable = ids.dimStyleTable;
     db->m_dimstyle = ids.dimstyle;
-    if (ids.dimStyleTable.isNull()) buildDimStyleTable(db);
 }
 
 }  // namespace host_detail

@@ -453,8 +453,7 @@ AcDbDatabase::AcDbDatabase(bool, bool) : m_objects(1, nullptr) {
     named->setAt(L"ACAD_GROUP", groups, m_groupDict);
     groups->close();
     named->close();
-
-    ObjectAccess::buildDimStyleTable(this);
+    // The dimension style table comes when first asked for (dimStyleTableId).
 }
 
 AcDbDatabase::~AcDbDatabase() {

@@ -197,8 +197,20 @@ Acad::ErrorStatus AcDbDimStyleTableRecord::setDimtxsty(AcDbObjectId style) {
     return Acad::eOk;
 }
 
+// A drawing loaded from a file without dimension styles gets its table when
+// it is first asked for (not while loading, which gives out the file's handles).
+AcDbObjectId AcDbDatabase::dimStyleTableId() const {
+    ObjectAccess::buildDimStyleTable(const_cast<AcDbDatabase*>(this));
+    return m_dimStyleTable;
+}
+
+AcDbObjectId AcDbDatabase::dimstyle() const {
+    ObjectAccess::buildDimStyleTable(const_cast<AcDbDatabase*>(this));
+    return m_dimstyle;
+}
+
 Acad::ErrorStatus AcDbDatabase::getDimStyleTable(AcDbDimStyleTable*& p, AcDb::OpenMode mode) {
-    return acdbOpenObject(p, m_dimStyleTable, mode);
+    return acdbOpenObject(p, dimStyleTableId(), mode);
 }
 
 Acad::ErrorStatus AcDbDatabase::setDimstyle(AcDbObjectId styleId) {
@@ -210,6 +222,11 @@ Acad::ErrorStatus AcDbDatabase::setDimstyle(AcDbObjectId styleId) {
 
 namespace host_detail {
 void ObjectAccess::buildDimStyleTable(AcDbDatabase* db) {
+    if (ObjectAccess::peek<AcDbDimStyleTable>(db->m_dimStyleTable)) {
+        if (!ObjectAccess::peek<AcDbDimStyleTableRecord>(db->m_dimstyle))
+            db->m_dimstyle = ObjectAccess::findRecord(db->m_dimStyleTable, L"Standard");
+        return;
+    }
     auto* table = new AcDbDimStyleTable;
     db->addAcDbObject(db->m_dimStyleTable, table);
     auto* standard = new AcDbDimStyleTableRecord;
