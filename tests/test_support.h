@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -38,6 +39,15 @@ int CountOf(const std::basic_string<C>& text, const C* part) {
     int n = 0;
     for (auto at = text.find(part); at != std::basic_string<C>::npos; at = text.find(part, at + 1)) ++n;
     return n;
+}
+
+// A wide file name as the file system's path: UTF-16 on Windows, UTF-8 elsewhere.
+inline std::filesystem::path NativePath(const CString& name) {
+#if defined(_WIN32)
+    return std::filesystem::path(name.str());
+#else
+    return std::filesystem::u8path(host::WideToUtf8(name.str()));
+#endif
 }
 
 // A file name in the test temporary folder that no other test process uses:
