@@ -10,6 +10,8 @@ packages=(
   clang libclang-rt-14-dev       # libFuzzer targets and LeakSanitizer runtime
   python3-ezdxf                  # independent DXF reader in interop tests
   librsvg2-bin                   # rsvg-convert, to look at rendered drawings
+  g++-mingw-w64-x86-64-posix     # the Windows cross build (16-bit wchar_t)
+  wine64                         # runs the Windows tests and example client
 )
 
 missing=()

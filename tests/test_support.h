@@ -26,6 +26,7 @@ inline ::testing::AssertionResult PointNear(const AcGePoint3d& actual, const AcG
 inline AcGePoint3d P(double x, double y, double z = 0.0) { return AcGePoint3d(x, y, z); }
 
 #include "drovik/host/mfc.h"
+#include "widetext.h"
 
 // Lets GoogleTest print CString values in failure messages.
 inline void PrintTo(const CString& text, std::ostream* os) { *os << ::testing::PrintToString(text.str()); }
