@@ -13,6 +13,8 @@ packages=(
   libdxflib-dev                  # dxflib, the parse-only yardstick of bench/dxf_convert_bench.py
   time                           # /usr/bin/time: peak memory in bench/dxf_convert_bench.py
   librecad poppler-utils         # LibreCAD's dxf2pdf and pdftoppm: tests/interop/librecad_print_check.py
+  g++-mingw-w64-x86-64-posix     # the Windows cross build (16-bit wchar_t)
+  wine64                         # runs the Windows tests and example client
 )
 
 missing=()
