@@ -1,0 +1,346 @@
+// Clipping raw offsets: split at crossings, drop slices too near the input,
+// stitch the rest. Splitting more often than needed is harmless (the
+// stitching joins the parts again); missing a crossing is not, so every
+// crossing test errs on the side of a split.
+#include "chains/offset_clip.h"
+
+#include <algorithm>
+#include <limits>
+
+#include "geometry/box_index.h"
+#include "geometry/constants.h"
+
+namespace drovik::offset {
+namespace {
+
+// Slice ends that are this close are one point: a crossing snapped to a
+// piece's end on one side and kept exact on the other differ by at most two
+// join tolerances.
+constexpr double kStitchTol = 4.0 * kOffsetJoinTol;
+
+// A piece of a raw path, numbered across all paths.
+struct PieceRef {
+    int path = 0;
+    int index = 0;  // within its path
+};
+
+struct Split {
+    int piece = 0;  // global number
+    double t = 0.0;
+    Vec2 pt;
+};
+
+// A part of one raw piece kept in a slice.
+struct Part {
+    PlaneSegment seg;
+    int piece = 0;  // global number
+    double t0 = 0.0, t1 = 1.0;
+};
+
+struct Slice {
+    std::vector<Part> parts;
+    int path = 0;
+    double startPos = 0.0, endPos = 0.0;  // piece index plus place along it, within the path
+    bool loop = false;                    // a whole closed path that nothing cut
+};
+
+std::vector<PlaneBox> BoxesOf(const std::vector<PlaneSegment>& segs) {
+    std::vector<PlaneBox> boxes;
+    boxes.reserve(segs.size());
+    for (const PlaneSegment& s : segs) boxes.push_back(s.Box());
+    return boxes;
+}
+
+class Clipper {
+public:
+    Clipper(const std::vector<RawPath>& raws, const std::vector<PlaneSegment>& input,
+            const std::vector<PlaneSegment>& guards, double minDistance)
+        : m_raws(raws), m_input(input), m_guards(guards), m_minDistance(minDistance), m_inputIndex(BoxesOf(input)) {
+        for (int p = 0; p < static_cast<int>(raws.size()); ++p) {
+            m_pathFirst.push_back(static_cast<int>(m_pieces.size()));
+            for (int i = 0; i < static_cast<int>(raws[p].pieces.size()); ++i) {
+                m_pieces.push_back(raws[p].pieces[i]);
+                m_refs.push_back({p, i});
+            }
+        }
+    }
+
+    std::vector<ClippedChain> Run() {
+        FindSelfCrossings();
+        FindGuardCrossings();
+        std::sort(m_splits.begin(), m_splits.end(), [](const Split& a, const Split& b) {
+            return a.piece != b.piece ? a.piece < b.piece : a.t < b.t;
+        });
+        std::vector<Slice> slices;
+        for (int p = 0; p < static_cast<int>(m_raws.size()); ++p) SlicePath(p, slices);
+        slices.erase(std::remove_if(slices.begin(), slices.end(), [&](const Slice& s) { return !IsValid(s); }),
+                     slices.end());
+        return Stitch(slices);
+    }
+
+private:
+    // Pieces next to each other on a path share a joint, which is no crossing.
+    bool SharesJoint(int a, int b, const SegmentHit& hit) const {
+        const PieceRef ra = m_refs[a], rb = m_refs[b];
+        if (ra.path != rb.path) return false;
+        const int count = static_cast<int>(m_raws[ra.path].pieces.size());
+        const bool closed = m_raws[ra.path].closed;
+        const PlaneSegment& sa = m_pieces[a];
+        const PlaneSegment& sb = m_pieces[b];
+        if (rb.index == ra.index + 1 && Distance(hit.pt, sa.end) <= kStitchTol) return true;
+        if (ra.index == rb.index + 1 && Distance(hit.pt, sa.start) <= kStitchTol) return true;
+        if (closed && ra.index == 0 && rb.index == count - 1 && Distance(hit.pt, sa.start) <= kStitchTol) return true;
+        if (closed && rb.index == 0 && ra.index == count - 1 && Distance(hit.pt, sb.start) <= kStitchTol) return true;
+        return false;
+    }
+
+    void FindSelfCrossings() {
+        const BoxIndex index(BoxesOf(m_pieces));
+        SegmentHit hits[4];
+        for (int a = 0; a < static_cast<int>(m_pieces.size()); ++a) {
+            index.Query(m_pieces[a].Box().Grown(kOffsetJoinTol), [&](int b) {
+                if (b <= a) return true;
+                const int count = IntersectSegments(m_pieces[a], m_pieces[b], kOffsetJoinTol, hits);
+                for (int h = 0; h < count; ++h) {
+                    if (SharesJoint(a, b, hits[h])) continue;
+                    m_splits.push_back({a, hits[h].t1, hits[h].pt});
+                    m_splits.push_back({b, hits[h].t2, hits[h].pt});
+                }
+                return true;
+            });
+        }
+    }
+
+    void FindGuardCrossings() {
+        if (m_guards.empty()) return;
+        const BoxIndex index(BoxesOf(m_guards));
+        SegmentHit hits[4];
+        for (int a = 0; a < static_cast<int>(m_pieces.size()); ++a) {
+            index.Query(m_pieces[a].Box().Grown(kOffsetJoinTol), [&](int g) {
+                const int count = IntersectSegments(m_pieces[a], m_guards[g], kOffsetJoinTol, hits);
+                for (int h = 0; h < count; ++h) m_splits.push_back({a, hits[h].t1, hits[h].pt});
+                return true;
+            });
+        }
+    }
+
+    // Cuts path p into slices at its splits.
+    void SlicePath(int p, std::vector<Slice>& slices) const {
+        const RawPath& raw = m_raws[p];
+        const int count = static_cast<int>(raw.pieces.size());
+        if (count == 0) return;
+        const int first = m_pathFirst[p];
+        // Parts in path order, each marked when a cut comes before it.
+        std::vector<Part> parts;
+        std::vector<char> cutBefore;
+        std::vector<char> cutAtPiece(static_cast<std::size_t>(count) + 1, 0);
+        auto split = std::lower_bound(m_splits.begin(), m_splits.end(), first,
+                                      [](const Split& s, int piece) { return s.piece < piece; });
+        // First pass: snap splits at piece ends to cuts between pieces.
+        std::vector<std::vector<const Split*>> inner(static_cast<std::size_t>(count));
+        for (; split != m_splits.end() && split->piece < first + count; ++split) {
+            const int k = split->piece - first;
+            const PlaneSegment& seg = raw.pieces[k];
+            if (Distance(split->pt, seg.start) <= kOffsetJoinTol)
+                cutAtPiece[k] = 1;
+            else if (Distance(split->pt, seg.end) <= kOffsetJoinTol)
+                cutAtPiece[k + 1] = 1;
+            else
+                inner[k].push_back(&*split);
+        }
+        if (raw.closed && cutAtPiece[count]) cutAtPiece[0] = 1;
+        if (!raw.closed) cutAtPiece[0] = 1;
+        for (int k = 0; k < count; ++k) {
+            const PlaneSegment& seg = raw.pieces[k];
+            double t = 0.0;
+            Vec2 pt = seg.start;
+            bool cut = cutAtPiece[k] != 0;
+            for (const Split* s : inner[k]) {
+                if (Distance(s->pt, pt) <= kOffsetJoinTol) continue;  // the same crossing again
+                parts.push_back({seg.Part(t, pt, s->t, s->pt), first + k, t, s->t});
+                cutBefore.push_back(cut);
+                t = s->t;
+                pt = s->pt;
+                cut = true;
+            }
+            parts.push_back({seg.Part(t, pt, 1.0, seg.end), first + k, t, 1.0});
+            cutBefore.push_back(cut);
+        }
+        const std::size_t n = parts.size();
+        std::size_t begin = 0;
+        if (raw.closed) {
+            while (begin < n && !cutBefore[begin]) ++begin;
+            if (begin == n) {  // nothing cut the loop
+                Slice whole;
+                whole.parts = parts;
+                whole.path = p;
+                whole.loop = true;
+                slices.push_back(std::move(whole));
+                return;
+            }
+        }
+        Slice current;
+        for (std::size_t step = 0; step < n; ++step) {
+            const std::size_t i = (begin + step) % n;
+            if (cutBefore[i] && !current.parts.empty()) {
+                Finish(current, p, slices);
+                current = Slice();
+            }
+            if (parts[i].seg.Length() > kOffsetJoinTol) current.parts.push_back(parts[i]);
+        }
+        Finish(current, p, slices);
+    }
+
+    void Finish(Slice& slice, int p, std::vector<Slice>& slices) const {
+        if (slice.parts.empty()) return;
+        slice.path = p;
+        const int first = m_pathFirst[p];
+        slice.startPos = (slice.parts.front().piece - first) + slice.parts.front().t0;
+        slice.endPos = (slice.parts.back().piece - first) + slice.parts.back().t1;
+        slices.push_back(std::move(slice));
+    }
+
+    // Whether pt lies at least the minimum distance from every input segment.
+    bool FarFromInput(Vec2 pt) const {
+        const double reach = m_minDistance > 0.0 ? m_minDistance : 0.0;
+        const PlaneBox box{pt.x - reach, pt.y - reach, pt.x + reach, pt.y + reach};
+        return m_inputIndex.Query(box, [&](int i) { return m_input[i].DistanceTo(pt) >= m_minDistance; });
+    }
+
+    bool CrossesInput(const PlaneSegment& seg) const {
+        SegmentHit hits[4];
+        return !m_inputIndex.Query(seg.Box(), [&](int i) { return IntersectSegments(seg, m_input[i], 0.0, hits) == 0; });
+    }
+
+    bool IsValid(const Slice& slice) const {
+        for (const Part& part : slice.parts) {
+            if (!FarFromInput(part.seg.PointAt(0.5))) return false;
+            if (CrossesInput(part.seg)) return false;
+        }
+        return true;
+    }
+
+    // Joins the kept slices end to end: from a slice's end, on to the slice
+    // starting there that comes next along the same raw path, or else any;
+    // a chain closes when it gets back to its start.
+    std::vector<ClippedChain> Stitch(std::vector<Slice>& slices) const {
+        std::vector<ClippedChain> chains;
+        std::vector<PlaneBox> starts;
+        for (const Slice& s : slices) {
+            const Vec2 a = s.parts.front().seg.start;
+            starts.push_back(PlaneBox{a.x, a.y, a.x, a.y}.Grown(kStitchTol));
+        }
+        const BoxIndex startIndex(starts);
+        // Slices that some other slice leads into start no chain of their own
+        // unless they are left over: chains then come out as long as they can.
+        std::vector<char> led(slices.size(), 0);
+        for (std::size_t s = 0; s < slices.size(); ++s) {
+            if (slices[s].loop) continue;
+            const Vec2 end = slices[s].parts.back().seg.end;
+            startIndex.Query(PlaneBox{end.x, end.y, end.x, end.y}, [&](int c) {
+                if (static_cast<std::size_t>(c) != s && Distance(slices[c].parts.front().seg.start, end) <= kStitchTol)
+                    led[c] = 1;
+                return true;
+            });
+        }
+        std::vector<std::size_t> order;
+        for (std::size_t s = 0; s < slices.size(); ++s)
+            if (!led[s]) order.push_back(s);
+        for (std::size_t s = 0; s < slices.size(); ++s)
+            if (led[s]) order.push_back(s);
+        std::vector<char> used(slices.size(), 0);
+        for (std::size_t s0 : order) {
+            if (used[s0]) continue;
+            used[s0] = 1;
+            std::vector<Part> chain;
+            Append(chain, slices[s0]);
+            if (slices[s0].loop) {
+                chains.push_back(Finished(chain, true));
+                continue;
+            }
+            const Vec2 head = slices[s0].parts.front().seg.start;
+            const Slice* current = &slices[s0];
+            bool closed = false;
+            for (;;) {
+                const Vec2 end = current->parts.back().seg.end;
+                if (Distance(end, head) <= kStitchTol) {
+                    closed = true;
+                    break;
+                }
+                const int next = NextSlice(slices, used, startIndex, *current, end);
+                if (next < 0) break;
+                used[next] = 1;
+                Append(chain, slices[next]);
+                current = &slices[next];
+            }
+            chains.push_back(Finished(chain, closed));
+        }
+        return chains;
+    }
+
+    int NextSlice(const std::vector<Slice>& slices, const std::vector<char>& used, const BoxIndex& startIndex,
+                  const Slice& current, Vec2 end) const {
+        int best = -1;
+        double bestKey = std::numeric_limits<double>::infinity();
+        const double pathLength = static_cast<double>(m_raws[current.path].pieces.size());
+        startIndex.Query(PlaneBox{end.x, end.y, end.x, end.y}, [&](int c) {
+            const Slice& cand = slices[c];
+            if (used[c] || cand.loop || Distance(cand.parts.front().seg.start, end) > kStitchTol) return true;
+            double key = 2.0 * pathLength + c;  // another path: after any slice of this one
+            if (cand.path == current.path) {
+                key = cand.startPos - current.endPos;
+                if (key < 0.0) key += pathLength;
+            }
+            if (key < bestKey) {
+                bestKey = key;
+                best = c;
+            }
+            return true;
+        });
+        return best;
+    }
+
+    // Adds a slice's parts, merging a part with the one before it when both
+    // are stretches of one raw piece that a discarded branch had split.
+    void Append(std::vector<Part>& chain, const Slice& slice) const {
+        for (const Part& part : slice.parts) {
+            if (!chain.empty()) {
+                Part& last = chain.back();
+                if (last.piece == part.piece && last.t1 == part.t0 &&
+                    Distance(last.seg.end, part.seg.start) <= kStitchTol) {
+                    last.seg = m_pieces[part.piece].Part(last.t0, last.seg.start, part.t1, part.seg.end);
+                    last.t1 = part.t1;
+                    continue;
+                }
+            }
+            chain.push_back(part);
+        }
+    }
+
+    static ClippedChain Finished(const std::vector<Part>& parts, bool closed) {
+        ClippedChain chain;
+        chain.closed = closed;
+        chain.segments.reserve(parts.size());
+        for (const Part& part : parts) chain.segments.push_back(part.seg);
+        return chain;
+    }
+
+    const std::vector<RawPath>& m_raws;
+    const std::vector<PlaneSegment>& m_input;
+    const std::vector<PlaneSegment>& m_guards;
+    double m_minDistance;
+    BoxIndex m_inputIndex;
+    std::vector<PlaneSegment> m_pieces;
+    std::vector<PieceRef> m_refs;
+    std::vector<int> m_pathFirst;
+    std::vector<Split> m_splits;
+};
+
+}  // namespace
+
+std::vector<ClippedChain> ClipRawOffsets(const std::vector<RawPath>& raws, const std::vector<PlaneSegment>& input,
+                                         const std::vector<PlaneSegment>& guards, double minDistance) {
+    return Clipper(raws, input, guards, minDistance).Run();
+}
+
+}  // namespace drovik::offset

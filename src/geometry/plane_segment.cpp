@@ -1,0 +1,206 @@
+// Plane lines and arcs: shape, boxes, distances and intersections.
+#include "geometry/plane_segment.h"
+
+#include <algorithm>
+
+#include "drovik/geometry/intersect.h"
+#include "drovik/geometry/polyline.h"
+#include "geometry/constants.h"
+
+namespace drovik {
+namespace {
+
+AcGePoint3d Pt3(Vec2 p) { return AcGePoint3d(p.x, p.y, 0.0); }
+Vec2 Pt2(const AcGePoint3d& p) { return {p.x, p.y}; }
+
+double PolarAngle(Vec2 center, Vec2 pt) { return std::atan2(pt.y - center.y, pt.x - center.x); }
+
+// The angle `a` taken into [0, 2*pi).
+double Folded(double a) {
+    a = std::fmod(a, kTwoPi);
+    if (a < 0.0) a += kTwoPi;
+    return a < kTwoPi ? a : 0.0;
+}
+
+// The place along `seg` of a candidate point, when it lies on the segment
+// (within endTol of its ends); clamped to [0, 1].
+bool PlaceOn(const PlaneSegment& seg, Vec2 pt, double endTol, double& t) {
+    t = seg.ParamOf(pt);
+    if (t >= 0.0 && t <= 1.0) return true;
+    const double len = seg.Length();
+    if (t < 0.0 && (Distance(pt, seg.start) <= endTol || -t * len <= endTol)) {
+        t = 0.0;
+        return true;
+    }
+    if (t > 1.0 && (Distance(pt, seg.end) <= endTol || (t - 1.0) * len <= endTol)) {
+        t = 1.0;
+        return true;
+    }
+    return false;
+}
+
+// Adds a candidate point that lies on both segments, once.
+void Keep(const PlaneSegment& s1, const PlaneSegment& s2, Vec2 pt, double endTol, SegmentHit hits[4], int& count) {
+    if (count >= 4) return;
+    SegmentHit hit;
+    hit.pt = pt;
+    if (!PlaceOn(s1, pt, endTol, hit.t1) || !PlaceOn(s2, pt, endTol, hit.t2)) return;
+    for (int i = 0; i < count; ++i)
+        if (Distance(hits[i].pt, pt) <= endTol) return;
+    hits[count++] = hit;
+}
+
+// Ends of each segment that lie on the other: the shared stretch of two
+// segments on one line or one circle.
+void KeepOverlapEnds(const PlaneSegment& s1, const PlaneSegment& s2, double endTol, SegmentHit hits[4], int& count) {
+    for (Vec2 pt : {s1.start, s1.end, s2.start, s2.end})
+        if (s1.DistanceTo(pt) <= endTol && s2.DistanceTo(pt) <= endTol) Keep(s1, s2, pt, endTol, hits, count);
+}
+
+int LineLine(const PlaneSegment& s1, const PlaneSegment& s2, double endTol, SegmentHit hits[4]) {
+    const Vec2 r = s1.end - s1.start;
+    const Vec2 s = s2.end - s2.start;
+    const Vec2 w = s2.start - s1.start;
+    const double denom = Cross(r, s);
+    const double lenR = Length(r);
+    const double lenS = Length(s);
+    int count = 0;
+    if (lenR == 0.0 || lenS == 0.0) return 0;
+    if (std::fabs(denom) > 1e-12 * lenR * lenS) {
+        const double t = Cross(w, s) / denom;
+        Keep(s1, s2, s1.start + r * t, endTol, hits, count);
+        return count;
+    }
+    // Parallel: only a shared line gives common points.
+    if (std::fabs(Cross(w, r)) / lenR > endTol) return 0;
+    KeepOverlapEnds(s1, s2, endTol, hits, count);
+    return count;
+}
+
+int LineArc(const PlaneSegment& line, const PlaneSegment& arc, bool swapped, double endTol, SegmentHit hits[4]) {
+    AcGePoint3d ptB = Pt3(line.end);
+    AcGePoint3d p1, p2;
+    const int candidates = GetCLineIpt(Pt3(arc.center), arc.radius, Pt3(line.start), ptB, p1, p2);
+    int count = 0;
+    const PlaneSegment& first = swapped ? arc : line;
+    const PlaneSegment& second = swapped ? line : arc;
+    if (candidates >= 1) Keep(first, second, Pt2(p1), endTol, hits, count);
+    if (candidates >= 2) Keep(first, second, Pt2(p2), endTol, hits, count);
+    return count;
+}
+
+int ArcArc(const PlaneSegment& s1, const PlaneSegment& s2, double endTol, SegmentHit hits[4]) {
+    AcGePoint3d p1, p2;
+    const int candidates = GetCCIpt(Pt3(s1.center), s1.radius, Pt3(s2.center), s2.radius, p1, p2);
+    int count = 0;
+    if (candidates < 0) {  // one centre: common points only on one circle
+        if (std::fabs(s1.radius - s2.radius) <= endTol) KeepOverlapEnds(s1, s2, endTol, hits, count);
+        return count;
+    }
+    if (candidates >= 1) Keep(s1, s2, Pt2(p1), endTol, hits, count);
+    if (candidates >= 2) Keep(s1, s2, Pt2(p2), endTol, hits, count);
+    return count;
+}
+
+}  // namespace
+
+PlaneSegment PlaneSegment::Line(Vec2 a, Vec2 b) {
+    PlaneSegment seg;
+    seg.start = a;
+    seg.end = b;
+    return seg;
+}
+
+PlaneSegment PlaneSegment::Arc(Vec2 center, double radius, Vec2 a, Vec2 b, double sweep) {
+    PlaneSegment seg;
+    seg.start = a;
+    seg.end = b;
+    seg.isArc = true;
+    seg.center = center;
+    seg.radius = radius;
+    seg.startAngle = PolarAngle(center, a);
+    seg.sweep = sweep;
+    return seg;
+}
+
+PlaneSegment PlaneSegment::FromBulge(Vec2 a, Vec2 b, double bulge) {
+    if (!IsArcBulge(bulge)) return Line(a, b);
+    stArcPara arc;
+    CPolyLine::GetArcPara(CPolyLineVertex(Pt3(a), bulge), CPolyLineVertex(Pt3(b), 0.0), arc);
+    return Arc(Pt2(arc.ptCenter), arc.radius, a, b, 4.0 * std::atan(bulge));
+}
+
+Vec2 PlaneSegment::PointAt(double t) const {
+    if (!isArc) return start + (end - start) * t;
+    const double a = startAngle + t * sweep;
+    return {center.x + radius * std::cos(a), center.y + radius * std::sin(a)};
+}
+
+Vec2 PlaneSegment::StartTangent() const {
+    if (!isArc) return Unit(end - start);
+    const Vec2 radial = Unit(start - center);
+    return sweep > 0.0 ? LeftOf(radial) : LeftOf(radial) * -1.0;
+}
+
+Vec2 PlaneSegment::EndTangent() const {
+    if (!isArc) return Unit(end - start);
+    const Vec2 radial = Unit(end - center);
+    return sweep > 0.0 ? LeftOf(radial) : LeftOf(radial) * -1.0;
+}
+
+PlaneBox PlaneSegment::Box() const {
+    PlaneBox box{std::min(start.x, end.x), std::min(start.y, end.y), std::max(start.x, end.x),
+                 std::max(start.y, end.y)};
+    if (!isArc) return box;
+    // The circle's extreme points that the arc passes.
+    const double from = sweep > 0.0 ? startAngle : startAngle + sweep;
+    const double span = std::fabs(sweep);
+    for (int k = 0; k < 4; ++k) {
+        const double axis = k * kHalfPi;
+        if (Folded(axis - from) > span) continue;
+        const Vec2 pt = {center.x + radius * std::cos(axis), center.y + radius * std::sin(axis)};
+        box.minX = std::min(box.minX, pt.x);
+        box.minY = std::min(box.minY, pt.y);
+        box.maxX = std::max(box.maxX, pt.x);
+        box.maxY = std::max(box.maxY, pt.y);
+    }
+    return box;
+}
+
+double PlaneSegment::ParamOf(Vec2 pt) const {
+    if (!isArc) {
+        const Vec2 d = end - start;
+        const double lenSq = Dot(d, d);
+        return lenSq > 0.0 ? Dot(pt - start, d) / lenSq : 0.0;
+    }
+    const double span = std::fabs(sweep);
+    if (!(span > 0.0)) return 0.0;
+    const double turned = PolarAngle(center, pt) - startAngle;
+    const double along = Folded(sweep > 0.0 ? turned : -turned);
+    if (along <= span) return along / span;
+    // Beyond the end: answer for whichever end is nearer by angle.
+    return (along - span) <= (kTwoPi - along) ? along / span : -(kTwoPi - along) / span;
+}
+
+PlaneSegment PlaneSegment::Part(double t0, Vec2 p0, double t1, Vec2 p1) const {
+    if (!isArc) return Line(p0, p1);
+    return Arc(center, radius, p0, p1, (t1 - t0) * sweep);
+}
+
+double PlaneSegment::DistanceTo(Vec2 pt) const {
+    const double t = ParamOf(pt);
+    if (t >= 0.0 && t <= 1.0) {
+        if (isArc) return std::fabs(Distance(pt, center) - radius);
+        return Distance(pt, PointAt(t));
+    }
+    return std::min(Distance(pt, start), Distance(pt, end));
+}
+
+int IntersectSegments(const PlaneSegment& s1, const PlaneSegment& s2, double endTol, SegmentHit hits[4]) {
+    if (!s1.isArc && !s2.isArc) return LineLine(s1, s2, endTol, hits);
+    if (!s1.isArc) return LineArc(s1, s2, false, endTol, hits);
+    if (!s2.isArc) return LineArc(s2, s1, true, endTol, hits);
+    return ArcArc(s1, s2, endTol, hits);
+}
+
+}  // namespace drovik
