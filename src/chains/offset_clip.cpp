@@ -75,6 +75,7 @@ public:
         for (int p = 0; p < static_cast<int>(m_raws.size()); ++p) SlicePath(p, slices);
         slices.erase(std::remove_if(slices.begin(), slices.end(), [&](const Slice& s) { return !IsValid(s); }),
                      slices.end());
+        DropRepeats(slices);
         return Stitch(slices);
     }
 
@@ -218,6 +219,45 @@ private:
             if (CrossesInput(part.seg)) return false;
         }
         return true;
+    }
+
+    // Raw pieces that run over each other (the bevels of a zig-zag's
+    // corners on one line, say) leave the same stretch in two slices: the
+    // later one goes.
+    static void DropRepeats(std::vector<Slice>& slices) {
+        std::vector<PlaneBox> boxes;
+        std::vector<int> owner;
+        for (int s = 0; s < static_cast<int>(slices.size()); ++s)
+            for (const Part& part : slices[s].parts) {
+                boxes.push_back(part.seg.Box().Grown(kStitchTol));
+                owner.push_back(s);
+            }
+        const BoxIndex index(boxes);
+        std::vector<const PlaneSegment*> segs;
+        for (const Slice& slice : slices)
+            for (const Part& part : slice.parts) segs.push_back(&part.seg);
+        std::vector<char> repeated(slices.size(), 0);
+        for (int s = 0; s < static_cast<int>(slices.size()); ++s) {
+            bool all = true;
+            for (const Part& part : slices[s].parts) {
+                const Vec2 mid = part.seg.PointAt(0.5);
+                const bool covered = !index.Query(PlaneBox{mid.x, mid.y, mid.x, mid.y}, [&](int i) {
+                    return !(owner[i] < s && !repeated[owner[i]] && segs[i]->DistanceTo(mid) <= kStitchTol);
+                });
+                if (!covered) {
+                    all = false;
+                    break;
+                }
+            }
+            repeated[s] = all;
+        }
+        std::size_t kept = 0;
+        for (std::size_t s = 0; s < slices.size(); ++s)
+            if (!repeated[s]) {
+                if (kept != s) slices[kept] = std::move(slices[s]);
+                ++kept;
+            }
+        slices.resize(kept);
     }
 
     // Joins the kept slices end to end: from a slice's end, on to the slice

@@ -103,3 +103,110 @@ TEST(ParallelOffset, DumbbellSplitsIntoTwoLoops) {
     EXPECT_EQ(Crossings(out, 0.1), 0);
 }
 }  // namespace
+
+namespace {
+// A road centreline: a straight, a quarter curve of radius 6 to the left, a
+// straight. Offset 7.5 to the inside the curve collapses and the two
+// straights' offsets meet in a corner; to the outside the curve keeps its
+// centre at radius 13.5.
+TEST(ParallelOffset, RoadCurveTighterThanTheOffset) {
+    ChainSet road;
+    road.Add({{0, 0, std::tan(0.0)}, {20, 0, std::tan(kPi / 8)}, {26, 6, 0}, {26, 26, 0}}, false);
+    ChainSet out;
+    ASSERT_TRUE(Offset(road, 7.5, joinRound, 2.0, out));
+    ASSERT_EQ(out.Size(), 1);
+    EXPECT_EQ(out.closed[0], 0);
+    EXPECT_TRUE(PointNear(out.vertices[0].pt, P(0, 7.5), 1e-9));
+    EXPECT_TRUE(PointNear(out.vertices[out.vertices.GetSize() - 1].pt, P(18.5, 26), 1e-9));
+    EXPECT_NEAR(TotalLength(out), 18.5 + 18.5, 1e-9);
+    ExpectAtDistance(road, out, 7.5, false, "inside");  // the corner point lies farther
+
+    ASSERT_TRUE(Offset(road, -7.5, joinRound, 2.0, out));
+    ASSERT_EQ(out.Size(), 1);
+    EXPECT_TRUE(PointNear(out.vertices[0].pt, P(0, -7.5), 1e-9));
+    EXPECT_TRUE(PointNear(out.vertices[out.vertices.GetSize() - 1].pt, P(33.5, 26), 1e-9));
+    EXPECT_NEAR(TotalLength(out), 20 + 13.5 * kPi / 2 + 20, 1e-9);
+    ExpectAtDistance(road, out, -7.5, true, "outside");
+}
+
+// A zig-zag of twenty unit steps offset 3 either side: the offsets of the
+// inner corners fold over each other and are cut away; what is left runs
+// along the outer corners, one open chain per side. On the left its ends are
+// the offsets of the end points; on the right those lie within 3 of the
+// next vertex, and the ends are cut back to the circles of radius 3 about
+// the end points.
+TEST(ParallelOffset, ZigZagDoesNotFoldBack) {
+    std::vector<Vtx> zig;
+    for (int i = 0; i <= 20; ++i) zig.push_back({double(i), double(i % 2), 0.0});
+    ChainSet in;
+    in.Add(zig, false);
+    const double h = 3.0 / std::sqrt(2.0);
+    for (const int join : {joinRound, joinMiter, joinBevel}) {
+        for (const double dist : {3.0, -3.0}) {
+            ChainSet out;
+            ASSERT_TRUE(Offset(in, dist, join, 4.0, out));
+            ASSERT_EQ(out.Size(), 1) << join << " " << dist;
+            EXPECT_EQ(out.closed[0], 0);
+            const AcGePoint3d& first = out.vertices[0].pt;
+            const AcGePoint3d& last = out.vertices[out.vertices.GetSize() - 1].pt;
+            if (dist > 0) {
+                EXPECT_TRUE(PointNear(first, P(-h, h), 1e-9)) << join;
+                EXPECT_TRUE(PointNear(last, P(20 + h, h), 1e-9)) << join;
+            } else {
+                EXPECT_NEAR(first.distanceTo(P(0, 0)), 3.0, 1e-9) << join;
+                EXPECT_NEAR(last.distanceTo(P(20, 0)), 3.0, 1e-9) << join;
+                EXPECT_LT(first.y, 0.0);
+            }
+            ExpectAtDistance(in, out, dist, join == joinRound, "zig-zag");
+            EXPECT_EQ(Crossings(out, 0.1), 0);
+        }
+    }
+}
+
+// An outline 20 x 20 with a 6 x 6 hole in its middle, offset 3 into the
+// material: both loops move, apart. Offset 4 the grown hole overlaps the
+// shrunk outline and only four small corner pockets are left, each the
+// 3 x 3 corner of the shrunk outline outside the circle of radius 4 about
+// the hole's corner. Offset 6 nothing is left.
+TEST(ParallelOffset, OutlineWithHole) {
+    ChainSet part;
+    part.Add({{0, 0, 0}, {20, 0, 0}, {20, 20, 0}, {0, 20, 0}}, true);
+    part.Add({{7, 7, 0}, {7, 13, 0}, {13, 13, 0}, {13, 7, 0}}, true);  // clockwise
+    ChainSet out;
+    ASSERT_TRUE(Offset(part, 3.0, joinRound, 2.0, out));
+    ASSERT_EQ(out.Size(), 2);
+    EXPECT_NEAR(TotalArea(out), 14.0 * 14.0 - (36.0 + 4 * 6 * 3 + kPi * 9), 1e-6);
+    ExpectAtDistance(part, out, 3.0, true, "apart");
+
+    ASSERT_TRUE(Offset(part, 4.0, joinRound, 2.0, out));
+    ASSERT_EQ(out.Size(), 4);
+    const double covered = 3 * std::sqrt(7.0) + 8 * (std::asin(0.75) - std::asin(std::sqrt(7.0) / 4));
+    for (int i = 0; i < 4; ++i) {
+        EXPECT_EQ(out.closed[i], 1);
+        EXPECT_NEAR(AreaOf(out, i), 9.0 - covered, 1e-6);
+    }
+    ExpectAtDistance(part, out, 4.0, true, "pockets");
+    EXPECT_EQ(Crossings(out, 0.05), 0);
+
+    ASSERT_TRUE(Offset(part, 6.0, joinRound, 2.0, out));
+    EXPECT_EQ(out.Size(), 0);
+}
+
+// A circle (two half arcs) offset inward by its radius or more vanishes;
+// less, it keeps its centre.
+TEST(ParallelOffset, CircleShrinksToNothing) {
+    ChainSet circle;
+    circle.Add({{-5, 0, 1.0}, {5, 0, 1.0}}, true);
+    ChainSet out;
+    ASSERT_TRUE(Offset(circle, 2.0, joinRound, 2.0, out));
+    ASSERT_EQ(out.Size(), 1);
+    EXPECT_NEAR(TotalArea(out), kPi * 9.0, 1e-9);
+    for (const double dist : {5.0, 5.5, 1e9}) {
+        ASSERT_TRUE(Offset(circle, dist, joinRound, 2.0, out)) << dist;
+        EXPECT_EQ(out.Size(), 0) << dist;
+    }
+    ASSERT_TRUE(Offset(circle, -1e6, joinRound, 2.0, out));
+    ASSERT_EQ(out.Size(), 1);
+    EXPECT_NEAR(TotalArea(out) / (kPi * (1e6 + 5) * (1e6 + 5)), 1.0, 1e-9);
+}
+}  // namespace
