@@ -44,6 +44,13 @@ struct Slice {
     bool loop = false;                    // a whole closed path that nothing cut
 };
 
+std::vector<PlaneBox> PatchBoxes(const std::vector<JoinPatch>& patches) {
+    std::vector<PlaneBox> boxes;
+    boxes.reserve(patches.size());
+    for (const JoinPatch& p : patches) boxes.push_back(p.Box());
+    return boxes;
+}
+
 std::vector<PlaneBox> BoxesOf(const std::vector<PlaneSegment>& segs) {
     std::vector<PlaneBox> boxes;
     boxes.reserve(segs.size());
@@ -54,8 +61,18 @@ std::vector<PlaneBox> BoxesOf(const std::vector<PlaneSegment>& segs) {
 class Clipper {
 public:
     Clipper(const std::vector<RawPath>& raws, const std::vector<PlaneSegment>& input,
-            const std::vector<PlaneSegment>& guards, double minDistance)
-        : m_raws(raws), m_input(input), m_guards(guards), m_minDistance(minDistance), m_inputIndex(BoxesOf(input)) {
+            const std::vector<PlaneSegment>& guards, const std::vector<JoinPatch>& patches, double distance,
+            double tolerance)
+        : m_raws(raws),
+          m_input(input),
+          m_guards(guards),
+          m_patches(patches),
+          // Crossings are exact to far better than the stated tolerance: a
+          // slice that dips in by more than rounding is on the wrong side.
+          m_minDistance(distance - std::min(10.0 * kOffsetJoinTol, tolerance)),
+          m_spurLength(tolerance),
+          m_inputIndex(BoxesOf(input)),
+          m_patchIndex(PatchBoxes(patches)) {
         for (int p = 0; p < static_cast<int>(raws.size()); ++p) {
             m_pathFirst.push_back(static_cast<int>(m_pieces.size()));
             for (int i = 0; i < static_cast<int>(raws[p].pieces.size()); ++i) {
@@ -205,7 +222,11 @@ private:
     bool FarFromInput(Vec2 pt) const {
         const double reach = m_minDistance > 0.0 ? m_minDistance : 0.0;
         const PlaneBox box{pt.x - reach, pt.y - reach, pt.x + reach, pt.y + reach};
-        return m_inputIndex.Query(box, [&](int i) { return m_input[i].DistanceTo(pt) >= m_minDistance; });
+        if (!m_inputIndex.Query(box, [&](int i) { return m_input[i].DistanceTo(pt) >= m_minDistance; })) return false;
+        if (m_patches.empty()) return true;
+        const double margin = 10.0 * kOffsetJoinTol;
+        return m_patchIndex.Query(PlaneBox{pt.x, pt.y, pt.x, pt.y},
+                                  [&](int i) { return !m_patches[i].Contains(pt, margin); });
     }
 
     bool CrossesInput(const PlaneSegment& seg) const {
@@ -213,12 +234,15 @@ private:
         return !m_inputIndex.Query(seg.Box(), [&](int i) { return IntersectSegments(seg, m_input[i], 0.0, hits) == 0; });
     }
 
+    // A part's ends are checked as well as its middle: a crossing with a
+    // curve that is no guard (a bridge, say) splits without being at the
+    // distance, and a short part beyond it can dip in at one end only.
     bool IsValid(const Slice& slice) const {
         for (const Part& part : slice.parts) {
-            if (!FarFromInput(part.seg.PointAt(0.5))) return false;
+            if (!FarFromInput(part.seg.start) || !FarFromInput(part.seg.PointAt(0.5))) return false;
             if (CrossesInput(part.seg)) return false;
         }
-        return true;
+        return FarFromInput(slice.parts.back().seg.end);
     }
 
     // Raw pieces that run over each other (the bevels of a zig-zag's
@@ -261,9 +285,12 @@ private:
     }
 
     // Joins the kept slices end to end: from a slice's end, on to the slice
-    // starting there that comes next along the same raw path, or else any;
-    // a chain closes when it gets back to its start.
-    std::vector<ClippedChain> Stitch(std::vector<Slice>& slices) const {
+    // starting there that comes next along the same raw path, or else any.
+    // Loops are formed first, so that a short spur ending where a loop
+    // passes (a sliver kept within the tolerance) cannot open the loop; what
+    // is left forms open chains, each begun where no other slice leads in,
+    // so that they come out as long as they can.
+    std::vector<ClippedChain> Stitch(const std::vector<Slice>& slices) const {
         std::vector<ClippedChain> chains;
         std::vector<PlaneBox> starts;
         for (const Slice& s : slices) {
@@ -271,49 +298,65 @@ private:
             starts.push_back(PlaneBox{a.x, a.y, a.x, a.y}.Grown(kStitchTol));
         }
         const BoxIndex startIndex(starts);
-        // Slices that some other slice leads into start no chain of their own
-        // unless they are left over: chains then come out as long as they can.
-        std::vector<char> led(slices.size(), 0);
-        for (std::size_t s = 0; s < slices.size(); ++s) {
-            if (slices[s].loop) continue;
-            const Vec2 end = slices[s].parts.back().seg.end;
-            startIndex.Query(PlaneBox{end.x, end.y, end.x, end.y}, [&](int c) {
-                if (static_cast<std::size_t>(c) != s && Distance(slices[c].parts.front().seg.start, end) <= kStitchTol)
-                    led[c] = 1;
-                return true;
-            });
-        }
-        std::vector<std::size_t> order;
-        for (std::size_t s = 0; s < slices.size(); ++s)
-            if (!led[s]) order.push_back(s);
-        for (std::size_t s = 0; s < slices.size(); ++s)
-            if (led[s]) order.push_back(s);
-        std::vector<char> used(slices.size(), 0);
-        for (std::size_t s0 : order) {
-            if (used[s0]) continue;
+        const std::size_t n = slices.size();
+        std::vector<char> used(n, 0), open(n, 0);
+        std::vector<int> walk;
+        for (std::size_t s0 = 0; s0 < n; ++s0) {
+            if (used[s0] || open[s0]) continue;
+            walk.assign(1, static_cast<int>(s0));
             used[s0] = 1;
-            std::vector<Part> chain;
-            Append(chain, slices[s0]);
-            if (slices[s0].loop) {
-                chains.push_back(Finished(chain, true));
-                continue;
-            }
+            bool closed = slices[s0].loop;
             const Vec2 head = slices[s0].parts.front().seg.start;
-            const Slice* current = &slices[s0];
-            bool closed = false;
-            for (;;) {
-                const Vec2 end = current->parts.back().seg.end;
+            while (!closed) {
+                const Slice& current = slices[walk.back()];
+                const Vec2 end = current.parts.back().seg.end;
                 if (Distance(end, head) <= kStitchTol) {
                     closed = true;
                     break;
                 }
-                const int next = NextSlice(slices, used, startIndex, *current, end);
+                const int next = NextSlice(slices, used, startIndex, current, end);
                 if (next < 0) break;
                 used[next] = 1;
-                Append(chain, slices[next]);
-                current = &slices[next];
+                walk.push_back(next);
             }
-            chains.push_back(Finished(chain, closed));
+            if (closed) {
+                chains.push_back(Joined(slices, walk, true));
+                continue;
+            }
+            // Every slice of a walk that ran dead lies on an open chain.
+            for (int w : walk) {
+                used[w] = 0;
+                open[w] = 1;
+            }
+        }
+        std::vector<char> led(n, 0);
+        for (std::size_t s = 0; s < n; ++s) {
+            if (used[s]) continue;
+            const Vec2 end = slices[s].parts.back().seg.end;
+            startIndex.Query(PlaneBox{end.x, end.y, end.x, end.y}, [&](int c) {
+                if (static_cast<std::size_t>(c) != s && !used[c] &&
+                    Distance(slices[c].parts.front().seg.start, end) <= kStitchTol)
+                    led[c] = 1;
+                return true;
+            });
+        }
+        for (const bool leadIn : {false, true}) {
+            for (std::size_t s0 = 0; s0 < n; ++s0) {
+                if (used[s0] || (led[s0] != 0) != leadIn) continue;
+                walk.assign(1, static_cast<int>(s0));
+                used[s0] = 1;
+                for (;;) {
+                    const Slice& current = slices[walk.back()];
+                    const int next = NextSlice(slices, used, startIndex, current, current.parts.back().seg.end);
+                    if (next < 0) break;
+                    used[next] = 1;
+                    walk.push_back(next);
+                }
+                ClippedChain chain = Joined(slices, walk, false);
+                double length = 0.0;
+                for (const PlaneSegment& seg : chain.segments) length += seg.Length();
+                if (length > m_spurLength) chains.push_back(std::move(chain));
+            }
         }
         return chains;
     }
@@ -357,7 +400,9 @@ private:
         }
     }
 
-    static ClippedChain Finished(const std::vector<Part>& parts, bool closed) {
+    ClippedChain Joined(const std::vector<Slice>& slices, const std::vector<int>& walk, bool closed) const {
+        std::vector<Part> parts;
+        for (int w : walk) Append(parts, slices[w]);
         ClippedChain chain;
         chain.closed = closed;
         chain.segments.reserve(parts.size());
@@ -368,8 +413,11 @@ private:
     const std::vector<RawPath>& m_raws;
     const std::vector<PlaneSegment>& m_input;
     const std::vector<PlaneSegment>& m_guards;
+    const std::vector<JoinPatch>& m_patches;
     double m_minDistance;
+    double m_spurLength;  // open chains no longer than this are slivers, not results
     BoxIndex m_inputIndex;
+    BoxIndex m_patchIndex;
     std::vector<PlaneSegment> m_pieces;
     std::vector<PieceRef> m_refs;
     std::vector<int> m_pathFirst;
@@ -379,8 +427,9 @@ private:
 }  // namespace
 
 std::vector<ClippedChain> ClipRawOffsets(const std::vector<RawPath>& raws, const std::vector<PlaneSegment>& input,
-                                         const std::vector<PlaneSegment>& guards, double minDistance) {
-    return Clipper(raws, input, guards, minDistance).Run();
+                                         const std::vector<PlaneSegment>& guards,
+                                         const std::vector<JoinPatch>& patches, double distance, double tolerance) {
+    return Clipper(raws, input, guards, patches, distance, tolerance).Run();
 }
 
 }  // namespace drovik::offset

@@ -25,9 +25,13 @@ struct ClippedChain {
 // - guards: further curves where the distance to the input may pass |dist|
 //   without a raw path crossing itself there (the opposite offset and the
 //   end circles of open chains); raw paths are split where they cross them;
-// - minDistance: a slice with a point checked closer than this to the input
-//   is dropped.
+// - distance: |dist|; a slice with a point checked closer than that to the
+//   input, by more than rounding, is dropped;
+// - patches: the areas mitres and bevels add; a slice inside one is dropped;
+// - tolerance: the tolerance the result keeps; open result chains no longer
+//   than it are dropped as slivers.
 std::vector<ClippedChain> ClipRawOffsets(const std::vector<RawPath>& raws, const std::vector<PlaneSegment>& input,
-                                         const std::vector<PlaneSegment>& guards, double minDistance);
+                                         const std::vector<PlaneSegment>& guards,
+                                         const std::vector<JoinPatch>& patches, double distance, double tolerance);
 
 }  // namespace drovik::offset

@@ -88,7 +88,9 @@ bool ReadChainSet(const VertexArray& arrSrc, const AcArray<int>& counts, const A
 // crossing itself: the other side's offset, which the raw one meets where
 // the chain folds round an end, and the circles about the two end points.
 void AddGuards(const PlaneChain& chain, double dist, std::vector<PlaneSegment>& guards) {
-    const std::vector<PlaneSegment> other = drovik::offset::RawOffset(chain, -dist, {});
+    drovik::offset::JoinStyle round;
+    round.trimConcave = false;  // a trim could cut off a stretch where the distance passes
+    const std::vector<PlaneSegment> other = drovik::offset::RawOffset(chain, -dist, round);
     guards.insert(guards.end(), other.begin(), other.end());
     const double radius = std::fabs(dist);
     for (const Vec2 end : {chain.segments.front().start, chain.segments.back().end}) {
@@ -154,14 +156,16 @@ bool ParallelOffsetChains(const CArray<CPolyLineVertex, CPolyLineVertex&>& arrSr
     std::vector<RawPath> raws;
     std::vector<PlaneSegment> input;
     std::vector<PlaneSegment> guards;
+    drovik::offset::ReplacedJoins replaced;
     for (const PlaneChain& chain : set.chains) {
-        raws.push_back({drovik::offset::RawOffset(chain, dDist, style), chain.closed});
+        raws.push_back({drovik::offset::RawOffset(chain, dDist, style, &replaced), chain.closed});
         input.insert(input.end(), chain.segments.begin(), chain.segments.end());
         if (!chain.closed) AddGuards(chain, dDist, guards);
     }
+    guards.insert(guards.end(), replaced.arcs.begin(), replaced.arcs.end());
     const double tol = std::fmin(drovik::kCoincidentTol, std::fabs(dDist) * 0.1);
     const std::vector<ClippedChain> result =
-        drovik::offset::ClipRawOffsets(raws, input, guards, std::fabs(dDist) - tol);
+        drovik::offset::ClipRawOffsets(raws, input, guards, replaced.patches, std::fabs(dDist), tol);
     Clear(arrDst, arrDstCounts, arrDstClosed);
     WriteChains(result, set, arrDst, arrDstCounts, arrDstClosed);
     return true;

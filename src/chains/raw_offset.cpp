@@ -2,6 +2,7 @@
 #include "chains/raw_offset.h"
 
 #include <algorithm>
+#include <initializer_list>
 
 #include "geometry/constants.h"
 
@@ -22,7 +23,8 @@ PlaneSegment MovedSegment(const PlaneSegment& seg, double dist) {
 
 class JoinMaker {
 public:
-    JoinMaker(double dist, const JoinStyle& style) : m_dist(dist), m_style(style) {}
+    JoinMaker(double dist, const JoinStyle& style, ReplacedJoins* replaced)
+        : m_dist(dist), m_style(style), m_replaced(replaced) {}
 
     // Joins the last piece of `pieces` to `next` (whose start may be
     // trimmed) at input vertex `corner`, where travel turns from direction
@@ -37,15 +39,20 @@ public:
         // reversal opens one on both sides.
         const bool convex = turn * m_dist < 0.0 || std::fabs(turn) > kPi - 1e-9;
         if (!convex) {
-            Trim(prev, next);
+            if (m_style.trimConcave) Trim(prev, next);
             if (Distance(prev.end, next.start) > kOffsetJoinTol) pieces.push_back(PlaneSegment::Line(p1, p2));
             return;
         }
         const double sweep = m_dist > 0.0 ? -std::fabs(turn) : std::fabs(turn);
+        const PlaneSegment round = PlaneSegment::Arc(corner, std::fabs(m_dist), p1, p2, sweep);
+        if (m_style.join == Join::kRound) {
+            pieces.push_back(round);
+            return;
+        }
+        if (m_replaced) m_replaced->arcs.push_back(round);
         switch (m_style.join) {
             case Join::kRound:
-                pieces.push_back(PlaneSegment::Arc(corner, std::fabs(m_dist), p1, p2, sweep));
-                return;
+                break;
             case Join::kMiter: {
                 // The mitre point lies |dist| / cos(turn / 2) from the corner.
                 const double cosHalf = std::sqrt(std::max(0.0, (1.0 + Dot(t1, t2)) * 0.5));
@@ -54,6 +61,7 @@ public:
                     const Vec2 tip = corner + n * (m_dist / (1.0 + Dot(t1, t2)));
                     pieces.push_back(PlaneSegment::Line(p1, tip));
                     pieces.push_back(PlaneSegment::Line(tip, p2));
+                    AddPatch({corner, p1, tip, p2});
                     return;
                 }
                 break;  // beyond the limit: bevelled
@@ -70,9 +78,17 @@ public:
         pieces.push_back(PlaneSegment::Line(p1, q1));
         pieces.push_back(PlaneSegment::Line(q1, q2));
         pieces.push_back(PlaneSegment::Line(q2, p2));
+        AddPatch({corner, p1, q1, q2, p2});
     }
 
 private:
+    void AddPatch(std::initializer_list<Vec2> points) const {
+        if (!m_replaced) return;
+        JoinPatch patch;
+        for (const Vec2 pt : points) patch.points[patch.count++] = pt;
+        m_replaced->patches.push_back(patch);
+    }
+
     // Cuts prev and next back to the crossing nearest prev's end, if any.
     static void Trim(PlaneSegment& prev, PlaneSegment& next) {
         SegmentHit hits[4];
@@ -87,16 +103,45 @@ private:
 
     double m_dist;
     JoinStyle m_style;
+    ReplacedJoins* m_replaced;
 };
 
 }  // namespace
 
-std::vector<PlaneSegment> RawOffset(const PlaneChain& chain, double dist, const JoinStyle& style) {
+bool JoinPatch::Contains(Vec2 pt, double margin) const {
+    // Convex, either way round: inside when on the same side of every edge.
+    int sign = 0;
+    for (int i = 0; i < count; ++i) {
+        const Vec2 a = points[i], b = points[(i + 1) % count];
+        const double len = Distance(a, b);
+        if (len <= kOffsetJoinTol) continue;
+        const double side = Cross(b - a, pt - a) / len;
+        if (std::fabs(side) <= margin) return false;
+        const int s = side > 0.0 ? 1 : -1;
+        if (sign != 0 && s != sign) return false;
+        sign = s;
+    }
+    return sign != 0;
+}
+
+PlaneBox JoinPatch::Box() const {
+    PlaneBox box{points[0].x, points[0].y, points[0].x, points[0].y};
+    for (int i = 1; i < count; ++i) {
+        box.minX = std::min(box.minX, points[i].x);
+        box.minY = std::min(box.minY, points[i].y);
+        box.maxX = std::max(box.maxX, points[i].x);
+        box.maxY = std::max(box.maxY, points[i].y);
+    }
+    return box;
+}
+
+std::vector<PlaneSegment> RawOffset(const PlaneChain& chain, double dist, const JoinStyle& style,
+                                    ReplacedJoins* replaced) {
     const std::vector<PlaneSegment>& segs = chain.segments;
     std::vector<PlaneSegment> pieces;
     if (segs.empty()) return pieces;
     pieces.reserve(segs.size() * 2 + 1);
-    const JoinMaker joins(dist, style);
+    const JoinMaker joins(dist, style, replaced);
     pieces.push_back(MovedSegment(segs[0], dist));
     for (std::size_t i = 1; i < segs.size(); ++i) {
         PlaneSegment next = MovedSegment(segs[i], dist);

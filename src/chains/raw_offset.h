@@ -13,6 +13,28 @@ enum class Join { kRound, kMiter, kBevel };
 struct JoinStyle {
     Join join = Join::kRound;
     double miterLimit = 2.0;  // largest corner-to-mitre distance, in offset distances
+    bool trimConcave = true;  // false: concave corners are only bridged
+};
+
+// The area a mitre or bevel adds beyond the round join at a convex corner:
+// the convex polygon of the corner's vertex, the two offset ends and the
+// join's own points. Offset pieces passing inside it lie within the joined
+// outline even though they keep the distance from the chain.
+struct JoinPatch {
+    Vec2 points[5];
+    int count = 0;
+
+    // pt lies inside by more than margin.
+    bool Contains(Vec2 pt, double margin) const;
+    PlaneBox Box() const;
+};
+
+// What a mitre or bevel stands in for: the round join's arc (where the
+// distance to the chain passes the offset distance, yet no raw piece need
+// cross) and the patch it adds.
+struct ReplacedJoins {
+    std::vector<PlaneSegment> arcs;
+    std::vector<JoinPatch> patches;
 };
 
 // A chain in local plane coordinates: its segments in order of travel,
@@ -33,6 +55,9 @@ struct PlaneChain {
 //   remove.
 // - Convex corners get the style's join; concave corners are trimmed where
 //   the two pieces cross, or bridged by a straight piece when they do not.
-std::vector<PlaneSegment> RawOffset(const PlaneChain& chain, double dist, const JoinStyle& style);
+// - Where a mitre or bevel stands in for a round join, *replaced (when
+//   given) receives the round arc and the patch.
+std::vector<PlaneSegment> RawOffset(const PlaneChain& chain, double dist, const JoinStyle& style,
+                                    ReplacedJoins* replaced = nullptr);
 
 }  // namespace drovik::offset

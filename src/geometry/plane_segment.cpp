@@ -89,16 +89,25 @@ int LineArc(const PlaneSegment& line, const PlaneSegment& arc, bool swapped, dou
     return count;
 }
 
+// The circles' common points, exactly: GetCCIpt's touch rule (centres
+// within 0.001 of touching give one point) would put a crossing up to a
+// tolerance off both circles. Circles that miss each other by no more than
+// endTol touch.
 int ArcArc(const PlaneSegment& s1, const PlaneSegment& s2, double endTol, SegmentHit hits[4]) {
-    AcGePoint3d p1, p2;
-    const int candidates = GetCCIpt(Pt3(s1.center), s1.radius, Pt3(s2.center), s2.radius, p1, p2);
+    const Vec2 between = s2.center - s1.center;
+    const double d = Length(between);
     int count = 0;
-    if (candidates < 0) {  // one centre: common points only on one circle
+    if (d <= kOffsetJoinTol * 1e-3) {  // one centre: common points only on one circle
         if (std::fabs(s1.radius - s2.radius) <= endTol) KeepOverlapEnds(s1, s2, endTol, hits, count);
         return count;
     }
-    if (candidates >= 1) Keep(s1, s2, Pt2(p1), endTol, hits, count);
-    if (candidates >= 2) Keep(s1, s2, Pt2(p2), endTol, hits, count);
+    if (d > s1.radius + s2.radius + endTol || d < std::fabs(s1.radius - s2.radius) - endTol) return 0;
+    const double along = (s1.radius * s1.radius - s2.radius * s2.radius + d * d) / (2.0 * d);
+    const double across = std::sqrt(std::max(0.0, s1.radius * s1.radius - along * along));
+    const Vec2 unit = between * (1.0 / d);
+    const Vec2 foot = s1.center + unit * along;
+    Keep(s1, s2, foot + LeftOf(unit) * across, endTol, hits, count);
+    if (across > 0.0) Keep(s1, s2, foot - LeftOf(unit) * across, endTol, hits, count);
     return count;
 }
 
