@@ -50,29 +50,26 @@ public:
             return;
         }
         if (m_replaced) m_replaced->arcs.push_back(round);
-        switch (m_style.join) {
-            case Join::kRound:
-                break;
-            case Join::kMiter: {
+        // A mitre past its limit, and a bevel, cut the corner square to its
+        // bisector: at the limit's distance from the vertex, or at the
+        // offset distance (touching the round join at its middle). The
+        // offset segments run on along their tangents to the cut.
+        double cutAt = std::fabs(m_dist);
+        if (m_style.join == Join::kMiter) {
+            const double cosHalf = std::sqrt(std::max(0.0, (1.0 + Dot(t1, t2)) * 0.5));
+            if (cosHalf * m_style.miterLimit >= 1.0 && cosHalf > 0.0) {
                 // The mitre point lies |dist| / cos(turn / 2) from the corner.
-                const double cosHalf = std::sqrt(std::max(0.0, (1.0 + Dot(t1, t2)) * 0.5));
-                if (cosHalf * m_style.miterLimit >= 1.0 && cosHalf > 0.0) {
-                    const Vec2 n = LeftOf(t1) + LeftOf(t2);
-                    const Vec2 tip = corner + n * (m_dist / (1.0 + Dot(t1, t2)));
-                    pieces.push_back(PlaneSegment::Line(p1, tip));
-                    pieces.push_back(PlaneSegment::Line(tip, p2));
-                    AddPatch({corner, p1, tip, p2});
-                    return;
-                }
-                break;  // beyond the limit: bevelled
+                const Vec2 n = LeftOf(t1) + LeftOf(t2);
+                const Vec2 tip = corner + n * (m_dist / (1.0 + Dot(t1, t2)));
+                pieces.push_back(PlaneSegment::Line(p1, tip));
+                pieces.push_back(PlaneSegment::Line(tip, p2));
+                AddPatch({corner, p1, tip, p2});
+                return;
             }
-            case Join::kBevel:
-                break;
+            cutAt = m_style.miterLimit * std::fabs(m_dist);
         }
-        // The bevel touches the round join at its middle, so that it comes no
-        // nearer the corner than the offset distance; the offset segments run
-        // on along their tangents to meet it.
-        const double reach = std::fabs(m_dist) * std::tan(std::fabs(turn) * 0.25);
+        const double half = std::fabs(turn) * 0.5;
+        const double reach = (cutAt - std::fabs(m_dist) * std::cos(half)) / std::sin(half);
         const Vec2 q1 = p1 + t1 * reach;
         const Vec2 q2 = p2 - t2 * reach;
         pieces.push_back(PlaneSegment::Line(p1, q1));

@@ -137,9 +137,13 @@ TEST(ParallelOffsetInput, ChainFoldingBackOnItself) {
         EXPECT_TRUE(PointNear(out.vertices[0].pt, P(0, dist), 1e-12));
         EXPECT_TRUE(PointNear(out.vertices[out.vertices.GetSize() - 1].pt, P(0, -dist), 1e-12));
     }
+    // A reversal cannot be mitred: the fold is cut square, at the distance
+    // for a bevel, at the mitre limit for a mitre.
     ChainSet out;
-    ASSERT_TRUE(Offset(in, 1.0, joinMiter, 10.0, out));  // a reversal cannot be mitred: square end
-    EXPECT_NEAR(TotalLength(out), 20.0 + 4.0, 1e-9);
+    ASSERT_TRUE(Offset(in, 1.0, joinBevel, 10.0, out));
+    EXPECT_NEAR(TotalLength(out), 20.0 + 2.0 + 2.0, 1e-9);
+    ASSERT_TRUE(Offset(in, 1.0, joinMiter, 10.0, out));
+    EXPECT_NEAR(TotalLength(out), 20.0 + 2.0 * 10.0 + 2.0, 1e-9);
 }
 
 // Distances far beyond the chain's size. The elbow turns left, so on its

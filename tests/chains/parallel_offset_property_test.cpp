@@ -10,54 +10,7 @@
 
 namespace {
 using namespace offset_checks;
-using chain_fixtures::Uniform;
 constexpr double kTol = 0.001;  // the tolerance the header states
-constexpr double kTwoPi = 6.283185307179586;
-
-// A closed counter-clockwise chain around the origin: vertices at sorted
-// angles and random radii, a third of the segments gently bulged either way.
-// Closed chains must not cross themselves: a draw that does is drawn again
-// (with a seed derived from the first). The convex kind keeps its vertices on
-// one circle, at least 18 degrees apart for 12 vertices, and bulges outward
-// little enough (each arc's ends turn by at most 7 degrees from the chord)
-// that every corner still turns left.
-std::vector<Vtx> DrawStar(std::uint64_t seed, int vertices, bool convex) {
-    Uniform draw(seed);
-    std::vector<double> angles;
-    const double spacing = kTwoPi / vertices;
-    for (int i = 0; i < vertices; ++i)
-        angles.push_back(convex ? spacing * (i + draw(-0.2, 0.2)) : draw(0.0, kTwoPi));
-    std::sort(angles.begin(), angles.end());
-    std::vector<Vtx> chain;
-    for (double a : angles) {
-        const double r = convex ? 10.0 : draw(5.0, 10.0);
-        const double bulge = draw(0.0, 1.0) < 0.35 ? (convex ? draw(0.0, 0.06) : draw(-0.25, 0.25)) : 0.0;
-        chain.push_back({r * std::cos(a), r * std::sin(a), bulge});
-    }
-    return chain;
-}
-
-std::vector<Vtx> StarChain(std::uint64_t seed, int vertices, bool convex = false) {
-    for (;; seed = seed * 31 + 7) {
-        std::vector<Vtx> chain = DrawStar(seed, vertices, convex);
-        ChainSet set;
-        set.Add(chain, true);
-        if (Crossings(set, 0.05) == 0) return chain;
-    }
-}
-
-std::vector<Vtx> OpenChain(std::uint64_t seed, int vertices) {
-    CPolyLineVertexArray arr;
-    chain_fixtures::ChainShape shape;
-    shape.maxTurnRad = 2.0;
-    shape.minLength = 1.0;
-    shape.maxLength = 6.0;
-    shape.maxBulge = 1.5;
-    chain_fixtures::RandomChain(arr, vertices, seed, shape);
-    std::vector<Vtx> chain;
-    for (const CPolyLineVertex& v : arr) chain.push_back({v.pt.x, v.pt.y, v.bulge});
-    return chain;
-}
 
 // The same chain travelled the other way.
 std::vector<Vtx> Reversed(const std::vector<Vtx>& chain, bool closed) {
@@ -73,12 +26,6 @@ std::vector<Vtx> Reversed(const std::vector<Vtx>& chain, bool closed) {
         rev.push_back({chain[n - 1 - i].x, chain[n - 1 - i].y, bulge});
     }
     return rev;
-}
-
-ChainSet SetOf(const std::vector<Vtx>& chain, bool closed) {
-    ChainSet set;
-    set.Add(chain, closed);
-    return set;
 }
 
 struct Spread {
@@ -115,7 +62,8 @@ TEST(ParallelOffsetProperty, ResultPointsAtTheDistanceAndNoCrossings) {
                 ++nonEmpty;
                 const Spread s = DistancesOf(in, out, 0.05);
                 EXPECT_GE(s.nearest, std::fabs(dist) - kTol) << "seed " << seed << " d " << dist << " join " << join;
-                const double reach = join == joinRound ? 1.0 : join == joinMiter ? 2.5 : std::sqrt(2.0);
+                // The far ends of a square cut lie sqrt(1 + limit^2) |d| out.
+                const double reach = join == joinRound ? 1.0 : join == joinMiter ? std::sqrt(1 + 2.5 * 2.5) : std::sqrt(2.0);
                 EXPECT_LE(s.farthest, std::fabs(dist) * reach + kTol)
                     << "seed " << seed << " d " << dist << " join " << join;
                 EXPECT_EQ(Crossings(out, 0.2), 0) << "seed " << seed << " d " << dist << " join " << join;

@@ -57,8 +57,9 @@ TEST(ParallelOffset, RectangleShrinksGrowsAndVanishes) {
         {"outward 1, round", -1.0, joinRound, 1, grown},
         {"outward 1, mitre", -1.0, joinMiter, 1, 12 * 6},
         {"outward 1, bevel", -1.0, joinBevel, 1, 12 * 6 - 2 * (1 - std::tan(kPi / 8)) * (1 - std::tan(kPi / 8))},
-        {"outward 1, mitre limit 1.2 bevels", -1.0, joinMiter, 1,
-         12 * 6 - 2 * (1 - std::tan(kPi / 8)) * (1 - std::tan(kPi / 8))},
+        // Past the limit the corner is cut at 1.2 from the vertex: each
+        // cut-off triangle has legs of sqrt(2) (sqrt(2) - 1.2).
+        {"outward 1, mitre limit 1.2 cuts", -1.0, joinMiter, 1, 12 * 6 - 4 * (std::sqrt(2.0) - 1.2) * (std::sqrt(2.0) - 1.2)},
     };
     for (const Case& tc : cases) {
         ChainSet out;

@@ -27,13 +27,14 @@
 // Joins (nJoin) at convex corners, the corners that open a gap on the
 // offset side: joinRound, an arc of radius |dDist| about the input vertex;
 // joinMiter, the two offset segments extended along their tangents until
-// they meet, bevelled instead when the meeting point would lie farther than
-// dMiterLimit * |dDist| from the vertex (dMiterLimit below 1 counts as 1; 2
-// bevels turns sharper than 120 degrees); joinBevel, a straight segment
-// across the corner that touches the round join at its middle, reached by
-// extending the two offset segments along their tangents (so a bevel never
-// cuts closer to the corner than |dDist|). Concave corners are cut where the
-// two offset segments cross. Tangent joints need no join.
+// they meet, or, when the meeting point would lie farther than
+// dMiterLimit * |dDist| from the vertex, until they reach the straight cut
+// square to the corner's bisector at that distance (dMiterLimit below 1
+// counts as 1; 2 cuts turns sharper than 120 degrees); joinBevel, the same
+// straight cut at |dDist| from the vertex, touching the round join at its
+// middle (so a bevel never cuts closer to the corner than the distance).
+// Concave corners are cut where the two offset segments cross. Tangent
+// joints need no join.
 //
 // What holds for the result, with t = 0.001 (the common tolerance), or
 // |dDist| / 10 when that is smaller:
@@ -42,9 +43,11 @@
 // - joinRound: every point lies within |dDist| + t of the input as well, so
 //   every point is at the distance to the tolerance;
 // - joinMiter and joinBevel: the same except on the joins of convex
-//   corners, which reach farther from the corner's vertex: a mitre up to
-//   dMiterLimit * |dDist|, a bevel up to sqrt(2) * |dDist| (at a full
-//   reversal; |dDist| / cos(turn / 4) for a turn of less);
+//   corners and within them (the area a join adds beyond the round join is
+//   inside the outline), which reach farther from the corner's vertex: a
+//   mitre's tip up to dMiterLimit * |dDist|, the ends of a square cut up to
+//   sqrt(1 + dMiterLimit^2) * |dDist| (a bevel: sqrt(2) * |dDist|), both at
+//   a full reversal;
 // - result chains do not cross themselves or each other (they may touch at
 //   a point where a loop pinches off);
 // - open chains: the offset of each open chain is open, its ends at the
