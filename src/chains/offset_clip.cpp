@@ -71,7 +71,8 @@ public:
           // slice that dips in by more than rounding is on the wrong side.
           m_minDistance(distance - std::min(10.0 * kOffsetJoinTol, tolerance)),
           m_spurLength(tolerance),
-          m_inputIndex(BoxesOf(input)),
+          m_inputBoxes(BoxesOf(input)),
+          m_inputIndex(m_inputBoxes),
           m_patchIndex(PatchBoxes(patches)) {
         for (int p = 0; p < static_cast<int>(raws.size()); ++p) {
             m_pathFirst.push_back(static_cast<int>(m_pieces.size()));
@@ -92,7 +93,10 @@ public:
         for (int p = 0; p < static_cast<int>(m_raws.size()); ++p) SlicePath(p, slices);
         slices.erase(std::remove_if(slices.begin(), slices.end(), [&](const Slice& s) { return !IsValid(s); }),
                      slices.end());
-        DropRepeats(slices);
+        if (m_overlaps)
+            DropRepeats(slices);
+        else
+            DropSlivers(slices);
         return Stitch(slices);
     }
 
@@ -112,15 +116,30 @@ private:
         return false;
     }
 
+    bool Adjacent(int a, int b) const {
+        const PieceRef ra = m_refs[a], rb = m_refs[b];
+        if (ra.path != rb.path) return false;
+        const int count = static_cast<int>(m_raws[ra.path].pieces.size());
+        const int gap = std::abs(ra.index - rb.index);
+        return gap == 1 || (m_raws[ra.path].closed && gap == count - 1);
+    }
+
     void FindSelfCrossings() {
         const BoxIndex index(BoxesOf(m_pieces));
         SegmentHit hits[4];
+        // Pieces known to lie inside need no splits: every slice through
+        // one is dropped, and splitting others where they cross it changes
+        // no slice's verdict.
         for (int a = 0; a < static_cast<int>(m_pieces.size()); ++a) {
+            if (m_pieces[a].inside) continue;
             index.Query(m_pieces[a].Box().Grown(kOffsetJoinTol), [&](int b) {
-                if (b <= a) return true;
+                if (b <= a || m_pieces[b].inside) return true;
+                // Straight neighbours meet only at their joint.
+                if (!m_pieces[a].isArc && !m_pieces[b].isArc && Adjacent(a, b)) return true;
                 const int count = IntersectSegments(m_pieces[a], m_pieces[b], kOffsetJoinTol, hits);
                 for (int h = 0; h < count; ++h) {
                     if (SharesJoint(a, b, hits[h])) continue;
+                    if (hits[h].overlap) m_overlaps = true;
                     m_splits.push_back({a, hits[h].t1, hits[h].pt});
                     m_splits.push_back({b, hits[h].t2, hits[h].pt});
                 }
@@ -134,6 +153,7 @@ private:
         const BoxIndex index(BoxesOf(m_guards));
         SegmentHit hits[4];
         for (int a = 0; a < static_cast<int>(m_pieces.size()); ++a) {
+            if (m_pieces[a].inside) continue;
             index.Query(m_pieces[a].Box().Grown(kOffsetJoinTol), [&](int g) {
                 const int count = IntersectSegments(m_pieces[a], m_guards[g], kOffsetJoinTol, hits);
                 for (int h = 0; h < count; ++h) m_splits.push_back({a, hits[h].t1, hits[h].pt});
@@ -222,7 +242,12 @@ private:
     bool FarFromInput(Vec2 pt) const {
         const double reach = m_minDistance > 0.0 ? m_minDistance : 0.0;
         const PlaneBox box{pt.x - reach, pt.y - reach, pt.x + reach, pt.y + reach};
-        if (!m_inputIndex.Query(box, [&](int i) { return m_input[i].DistanceTo(pt) >= m_minDistance; })) return false;
+        const double reachSq = reach * reach;
+        if (!m_inputIndex.Query(box, [&](int i) {
+                return m_inputBoxes[i].DistanceSquaredTo(pt.x, pt.y) >= reachSq ||
+                       m_input[i].DistanceTo(pt) >= m_minDistance;
+            }))
+            return false;
         if (m_patches.empty()) return true;
         const double margin = 10.0 * kOffsetJoinTol;
         return m_patchIndex.Query(PlaneBox{pt.x, pt.y, pt.x, pt.y},
@@ -234,15 +259,35 @@ private:
         return !m_inputIndex.Query(seg.Box(), [&](int i) { return IntersectSegments(seg, m_input[i], 0.0, hits) == 0; });
     }
 
-    // A part's ends are checked as well as its middle: a crossing with a
-    // curve that is no guard (a bridge, say) splits without being at the
-    // distance, and a short part beyond it can dip in at one end only.
+    // A part's start is checked as well as its middle where a split made it:
+    // a crossing with a curve that is no guard (a mitre's edge, say) splits
+    // without being at the distance, and a short part beyond it can dip in at
+    // one end only. A part longer than the distance could pass the input
+    // between the points checked, so it is tested for crossing the input.
     bool IsValid(const Slice& slice) const {
-        for (const Part& part : slice.parts) {
-            if (!FarFromInput(part.seg.start) || !FarFromInput(part.seg.PointAt(0.5))) return false;
-            if (CrossesInput(part.seg)) return false;
+        const double reach = m_minDistance > 0.0 ? m_minDistance : 0.0;
+        for (std::size_t i = 0; i < slice.parts.size(); ++i) {
+            const Part& part = slice.parts[i];
+            if (part.seg.inside) return false;
+            const bool splitStart = i == 0 || part.t0 > 0.0;
+            if (splitStart && !FarFromInput(part.seg.start)) return false;
+            if (!FarFromInput(part.seg.PointAt(0.5))) return false;
+            if (part.seg.Length() > reach && CrossesInput(part.seg)) return false;
         }
         return FarFromInput(slice.parts.back().seg.end);
+    }
+
+    // Slices whose ends lie within stitching reach of each other: crossings
+    // found twice a rounding apart leave them, and the stitching joins their
+    // neighbours without them.
+    static void DropSlivers(std::vector<Slice>& slices) {
+        slices.erase(std::remove_if(slices.begin(), slices.end(),
+                                    [](const Slice& s) {
+                                        double length = 0.0;
+                                        for (const Part& part : s.parts) length += part.seg.Length();
+                                        return length <= kStitchTol;
+                                    }),
+                     slices.end());
     }
 
     // Raw pieces that run over each other (the bevels of a zig-zag's
@@ -416,12 +461,14 @@ private:
     const std::vector<JoinPatch>& m_patches;
     double m_minDistance;
     double m_spurLength;  // open chains no longer than this are slivers, not results
+    std::vector<PlaneBox> m_inputBoxes;
     BoxIndex m_inputIndex;
     BoxIndex m_patchIndex;
     std::vector<PlaneSegment> m_pieces;
     std::vector<PieceRef> m_refs;
     std::vector<int> m_pathFirst;
     std::vector<Split> m_splits;
+    bool m_overlaps = false;  // some raw pieces share a stretch
 };
 
 }  // namespace

@@ -18,7 +18,12 @@ PlaneSegment MovedSegment(const PlaneSegment& seg, double dist) {
     // Left of a counter-clockwise arc is its centre.
     const double radius = seg.sweep > 0.0 ? seg.radius - dist : seg.radius + dist;
     if (radius > kOffsetJoinTol) return PlaneSegment::Arc(seg.center, radius, from, to, seg.sweep);
-    return PlaneSegment::Line(from, to);  // collapsed past the centre
+    // Collapsed past the centre: the line between the offsets of the ends
+    // lies within |dist| - radius of the centre, so nearer the arc than
+    // |dist| everywhere but at its ends.
+    PlaneSegment collapsed = PlaneSegment::Line(from, to);
+    collapsed.inside = true;
+    return collapsed;
 }
 
 class JoinMaker {
@@ -40,7 +45,12 @@ public:
         const bool convex = turn * m_dist < 0.0 || std::fabs(turn) > kPi - 1e-9;
         if (!convex) {
             if (m_style.trimConcave) Trim(prev, next);
-            if (Distance(prev.end, next.start) > kOffsetJoinTol) pieces.push_back(PlaneSegment::Line(p1, p2));
+            if (Distance(prev.end, next.start) > kOffsetJoinTol) {
+                // A chord of the circle of radius |dist| about the corner.
+                PlaneSegment bridge = PlaneSegment::Line(p1, p2);
+                bridge.inside = true;
+                pieces.push_back(bridge);
+            }
             return;
         }
         const double sweep = m_dist > 0.0 ? -std::fabs(turn) : std::fabs(turn);

@@ -16,6 +16,12 @@ struct PlaneBox {
         return minX <= other.maxX && other.minX <= maxX && minY <= other.maxY && other.minY <= maxY;
     }
     PlaneBox Grown(double margin) const { return {minX - margin, minY - margin, maxX + margin, maxY + margin}; }
+    // Square of the plan distance from (x, y) to the box (0 inside).
+    double DistanceSquaredTo(double x, double y) const {
+        const double dx = x < minX ? minX - x : (x > maxX ? x - maxX : 0.0);
+        const double dy = y < minY ? minY - y : (y > maxY ? y - maxY : 0.0);
+        return dx * dx + dy * dy;
+    }
 };
 
 class BoxIndex {

@@ -53,8 +53,10 @@ void Keep(const PlaneSegment& s1, const PlaneSegment& s2, Vec2 pt, double endTol
 // Ends of each segment that lie on the other: the shared stretch of two
 // segments on one line or one circle.
 void KeepOverlapEnds(const PlaneSegment& s1, const PlaneSegment& s2, double endTol, SegmentHit hits[4], int& count) {
+    const int before = count;
     for (Vec2 pt : {s1.start, s1.end, s2.start, s2.end})
         if (s1.DistanceTo(pt) <= endTol && s2.DistanceTo(pt) <= endTol) Keep(s1, s2, pt, endTol, hits, count);
+    for (int i = before; i < count; ++i) hits[i].overlap = true;
 }
 
 int LineLine(const PlaneSegment& s1, const PlaneSegment& s2, double endTol, SegmentHit hits[4]) {
@@ -77,15 +79,23 @@ int LineLine(const PlaneSegment& s1, const PlaneSegment& s2, double endTol, Segm
     return count;
 }
 
+// The line's common points with the arc's circle, then those on both.
+// GetCLineIpt finds the same candidates but touches only exactly; here a
+// line that misses the circle by no more than endTol touches it.
 int LineArc(const PlaneSegment& line, const PlaneSegment& arc, bool swapped, double endTol, SegmentHit hits[4]) {
-    AcGePoint3d ptB = Pt3(line.end);
-    AcGePoint3d p1, p2;
-    const int candidates = GetCLineIpt(Pt3(arc.center), arc.radius, Pt3(line.start), ptB, p1, p2);
+    const Vec2 along = line.end - line.start;
+    const double len = Length(along);
+    if (len == 0.0) return 0;
+    const Vec2 dir = along * (1.0 / len);
+    const Vec2 foot = line.start + dir * Dot(arc.center - line.start, dir);
+    const double apart = Distance(foot, arc.center);
+    if (apart > arc.radius + endTol) return 0;
+    const double half = std::sqrt(std::max(0.0, arc.radius * arc.radius - apart * apart));
     int count = 0;
     const PlaneSegment& first = swapped ? arc : line;
     const PlaneSegment& second = swapped ? line : arc;
-    if (candidates >= 1) Keep(first, second, Pt2(p1), endTol, hits, count);
-    if (candidates >= 2) Keep(first, second, Pt2(p2), endTol, hits, count);
+    Keep(first, second, foot - dir * half, endTol, hits, count);
+    if (half > 0.0) Keep(first, second, foot + dir * half, endTol, hits, count);
     return count;
 }
 
@@ -164,10 +174,10 @@ PlaneBox PlaneSegment::Box() const {
     // The circle's extreme points that the arc passes.
     const double from = sweep > 0.0 ? startAngle : startAngle + sweep;
     const double span = std::fabs(sweep);
+    static const Vec2 kAxes[4] = {{1.0, 0.0}, {0.0, 1.0}, {-1.0, 0.0}, {0.0, -1.0}};
     for (int k = 0; k < 4; ++k) {
-        const double axis = k * kHalfPi;
-        if (Folded(axis - from) > span) continue;
-        const Vec2 pt = {center.x + radius * std::cos(axis), center.y + radius * std::sin(axis)};
+        if (Folded(k * kHalfPi - from) > span) continue;
+        const Vec2 pt = center + kAxes[k] * radius;
         box.minX = std::min(box.minX, pt.x);
         box.minY = std::min(box.minY, pt.y);
         box.maxX = std::max(box.maxX, pt.x);
@@ -192,16 +202,28 @@ double PlaneSegment::ParamOf(Vec2 pt) const {
 }
 
 PlaneSegment PlaneSegment::Part(double t0, Vec2 p0, double t1, Vec2 p1) const {
-    if (!isArc) return Line(p0, p1);
-    return Arc(center, radius, p0, p1, (t1 - t0) * sweep);
+    PlaneSegment part = isArc ? Arc(center, radius, p0, p1, (t1 - t0) * sweep) : Line(p0, p1);
+    part.inside = inside;
+    return part;
 }
 
 double PlaneSegment::DistanceTo(Vec2 pt) const {
-    const double t = ParamOf(pt);
-    if (t >= 0.0 && t <= 1.0) {
-        if (isArc) return std::fabs(Distance(pt, center) - radius);
-        return Distance(pt, PointAt(t));
+    if (!isArc) {
+        const Vec2 d = end - start;
+        const double lenSq = Dot(d, d);
+        double t = lenSq > 0.0 ? Dot(pt - start, d) / lenSq : 0.0;
+        t = std::clamp(t, 0.0, 1.0);
+        return Distance(pt, start + d * t);
     }
+    // Within the arc's wedge the nearest point is on the arc; the wedge is
+    // told by the sides of the two end radii, without angles (this runs for
+    // every point checked against every nearby input segment).
+    const double turn = sweep > 0.0 ? 1.0 : -1.0;
+    const Vec2 toPt = pt - center;
+    const bool afterStart = turn * Cross(start - center, toPt) >= 0.0;
+    const bool beforeEnd = turn * Cross(toPt, end - center) >= 0.0;
+    const bool inWedge = std::fabs(sweep) <= kPi ? afterStart && beforeEnd : afterStart || beforeEnd;
+    if (inWedge || std::fabs(sweep) >= kTwoPi) return std::fabs(drovik::Length(toPt) - radius);
     return std::min(Distance(pt, start), Distance(pt, end));
 }
 

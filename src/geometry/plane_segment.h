@@ -16,7 +16,7 @@ inline Vec2 operator-(Vec2 a, Vec2 b) { return {a.x - b.x, a.y - b.y}; }
 inline Vec2 operator*(Vec2 a, double s) { return {a.x * s, a.y * s}; }
 inline double Dot(Vec2 a, Vec2 b) { return a.x * b.x + a.y * b.y; }
 inline double Cross(Vec2 a, Vec2 b) { return a.x * b.y - a.y * b.x; }
-inline double Length(Vec2 a) { return std::hypot(a.x, a.y); }
+inline double Length(Vec2 a) { return std::sqrt(a.x * a.x + a.y * a.y); }
 inline double Distance(Vec2 a, Vec2 b) { return Length(b - a); }
 inline Vec2 LeftOf(Vec2 dir) { return {-dir.y, dir.x}; }  // turned by +pi/2
 inline Vec2 Unit(Vec2 a) {
@@ -34,6 +34,10 @@ struct PlaneSegment {
     double radius = 0.0;
     double startAngle = 0.0;  // polar angle of start about center
     double sweep = 0.0;
+    // For the chain offset: a piece known to lie nearer the chain than the
+    // offset distance everywhere but at its ends (a collapsed arc, a bridge
+    // across a concave corner). Kept by Part.
+    bool inside = false;
 
     static PlaneSegment Line(Vec2 a, Vec2 b);
     // The arc about center from a to b (both taken to lie on its circle).
@@ -64,6 +68,7 @@ struct SegmentHit {
     Vec2 pt;
     double t1 = 0.0;
     double t2 = 0.0;
+    bool overlap = false;  // an end of a stretch the two segments share
 };
 
 // The points common to s1 and s2: crossings and touches, and the ends of a
