@@ -33,6 +33,7 @@ const char* const kProgramHelp =
     "  stake FILE --interval D -o OUT [--chord] [--layer L] [--start STAKE]\n"
     "                             stake marks (tick and label) along each polyline\n"
     "  offset FILE --distance D -o OUT [--side left|right|both] [--layer L]\n"
+    "         [--join round|miter|bevel] [--miter-limit R] [--vertexwise]\n"
     "                             offsets of polylines and of chains of lines and arcs\n"
     "  render FILE -o OUT.svg     a picture of the drawing\n"
     "  demo [--out DIR]           stake, offset and render the sample road drawing\n"
@@ -56,13 +57,22 @@ const std::map<std::string, const char*> kCommandHelp = {
      "  --start STAKE  stake of each polyline's start, e.g. K12+345.6 (default K0+000)\n"
      "  -o OUT         the DXF file to write\n"},
     {"offset",
-     "usage: drovik offset FILE --distance D -o OUT [--side left|right|both] [--layer L] [--overwrite]\n"
+     "usage: drovik offset FILE --distance D -o OUT [--side left|right|both] [--layer L]\n"
+     "                 [--join round|miter|bevel] [--miter-limit R] [--vertexwise] [--overwrite]\n"
      "Offsets every polyline, and every chain of touching lines and arcs, by D to the\n"
-     "left and/or right of its direction; new entities go on layer OFFSET.\n"
-     "  --distance D   offset distance, a number greater than 0\n"
-     "  --side S       left, right or both (default both)\n"
-     "  --layer L      only entities on layer L\n"
-     "  -o OUT         the DXF file to write\n"},
+     "left and/or right of its direction; new polylines go on layer OFFSET. Parts of an\n"
+     "offset that come nearer the source than D (tight curves, narrow loops, zig-zags)\n"
+     "are cut away, and what is left may be several pieces; closed polylines, and\n"
+     "chains whose ends meet, give closed outlines.\n"
+     "  --distance D      offset distance, a number greater than 0\n"
+     "  --side S          left, right or both (default both)\n"
+     "  --layer L         only entities on layer L\n"
+     "  --join J          outer corners: round (default), miter or bevel\n"
+     "  --miter-limit R   a mitre reaching farther than R times D from its corner is\n"
+     "                    cut square at that distance (default 2, at least 1)\n"
+     "  --vertexwise      the plain offset instead: one vertex per segment, no clean-up\n"
+     "                    (OffsetVertexs for polylines, OffsetEnts for lines and arcs)\n"
+     "  -o OUT            the DXF file to write\n"},
     {"render",
      "usage: drovik render FILE -o OUT.svg [--overwrite]\n"
      "Draws the drawing's model space as an SVG picture (y axis up, colours by index).\n"},
@@ -171,14 +181,29 @@ Side ParseSide(const std::optional<std::string>& text) {
     throw UsageError{"--side must be left, right or both, not '" + *text + "'"};
 }
 
+Join ParseJoin(const std::optional<std::string>& text) {
+    if (!text || *text == "round") return Join::kRound;
+    if (*text == "miter") return Join::kMiter;
+    if (*text == "bevel") return Join::kBevel;
+    throw UsageError{"--join must be round, miter or bevel, not '" + *text + "'"};
+}
+
 int Offset(const std::vector<std::string>& argv, std::FILE* out) {
-    const Args args(argv, {"distance", "side", "layer", "output"}, {"overwrite"});
+    const Args args(argv, {"distance", "side", "layer", "output", "join", "miter-limit"}, {"overwrite", "vertexwise"});
     args.expectPositional(1, "FILE");
     OffsetOptions options;
     const auto distance = args.positiveNumber("distance");
     if (!distance) throw UsageError{"missing --distance D"};
     options.distance = *distance;
     options.side = ParseSide(args.value("side"));
+    options.join = ParseJoin(args.value("join"));
+    if (const auto limit = args.positiveNumber("miter-limit")) {
+        if (*limit < 1.0) throw UsageError{"--miter-limit must be at least 1"};
+        options.miterLimit = *limit;
+    }
+    options.vertexwise = args.flag("vertexwise");
+    if (options.vertexwise && (args.value("join") || args.value("miter-limit")))
+        throw UsageError{"--vertexwise takes no --join or --miter-limit"};
     if (const auto layer = args.value("layer")) options.layer = Wide(*layer);
     const std::string input = args.positional()[0];
     const std::string output = OutputPath(args, input);
