@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <numeric>
 
 namespace drovik {
 namespace {
@@ -50,18 +49,19 @@ BoxIndex::BoxIndex(const std::vector<PlaneBox>& boxes) {
     const double height = all.maxY - all.minY;
     const double scaleX = width > 0.0 ? 65535.0 / width : 0.0;
     const double scaleY = height > 0.0 ? 65535.0 / height : 0.0;
-    std::vector<std::uint32_t> keys(n);
+    // (curve position, item) pairs sort faster than items compared by a
+    // looked-up key.
+    std::vector<std::uint64_t> order(n);
     for (std::size_t i = 0; i < n; ++i) {
         const double cx = 0.5 * (boxes[i].minX + boxes[i].maxX) - all.minX;
         const double cy = 0.5 * (boxes[i].minY + boxes[i].maxY) - all.minY;
-        keys[i] = HilbertIndex(static_cast<std::uint32_t>(std::clamp(cx * scaleX, 0.0, 65535.0)),
-                               static_cast<std::uint32_t>(std::clamp(cy * scaleY, 0.0, 65535.0)));
+        const std::uint64_t key = HilbertIndex(static_cast<std::uint32_t>(std::clamp(cx * scaleX, 0.0, 65535.0)),
+                                               static_cast<std::uint32_t>(std::clamp(cy * scaleY, 0.0, 65535.0)));
+        order[i] = (key << 32) | i;
     }
+    std::sort(order.begin(), order.end());
     m_items.resize(n);
-    std::iota(m_items.begin(), m_items.end(), 0u);
-    std::sort(m_items.begin(), m_items.end(), [&](std::uint32_t a, std::uint32_t b) {
-        return keys[a] != keys[b] ? keys[a] < keys[b] : a < b;
-    });
+    for (std::size_t i = 0; i < n; ++i) m_items[i] = static_cast<std::uint32_t>(order[i] & 0xffffffffu);
     m_boxes.reserve(n + n / (kNodeSize - 1) + 2);
     for (std::uint32_t item : m_items) m_boxes.push_back(boxes[item]);
     m_levels.push_back({0, static_cast<std::uint32_t>(n)});

@@ -33,31 +33,55 @@ public:
     // false to stop the search. Answers false when it was stopped.
     template <class Visit>
     bool Query(const PlaneBox& query, Visit&& visit) const {
+        return Walk([&](const PlaneBox& box) { return box.Overlaps(query); }, visit);
+    }
+
+    // The same for the boxes within distance reach of (x, y), a disc rather
+    // than a square: fewer nodes to open around a point.
+    template <class Visit>
+    bool QueryNear(double x, double y, double reach, Visit&& visit) const {
+        const double reachSq = reach * reach;
+        return Walk([&](const PlaneBox& box) { return box.DistanceSquaredTo(x, y) <= reachSq; }, visit);
+    }
+
+private:
+    // Depth first; a node's children are tested before they are stacked, and
+    // the items under a lowest node are visited at once.
+    template <class Wanted, class Visit>
+    bool Walk(Wanted&& wanted, Visit&& visit) const {
         if (m_levels.empty()) return true;
         std::vector<std::uint32_t>& stack = m_stack;
         stack.clear();
         const std::size_t top = m_levels.size() - 1;
-        for (std::uint32_t i = 0; i < m_levels[top].count; ++i) stack.push_back(Encode(top, i));
+        if (top == 0) return VisitItems(0, m_levels[0].count, wanted, visit);
+        const Level& topLevel = m_levels[top];
+        for (std::uint32_t i = 0; i < topLevel.count; ++i)
+            if (wanted(m_boxes[topLevel.first + i])) stack.push_back(Encode(top, i));
         while (!stack.empty()) {
             const std::uint32_t code = stack.back();
             stack.pop_back();
             const std::size_t level = code >> kLevelShift;
             const std::uint32_t node = code & kNodeMask;
-            const Level& lv = m_levels[level];
-            if (!m_boxes[lv.first + node].Overlaps(query)) continue;
-            if (level == 0) {
-                if (!visit(static_cast<int>(m_items[node]))) return false;
-                continue;
-            }
             const Level& below = m_levels[level - 1];
             const std::uint32_t begin = node * kNodeSize;
             const std::uint32_t end = begin + kNodeSize < below.count ? begin + kNodeSize : below.count;
-            for (std::uint32_t child = begin; child < end; ++child) stack.push_back(Encode(level - 1, child));
+            if (level == 1) {
+                if (!VisitItems(begin, end, wanted, visit)) return false;
+                continue;
+            }
+            for (std::uint32_t child = begin; child < end; ++child)
+                if (wanted(m_boxes[below.first + child])) stack.push_back(Encode(level - 1, child));
         }
         return true;
     }
 
-private:
+    template <class Wanted, class Visit>
+    bool VisitItems(std::uint32_t begin, std::uint32_t end, Wanted& wanted, Visit& visit) const {
+        for (std::uint32_t i = begin; i < end; ++i)
+            if (wanted(m_boxes[i]) && !visit(static_cast<int>(m_items[i]))) return false;
+        return true;
+    }
+
     static constexpr std::uint32_t kNodeSize = 16;
     static constexpr std::uint32_t kLevelShift = 27;  // up to 2^27 boxes, 32 levels
     static constexpr std::uint32_t kNodeMask = (1u << kLevelShift) - 1u;
