@@ -396,10 +396,14 @@ private:
                     used[next] = 1;
                     walk.push_back(next);
                 }
+                // Slivers kept within the tolerance can branch off a loop;
+                // an open piece of closed paths is one unless it is long.
                 ClippedChain chain = Joined(slices, walk, false);
                 double length = 0.0;
+                bool ofClosed = true;
                 for (const PlaneSegment& seg : chain.segments) length += seg.Length();
-                if (length > m_spurLength) chains.push_back(std::move(chain));
+                for (int w : walk) ofClosed = ofClosed && m_raws[slices[w].path].closed;
+                if (length > (ofClosed ? 10.0 : 1.0) * m_spurLength) chains.push_back(std::move(chain));
             }
         }
         return chains;
@@ -459,7 +463,7 @@ private:
     const std::vector<PlaneSegment>& m_guards;
     const std::vector<JoinPatch>& m_patches;
     double m_minDistance;
-    double m_spurLength;  // open chains no longer than this are slivers, not results
+    double m_spurLength;  // open chains no longer than this are slivers, not results (ten times for closed paths)
     BoxIndex m_inputIndex;
     BoxIndex m_patchIndex;
     std::vector<PlaneSegment> m_pieces;

@@ -29,7 +29,7 @@ struct ClippedChain {
 //   input, by more than rounding, is dropped;
 // - patches: the areas mitres and bevels add; a slice inside one is dropped;
 // - tolerance: the tolerance the result keeps; open result chains no longer
-//   than it are dropped as slivers.
+//   than it (ten times it when all of closed paths) are dropped as slivers.
 std::vector<ClippedChain> ClipRawOffsets(const std::vector<RawPath>& raws, const std::vector<PlaneSegment>& input,
                                          const std::vector<PlaneSegment>& guards,
                                          const std::vector<JoinPatch>& patches, double distance, double tolerance);
