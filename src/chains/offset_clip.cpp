@@ -240,8 +240,15 @@ private:
     // Whether pt lies at least the minimum distance from every input segment
     // and outside every join patch.
     bool FarFromInput(Vec2 pt) const {
+        // Points checked one after another lie close together: the segment
+        // that was too near last time is tried first.
+        if (m_lastNear >= 0 && m_input[m_lastNear].DistanceTo(pt) < m_minDistance) return false;
         const double reach = m_minDistance > 0.0 ? m_minDistance : 0.0;
-        if (!m_inputIndex.QueryNear(pt.x, pt.y, reach, [&](int i) { return m_input[i].DistanceTo(pt) >= m_minDistance; }))
+        if (!m_inputIndex.QueryNear(pt.x, pt.y, reach, [&](int i) {
+                if (m_input[i].DistanceTo(pt) >= m_minDistance) return true;
+                m_lastNear = i;
+                return false;
+            }))
             return false;
         if (m_patches.empty()) return true;
         const double margin = 10.0 * kOffsetJoinTol;
@@ -471,6 +478,7 @@ private:
     std::vector<int> m_pathFirst;
     std::vector<Split> m_splits;
     bool m_overlaps = false;  // some raw pieces share a stretch
+    mutable int m_lastNear = -1;  // the input segment last found too near a checked point
 };
 
 }  // namespace
