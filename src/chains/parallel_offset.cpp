@@ -135,7 +135,7 @@ bool ParallelOffsetChains(const CArray<CPolyLineVertex, CPolyLineVertex&>& arrSr
                           AcArray<int>& arrDstClosed) {
     ChainSet set;
     const bool joinKnown = nJoin == joinRound || nJoin == joinMiter || nJoin == joinBevel;
-    const bool usable = joinKnown && std::isfinite(dDist) && (nJoin != joinMiter || !std::isnan(dMiterLimit)) &&
+    const bool usable = joinKnown && std::isfinite(dDist) && (nJoin != joinMiter || std::isfinite(dMiterLimit)) &&
                         ReadChainSet(arrSrc, arrSrcCounts, arrSrcClosed, set);
     if (!usable) {
         Clear(arrDst, arrDstCounts, arrDstClosed);

@@ -39,6 +39,7 @@ TEST(ParallelOffsetInput, RefusedInputAnswersFalseWithOutputsEmptied) {
     cases.push_back({"infinite distance", Elbow(), -kInf, joinRound, 2.0});
     cases.push_back({"unknown join", Elbow(), 1.0, 3, 2.0});
     cases.push_back({"NaN mitre limit", Elbow(), 1.0, joinMiter, kNaN});
+    cases.push_back({"infinite mitre limit", Elbow(), 1.0, joinMiter, kInf});
     {
         ChainSet c = Elbow();
         c.vertices[1].pt.x = kNaN;

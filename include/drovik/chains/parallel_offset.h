@@ -50,9 +50,12 @@
 //   a full reversal;
 // - result chains do not cross themselves or each other (they may touch at
 //   a point where a loop pinches off);
-// - open chains: the offset of each open chain is open, its ends at the
-//   offsets of the chain's end points unless those lie closer than |dDist|
-//   to another part of the input, in which case they are cut back;
+// - open chains: the offset of each open chain is open (besides any loop it
+//   closes on itself), its ends at the offsets of the chain's end points
+//   unless those lie closer than |dDist| to another part of the input, in
+//   which case they are cut back;
+// - open pieces no longer than t (10 t for the offsets of closed chains,
+//   whose pieces are loops) are slivers of rounding and are dropped;
 // - segments with |bulge| of 0.0001 or less are straight, as in
 //   OffsetVertexs; arcs keep their centre, so output arcs are concentric
 //   with the input arcs they come from.
