@@ -73,6 +73,10 @@ public:
           m_spurLength(tolerance),
           m_inputIndex(BoxesOf(input)),
           m_patchIndex(PatchBoxes(patches)) {
+        std::size_t total = 0;
+        for (const RawPath& raw : raws) total += raw.pieces.size();
+        m_pieces.reserve(total);
+        m_refs.reserve(total);
         for (int p = 0; p < static_cast<int>(raws.size()); ++p) {
             m_pathFirst.push_back(static_cast<int>(m_pieces.size()));
             for (int i = 0; i < static_cast<int>(raws[p].pieces.size()); ++i) {
@@ -80,6 +84,11 @@ public:
                 m_refs.push_back({p, i});
             }
         }
+    }
+
+    bool AnyCrossing() {
+        FindSelfCrossings();
+        return !m_splits.empty();
     }
 
     std::vector<ClippedChain> Run() {
@@ -482,6 +491,12 @@ private:
 };
 
 }  // namespace
+
+bool PathsCross(const std::vector<RawPath>& paths) {
+    const std::vector<PlaneSegment> none;
+    const std::vector<JoinPatch> noPatches;
+    return Clipper(paths, none, none, noPatches, 0.0, 0.0).AnyCrossing();
+}
 
 std::vector<ClippedChain> ClipRawOffsets(const std::vector<RawPath>& raws, const std::vector<PlaneSegment>& input,
                                          const std::vector<PlaneSegment>& guards,

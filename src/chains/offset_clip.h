@@ -34,4 +34,8 @@ std::vector<ClippedChain> ClipRawOffsets(const std::vector<RawPath>& raws, const
                                          const std::vector<PlaneSegment>& guards,
                                          const std::vector<JoinPatch>& patches, double distance, double tolerance);
 
+// Whether any two of the paths, or two parts of one, cross or touch anywhere
+// but at the joints of neighbouring pieces.
+bool PathsCross(const std::vector<RawPath>& paths);
+
 }  // namespace drovik::offset

@@ -87,11 +87,14 @@ bool ReadChainSet(const VertexArray& arrSrc, const AcArray<int>& counts, const A
 // Where the distance to an open chain passes |dist| without its raw offset
 // crossing itself: the other side's offset, which the raw one meets where
 // the chain folds round an end, and the circles about the two end points.
+// Closed chains need the other side only where chains cross (the raw offset
+// then reaches the other side through the crossing).
 void AddGuards(const PlaneChain& chain, double dist, std::vector<PlaneSegment>& guards) {
     drovik::offset::JoinStyle round;
     round.trimConcave = false;  // a trim could cut off a stretch where the distance passes
     const std::vector<PlaneSegment> other = drovik::offset::RawOffset(chain, -dist, round);
     guards.insert(guards.end(), other.begin(), other.end());
+    if (chain.closed) return;
     const double radius = std::fabs(dist);
     for (const Vec2 end : {chain.segments.front().start, chain.segments.back().end}) {
         const Vec2 on{end.x + radius, end.y};
@@ -157,11 +160,16 @@ bool ParallelOffsetChains(const CArray<CPolyLineVertex, CPolyLineVertex&>& arrSr
     std::vector<PlaneSegment> input;
     std::vector<PlaneSegment> guards;
     drovik::offset::ReplacedJoins replaced;
+    std::vector<RawPath> closedChains;
     for (const PlaneChain& chain : set.chains) {
         raws.push_back({drovik::offset::RawOffset(chain, dDist, style, &replaced), chain.closed});
         input.insert(input.end(), chain.segments.begin(), chain.segments.end());
         if (!chain.closed) AddGuards(chain, dDist, guards);
+        if (chain.closed) closedChains.push_back({chain.segments, true});
     }
+    if (!closedChains.empty() && drovik::offset::PathsCross(closedChains))
+        for (const PlaneChain& chain : set.chains)
+            if (chain.closed) AddGuards(chain, dDist, guards);
     guards.insert(guards.end(), replaced.arcs.begin(), replaced.arcs.end());
     const double tol = std::fmin(drovik::kCoincidentTol, std::fabs(dDist) * 0.1);
     const std::vector<ClippedChain> result =

@@ -140,3 +140,37 @@ TEST(ParallelOffsetProperty, OutwardThenInwardGivesBackAConvexChain) {
     }
 }
 }  // namespace
+
+namespace {
+using namespace offset_checks;
+
+// Tangled, repeated, folded chains with wild bulges: the offset answers,
+// every output number is finite and nothing comes nearer than the distance.
+TEST(ParallelOffsetProperty, TangledChainsNeverBreakIt) {
+    chain_fixtures::Uniform draw(777);
+    for (int round = 0; round < 150; ++round) {
+        std::vector<Vtx> chain;
+        const int n = 2 + static_cast<int>(draw(0.0, 9.0));
+        for (int i = 0; i < n; ++i) {
+            // Coarse coordinates repeat points and fold segments back often.
+            const double x = std::floor(draw(0.0, 4.0)), y = std::floor(draw(0.0, 4.0));
+            const double bulge = draw(0.0, 1.0) < 0.5 ? 0.0 : draw(-6.0, 6.0);
+            chain.push_back({x, y, bulge});
+        }
+        const bool closed = draw(0.0, 1.0) < 0.5;
+        const double dist = std::floor(draw(-8.0, 8.0)) * 0.5;
+        const int join = static_cast<int>(draw(0.0, 3.0));
+        ChainSet in = SetOf(chain, closed), out;
+        const bool ok = Offset(in, dist, join, 3.0, out);
+        int total = 0;
+        for (int i = 0; i < out.Size(); ++i) total += out.counts[i];
+        EXPECT_EQ(total, out.vertices.GetSize()) << round;
+        for (const CPolyLineVertex& v : out.vertices)
+            EXPECT_TRUE(std::isfinite(v.pt.x) && std::isfinite(v.pt.y) && std::isfinite(v.bulge)) << round;
+        if (!ok || dist == 0.0 || out.Size() == 0) continue;
+        const std::vector<Piece> pieces = PiecesOf(in);
+        for (const CPolyLineVertex& v : out.vertices)
+            EXPECT_GE(DistanceTo(pieces, v.pt), std::fabs(dist) - 0.001) << "round " << round << " closed " << closed << " join " << join << " d " << dist << " n " << n;
+    }
+}
+}  // namespace
