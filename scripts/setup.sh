@@ -11,6 +11,9 @@ packages=(
   python3-ezdxf                  # independent DXF reader in interop tests
   python3-shapely                # GEOS, the independent oracle of the parallel offset tests
   librsvg2-bin                   # rsvg-convert, to look at rendered drawings
+  libdxflib-dev                  # dxflib, the parse-only yardstick of bench/dxf_convert_bench.py
+  time                           # /usr/bin/time: peak memory in bench/dxf_convert_bench.py
+  librecad poppler-utils         # LibreCAD's dxf2pdf and pdftoppm: tests/interop/librecad_print_check.py
 )
 
 missing=()

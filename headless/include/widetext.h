@@ -9,6 +9,13 @@ std::string WideToUtf8(const std::wstring& text);
 std::wstring Utf8ToWide(const std::string& bytes);
 // True when the bytes are well-formed UTF-8.
 bool IsValidUtf8(const std::string& bytes);
+// Decodes the UTF-8 sequence at bytes[i] (i < bytes.size()) into c and moves
+// i past it. False for a malformed sequence (overlong, surrogate, above
+// U+10FFFF, truncated or a stray byte): i then moves past the bytes taken
+// as that sequence, at least one.
+bool DecodeUtf8(const std::string& bytes, std::size_t& i, char32_t& c);
+// Appends c as UTF-8; surrogates and values above U+10FFFF become U+FFFD.
+void AppendUtf8(std::string& out, char32_t c);
 // Latin-1: each byte is one character.
 std::wstring Latin1ToWide(const std::string& bytes);
 // UTF-16 code units; characters outside the basic plane become surrogate pairs.

@@ -363,6 +363,8 @@ void AcDbEntity::setDatabaseDefaults(AcDbDatabase* pDb) {
     m_linetype = db->byLayerLinetype();
     m_color = 256;
     m_visibility = AcDb::kVisible;
+    m_lineWeight = AcDb::kLnWtByLayer;
+    m_linetypeScale = 1.0;
 }
 
 Acad::ErrorStatus AcDbEntity::transformBy(const AcGeMatrix3d&) { return Acad::eNotApplicable; }
@@ -451,6 +453,7 @@ AcDbDatabase::AcDbDatabase(bool, bool) : m_objects(1, nullptr) {
     named->setAt(L"ACAD_GROUP", groups, m_groupDict);
     groups->close();
     named->close();
+    // The dimension style table comes when first asked for (dimStyleTableId).
 }
 
 AcDbDatabase::~AcDbDatabase() {

@@ -93,6 +93,10 @@ bool IsValidUtf8(const std::string& bytes) {
     return true;
 }
 
+bool DecodeUtf8(const std::string& bytes, std::size_t& i, char32_t& c) { return decodeUtf8(bytes, i, c); }
+
+void AppendUtf8(std::string& out, char32_t c) { appendUtf8(out, c); }
+
 std::wstring Latin1ToWide(const std::string& bytes) {
     std::wstring out;
     out.reserve(bytes.size());

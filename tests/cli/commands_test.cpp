@@ -8,6 +8,7 @@
 #include <dxfio.h>
 #include <hostharness.h>
 
+#include "cli/cli_support.h"
 #include "commands.h"
 #include "drawing_query.h"
 #include "drovik/drovik.h"
@@ -17,27 +18,9 @@
 
 namespace {
 namespace fs = std::filesystem;
-using drovik::cli::Run;
 
-// Runs a command line and keeps what it printed.
-struct Outcome {
-    int code = -1;
-    std::string out;
-    std::string err;
-};
-
-Outcome RunCli(const std::vector<std::string>& args) {
-    std::FILE* out = std::tmpfile();
-    std::FILE* err = std::tmpfile();
-    Outcome outcome;
-    outcome.code = Run(args, out, err);
-    for (auto [file, text] : {std::pair{out, &outcome.out}, std::pair{err, &outcome.err}}) {
-        std::rewind(file);
-        for (int c; (c = std::fgetc(file)) != EOF;) text->push_back(static_cast<char>(c));
-        std::fclose(file);
-    }
-    return outcome;
-}
+using cli_support::Outcome;
+using cli_support::RunCli;
 
 class DrovikProgram : public ::testing::Test {
 protected:
