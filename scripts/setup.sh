@@ -9,6 +9,7 @@ packages=(
   libboost-dev                   # Boost.Geometry R-tree for the headless host's selection index
   clang libclang-rt-14-dev       # libFuzzer targets and LeakSanitizer runtime
   python3-ezdxf                  # independent DXF reader in interop tests
+  python3-shapely                # GEOS, the independent oracle of the parallel offset tests
   librsvg2-bin                   # rsvg-convert, to look at rendered drawings
   libdxflib-dev                  # dxflib, the parse-only yardstick of bench/dxf_convert_bench.py
   time                           # /usr/bin/time: peak memory in bench/dxf_convert_bench.py
