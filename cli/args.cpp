@@ -28,10 +28,10 @@ Args::Args(const std::vector<std::string>& argv, const std::set<std::string>& va
             m_flags.insert(name);
         } else if (valueOptions.count(name)) {
             if (hasInline) {
-                m_values[name] = inlineValue;
+                m_values[name].push_back(inlineValue);
             } else {
                 if (i + 1 >= argv.size()) throw UsageError{"option --" + name + " needs a value"};
-                m_values[name] = argv[++i];
+                m_values[name].push_back(argv[++i]);
             }
         } else {
             throw UsageError{"unknown option " + argv[i]};
@@ -42,7 +42,12 @@ Args::Args(const std::vector<std::string>& argv, const std::set<std::string>& va
 std::optional<std::string> Args::value(const std::string& name) const {
     const auto it = m_values.find(name);
     if (it == m_values.end()) return std::nullopt;
-    return it->second;
+    return it->second.back();
+}
+
+std::vector<std::string> Args::values(const std::string& name) const {
+    const auto it = m_values.find(name);
+    return it == m_values.end() ? std::vector<std::string>{} : it->second;
 }
 
 std::optional<double> Args::positiveNumber(const std::string& name) const {

@@ -14,6 +14,12 @@ struct UsageError {
     std::string message;
 };
 
+// A file that cannot be read or written: the program prints the message
+// (naming the file and the cause) and exits with code 1.
+struct FileError {
+    std::string message;
+};
+
 class Args {
 public:
     // valueOptions take a value ("-o" is an alias of "--output"); flagOptions do not.
@@ -23,7 +29,10 @@ public:
 
     const std::vector<std::string>& positional() const { return m_positional; }
     bool flag(const std::string& name) const { return m_flags.count(name) > 0; }
+    // The option's value (the last one when it was given more than once).
     std::optional<std::string> value(const std::string& name) const;
+    // Every value given for the option, in order.
+    std::vector<std::string> values(const std::string& name) const;
     // The value as a finite number greater than 0; UsageError otherwise.
     std::optional<double> positiveNumber(const std::string& name) const;
     // Exactly `count` positional arguments, else UsageError naming `what`.
@@ -32,7 +41,7 @@ public:
 private:
     std::vector<std::string> m_positional;
     std::set<std::string> m_flags;
-    std::map<std::string, std::string> m_values;
+    std::map<std::string, std::vector<std::string>> m_values;
 };
 
 }  // namespace drovik::cli

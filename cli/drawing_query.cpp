@@ -1,6 +1,10 @@
 // Small read-only views of a drawing that the drovik commands share.
 #include "drawing_query.h"
 
+#include <cctype>
+#include <charconv>
+
+#include <dbpl.h>
 #include <dbsymtb.h>
 #include <wincrt.h>
 
@@ -33,6 +37,33 @@ bool ReadPolylineChain(AcDbObjectId id, CPolyLineVertexArray& chain) {
         CPolyLineVertex first(chain[0].pt, 0.0);
         chain.Add(first);
     }
+    return true;
+}
+
+double PolylineElevation(AcDbObjectId id) {
+    AcDbEntity* ent = nullptr;
+    if (acdbOpenAcDbEntity(ent, id, AcDb::kForRead) != Acad::eOk) return 0.0;
+    double elevation = 0.0;
+    if (const auto* light = AcDbPolyline::cast(ent)) elevation = light->elevation();
+    else if (const auto* pline2d = AcDb2dPolyline::cast(ent)) elevation = pline2d->elevation();
+    ent->close();
+    return elevation;
+}
+
+std::string HandleText(unsigned long long handle) {
+    char buf[24];
+    const auto result = std::to_chars(buf, buf + sizeof buf, handle, 16);
+    std::string text(buf, result.ptr);
+    for (char& c : text) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    return text;
+}
+
+bool ParseHandle(const std::string& text, unsigned long long& handle) {
+    if (text.empty() || text.size() > 16) return false;
+    unsigned long long value = 0;
+    const auto result = std::from_chars(text.data(), text.data() + text.size(), value, 16);
+    if (result.ec != std::errc() || result.ptr != text.data() + text.size() || value == 0) return false;
+    handle = value;
     return true;
 }
 

@@ -24,6 +24,16 @@ bool SameLayer(const std::wstring& a, const std::wstring& b);
 // more vertices.
 bool ReadPolylineChain(AcDbObjectId id, CPolyLineVertexArray& chain);
 
+// A handle as DXF files write it: upper-case hexadecimal ("2F").
+std::string HandleText(unsigned long long handle);
+// The handle of a text such as "2F" or "2f" (1 to 16 hex digits); false
+// for anything else or for 0, which is no object's handle.
+bool ParseHandle(const std::string& text, unsigned long long& handle);
+
+// The polyline's elevation (the z of all its points); 0 for anything that
+// is not a polyline.
+double PolylineElevation(AcDbObjectId id);
+
 // Makes the layer when the drawing lacks it; false when it cannot.
 bool EnsureLayer(AcDbDatabase* pDb, const std::wstring& name, int colorIndex);
 

@@ -10,5 +10,5 @@
 
 int main(int argc, char** argv) {
     std::vector<std::string> args(argv + 1, argv + argc);
-    return drovik::cli::Run(args, stdout, stderr);
+    return drovik::cli::Run(args, stdin, stdout, stderr);
 }

@@ -1,6 +1,7 @@
 // Stake marks along the polylines of a drawing.
 #include "stake.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 
@@ -12,23 +13,71 @@ namespace drovik::cli {
 namespace {
 
 constexpr double kPi = 3.141592653589793;
+// Vertex and interval marks closer than this along the line are one mark.
+constexpr double kSameMark = 1e-6;
 
-bool IsPolyline(AcDbObjectId id, const std::wstring& layer) {
-    std::wstring className, entityLayer;
-    if (!DescribeEntity(id, className, entityLayer)) return false;
-    if (className != L"AcDbPolyline" && className != L"AcDb2dPolyline") return false;
-    return layer.empty() || SameLayer(layer, entityLayer);
+double WrapAngle(double angle) {
+    angle = std::fmod(angle, 2 * kPi);
+    if (angle < 0) angle += 2 * kPi;
+    return angle >= 2 * kPi ? 0.0 : angle;
 }
 
-// Direction of travel at the first vertex: the chord turned back by half the
-// arc's sweep (2 * atan(bulge)), which is the chord itself for a straight.
-double StartDirection(const CPolyLineVertexArray& chain) {
-    const AcGePoint3d& a = chain[0].pt;
-    const AcGePoint3d& b = chain[1].pt;
-    double direction = std::atan2(b.y - a.y, b.x - a.x) - 2.0 * std::atan(chain[0].bulge);
-    while (direction < 0) direction += 2 * kPi;
-    while (direction >= 2 * kPi) direction -= 2 * kPi;
-    return direction;
+// Direction of travel at either end of a segment: the chord turned by half
+// the arc's sweep (2 * atan(bulge)), back at the start and on at the end,
+// which is the chord itself for a straight.
+double SegmentDirection(const CPolyLineVertex& a, const CPolyLineVertex& b, bool atEnd) {
+    const double chord = std::atan2(b.pt.y - a.pt.y, b.pt.x - a.pt.x);
+    const double turn = 2.0 * std::atan(a.bulge);
+    return WrapAngle(atEnd ? chord + turn : chord - turn);
+}
+
+// Length along a segment, as the spacing measures it: XY length of a
+// straight, the worked-out arc's length of a bulged one.
+double SegmentLength(const CPolyLineVertex& a, const CPolyLineVertex& b) {
+    if (std::fabs(a.bulge) > 0.0) {
+        stArcPara arc;
+        if (CPolyLine::GetArcPara(a, b, arc)) return arc.length;
+    }
+    return std::hypot(b.pt.x - a.pt.x, b.pt.y - a.pt.y);
+}
+
+// Vertex marks: each vertex with its distance along the chain.
+std::vector<StakePoint> VertexPoints(const CPolyLineVertexArray& chain, double& total) {
+    const INT_PTR n = chain.GetSize();
+    std::vector<double> lengths;
+    for (INT_PTR i = 0; i + 1 < n; ++i) lengths.push_back(SegmentLength(chain[i], chain[i + 1]));
+    std::vector<StakePoint> points;
+    total = 0.0;
+    for (INT_PTR i = 0; i < n; ++i) {
+        StakePoint p;
+        p.pt = chain[i].pt;
+        p.metres = total;
+        p.atVertex = true;
+        // Leaving the vertex along the next segment of some length, else
+        // entering it along the last one.
+        INT_PTR j = i;
+        while (j + 1 < n && lengths[static_cast<size_t>(j)] <= 0.0) ++j;
+        if (j + 1 < n) {
+            p.direction = SegmentDirection(chain[j], chain[j + 1], false);
+        } else {
+            j = std::min<INT_PTR>(i, n - 1) - 1;
+            while (j > 0 && lengths[static_cast<size_t>(j)] <= 0.0) --j;
+            p.direction = j >= 0 ? SegmentDirection(chain[j], chain[j + 1], true) : 0.0;
+        }
+        points.push_back(p);
+        if (i + 1 < n) total += lengths[static_cast<size_t>(i)];
+    }
+    return points;
+}
+
+bool Selected(AcDbObjectId id, const StakeOptions& options, std::wstring& layer) {
+    std::wstring className;
+    if (!DescribeEntity(id, className, layer)) return false;
+    if (className != L"AcDbPolyline" && className != L"AcDb2dPolyline") return false;
+    if (!options.handles.empty() &&
+        std::find(options.handles.begin(), options.handles.end(), id.handle()) == options.handles.end())
+        return false;
+    return options.layer.empty() || SameLayer(options.layer, layer);
 }
 
 // Text rotation that keeps a label readable (never upside down).
@@ -38,18 +87,23 @@ double ReadableRotation(double direction) {
     return rotation < 0 ? rotation + 2 * kPi : rotation;
 }
 
-void Mark(const CPolyLineVertex& at, double metres, const StakeOptions& options, StakeResult& result) {
+bool Mark(const StakePoint& at, const StakeOptions& options) {
     const double tick = options.interval * 0.15;
-    const double across = at.bulge + kPi / 2;  // the located point's bulge is its direction
+    const double height = options.textHeight > 0.0 ? options.textHeight : options.interval * 0.12;
+    const double across = at.direction + kPi / 2;
     AcDbObjectId id;
     if (!MakeLine(GetPolarPoint(at.pt, across, tick), GetPolarPoint(at.pt, across, -tick), id,
                   options.markLayer.c_str(), true))
-        return;
-    const AcGePoint3d labelAt = GetPolarPoint(at.pt, across, tick * 1.4);
-    // Left of the line, reading along it: bottom-left alignment keeps it clear of the tick.
-    MakeText(labelAt, FormatStake(metres).c_str(), id, 7, options.interval * 0.12, ReadableRotation(at.bulge),
+        return false;
+    // Left of the line, reading along it, clear of the tick: the text's foot
+    // (bottom-left alignment) is near the line, or, when the text is turned
+    // to stay readable and so grows towards the line, a height further out.
+    const double rotation = ReadableRotation(at.direction);
+    const bool turned = std::fabs(WrapAngle(rotation - at.direction) - kPi) < 1e-9;
+    const double gap = tick * 1.4 + (turned ? height : 0.0);
+    MakeText(GetPolarPoint(at.pt, across, gap), FormatStake(at.metres).c_str(), id, 7, height, rotation,
              options.markLayer.c_str(), true, AcDbObjectId::kNull);
-    ++result.marks;
+    return true;
 }
 
 }  // namespace
@@ -89,19 +143,55 @@ bool ParseStake(const std::wstring& text, double& metres) {
 
 StakeResult AddStakeMarks(AcDbDatabase* pDb, const StakeOptions& options) {
     StakeResult result;
-    if (!EnsureLayer(pDb, options.markLayer, 1)) return result;
+    std::vector<unsigned long long> found;
+    if (!std::isfinite(options.interval) || options.interval <= 0.0 || !EnsureLayer(pDb, options.markLayer, 1))
+        return result;
     for (const AcDbObjectId& id : ModelSpaceEntities(pDb)) {
-        if (!IsPolyline(id, options.layer)) continue;
+        Centreline line;
+        if (!Selected(id, options, line.layer)) continue;
+        found.push_back(id.handle());
         CPolyLineVertexArray chain;
         if (!ReadPolylineChain(id, chain)) continue;
-        CPolyLineVertex start(chain[0].pt, StartDirection(chain));
-        CPolyLineVertexArray marks;
-        const int count = options.chord ? GetLocatedPoint(start, options.interval, chain, marks)
-                                        : GetEvenPoint(start, options.interval, chain, marks);
+        // The chain is read in plan; its points lie at the polyline's elevation.
+        const double elevation = PolylineElevation(id);
+        for (INT_PTR i = 0; i < chain.GetSize(); ++i) chain[i].pt.z = elevation;
+        std::vector<StakePoint> vertices = VertexPoints(chain, line.length);
+        CPolyLineVertex start(chain[0].pt, vertices.front().direction);
+        CPolyLineVertexArray located;
+        const int count = options.chord ? GetLocatedPoint(start, options.interval, chain, located)
+                                        : GetEvenPoint(start, options.interval, chain, located);
         if (count <= 0) continue;
+        std::vector<StakePoint> points;
+        for (int k = 0; k < count; ++k) {
+            StakePoint p;
+            p.pt = located[k].pt;
+            p.direction = located[k].bulge;  // a located point's bulge is its direction
+            p.metres = k * options.interval;
+            points.push_back(p);
+        }
+        if (options.atVertices && !options.chord) {
+            for (const StakePoint& v : vertices) {
+                const double k = std::round(v.metres / options.interval);
+                if (k < count && std::fabs(v.metres - k * options.interval) <= kSameMark) continue;
+                points.push_back(v);
+            }
+            std::stable_sort(points.begin(), points.end(),
+                             [](const StakePoint& a, const StakePoint& b) { return a.metres < b.metres; });
+        }
+        line.handle = id.handle();
         ++result.polylines;
-        for (int k = 0; k < count; ++k) Mark(marks[k], options.startMetres + k * options.interval, options, result);
+        for (StakePoint& p : points) {
+            p.centreline = id.handle();
+            p.metres += options.startMetres;
+            if (!Mark(p, options)) continue;
+            ++result.marks;
+            ++line.marks;
+            result.points.push_back(p);
+        }
+        result.centrelines.push_back(line);
     }
+    for (unsigned long long handle : options.handles)
+        if (std::find(found.begin(), found.end(), handle) == found.end()) result.unmatched.push_back(handle);
     return result;
 }
 

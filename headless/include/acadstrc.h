@@ -43,5 +43,12 @@ enum ErrorStatus {
     eNotCurrentDatabase,
     eLockViolation,
     eNotLocked,
+    ePointNotOnEntity,
+    eInvalidExtents,
+    eCannotScaleNonUniformly,
+    eHatchTooDense,
+    eSelfReference,
+    eNotAllowedForThisProxy,
+    eInvalidDimStyle,
 };
 }  // namespace Acad

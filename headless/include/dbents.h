@@ -9,14 +9,29 @@
 // single point.
 #include "dbmain.h"
 
+// Parameter queries: a curve runs from its start to its end parameter; the
+// distance is the length along the curve from the start. Curves that do not
+// answer them say eNotImplementedYet. getParamAtPoint answers
+// ePointNotOnEntity for a point off the curve. The point-by-distance and
+// distance-by-point forms are worked out from the others.
 class AcDbCurve : public AcDbEntity {
 public:
     ACRX_DECLARE_MEMBERS(AcDbCurve)
     virtual bool isClosed() const { return false; }
+    virtual bool isPeriodic() const { return false; }
     virtual Acad::ErrorStatus getStartPoint(AcGePoint3d& pt) const;
     virtual Acad::ErrorStatus getEndPoint(AcGePoint3d& pt) const;
     virtual Acad::ErrorStatus getClosestPointTo(const AcGePoint3d& givenPnt, AcGePoint3d& pointOnCurve,
                                                 bool extend = false) const;
+    virtual Acad::ErrorStatus getStartParam(double& param) const;
+    virtual Acad::ErrorStatus getEndParam(double& param) const;
+    virtual Acad::ErrorStatus getPointAtParam(double param, AcGePoint3d& point) const;
+    virtual Acad::ErrorStatus getParamAtPoint(const AcGePoint3d& point, double& param) const;
+    virtual Acad::ErrorStatus getDistAtParam(double param, double& dist) const;
+    virtual Acad::ErrorStatus getParamAtDist(double dist, double& param) const;
+    virtual Acad::ErrorStatus getDistAtPoint(const AcGePoint3d& point, double& dist) const;
+    virtual Acad::ErrorStatus getPointAtDist(double dist, AcGePoint3d& point) const;
+    virtual Acad::ErrorStatus getFirstDeriv(double param, AcGeVector3d& firstDeriv) const;
 };
 
 class AcDbLine : public AcDbCurve {
@@ -228,6 +243,8 @@ public:
 
 private:
     friend class AcDb2dPolyline;
+    friend class AcDb3dPolyline;
+    friend class AcDbBlockReference;
     struct Item {
         AcDbObjectId id;
         AcDbEntity* entity;
@@ -283,6 +300,9 @@ public:
     Acad::ErrorStatus getClosestPointTo(const AcGePoint3d& givenPnt, AcGePoint3d& pointOnCurve,
                                         bool extend = false) const override;
     Acad::ErrorStatus getGeomExtents(AcDbExtents& extents) const override;
+    // Moves the polyline and its vertices (which must not be open) by a
+    // similarity of the XY plane; others: eCannotScaleNonUniformly.
+    Acad::ErrorStatus transformBy(const AcGeMatrix3d& xform) override;
 
 protected:
     void subAppended() override;
@@ -300,3 +320,7 @@ private:
     std::vector<AcDbObjectId> m_vertexIds;   // in a database
     std::vector<AcDb2dVertex*> m_pending;    // before
 };
+
+// The other entities of the host's dbents.h.
+#include "dbentsblock.h"
+#include "dbents3d.h"

@@ -29,6 +29,7 @@
 #include <memory>
 #include <vector>
 
+#include "AdAChar.h"
 #include "acadstrc.h"
 #include "adsdef.h"
 #include "afxstr.h"
@@ -46,7 +47,20 @@ enum Poly2dType { k2dSimplePoly = 0, k2dFitCurvePoly = 1, k2dQuadSplinePoly = 2,
 enum Vertex2dType { k2dVertex = 0, k2dSplineCtlVertex = 1, k2dSplineFitVertex = 2, k2dCurveFitVertex = 3 };
 enum TextHorzMode { kTextLeft = 0, kTextCenter = 1, kTextRight = 2, kTextAlign = 3, kTextMid = 4, kTextFit = 5 };
 enum TextVertMode { kTextBase = 0, kTextBottom = 1, kTextVertMid = 2, kTextTop = 3 };
+enum Poly3dType { k3dSimplePoly = 0, k3dQuadSplinePoly = 1, k3dCubicSplinePoly = 2 };
+enum Vertex3dType { k3dSimpleVertex = 0, k3dControlVertex = 1, k3dFitVertex = 2 };
+enum LineWeight {
+    kLnWt000 = 0, kLnWt005 = 5, kLnWt009 = 9, kLnWt013 = 13, kLnWt015 = 15, kLnWt018 = 18, kLnWt020 = 20,
+    kLnWt025 = 25, kLnWt030 = 30, kLnWt035 = 35, kLnWt040 = 40, kLnWt050 = 50, kLnWt053 = 53, kLnWt060 = 60,
+    kLnWt070 = 70, kLnWt080 = 80, kLnWt090 = 90, kLnWt100 = 100, kLnWt106 = 106, kLnWt120 = 120,
+    kLnWt140 = 140, kLnWt158 = 158, kLnWt200 = 200, kLnWt211 = 211,
+    kLnWtByLayer = -1, kLnWtByBlock = -2, kLnWtByLwDefault = -3
+};
+enum DimArrowFlags { kFirstArrow = 0, kSecondArrow = 1 };
 }  // namespace AcDb
+
+// Entities handed out by explode (the caller owns them).
+using AcDbVoidPtrArray = AcArray<void*>;
 
 class AcDbDatabase;
 class AcDbBlockTable;
@@ -55,6 +69,7 @@ class AcDbLinetypeTable;
 class AcDbRegAppTable;
 class AcDbTextStyleTable;
 class AcDbDictionary;
+class AcDbDimStyleTable;
 
 class AcDbSubentId {
 public:
@@ -139,6 +154,17 @@ public:
     // without clone() answer eNotApplicable.
     virtual Acad::ErrorStatus copyFrom(const AcRxObject* other);
 
+    // The object's extension dictionary; the null id when it has none (or
+    // its dictionary was erased, by undo for instance).
+    AcDbObjectId extensionDictionary() const;
+    // Gives the object (open for write, in a database) an empty extension
+    // dictionary it owns, closed; eAlreadyInDb when it has one already,
+    // eNotInDatabase for a new object.
+    Acad::ErrorStatus createExtensionDictionary();
+    // Erases the extension dictionary when it holds no entries (eInvalidInput
+    // when it does); eOk when there is none.
+    Acad::ErrorStatus releaseExtensionDictionary();
+
 protected:
     // Called by copyFrom after the data was copied.
     virtual Acad::ErrorStatus afterCopy(const AcDbObject&) { return Acad::eOk; }
@@ -155,6 +181,7 @@ private:
     AcDbObjectId m_owner;
     AcDbDatabase* m_db = nullptr;
     host_detail::XData* m_xdata = nullptr;
+    AcDbObjectId m_extDict;
     int m_openSlot = -1;
     unsigned short m_readers = 0;
     bool m_writer = true;
@@ -219,8 +246,19 @@ public:
     // Current layer, colour by layer, linetype by layer and visible, from pDb
     // (null: the working database).
     void setDatabaseDefaults(AcDbDatabase* pDb = nullptr);
+    Acad::ErrorStatus setLinetype(const ACHAR* newVal, bool doSubents = true);
+    AcDb::LineWeight lineWeight() const { return m_lineWeight; }
+    // One of the AcDb::LineWeight values; others: eInvalidInput.
+    Acad::ErrorStatus setLineWeight(AcDb::LineWeight newVal, bool doSubents = true);
+    double linetypeScale() const { return m_linetypeScale; }
+    // Positive numbers only (eInvalidInput).
+    Acad::ErrorStatus setLinetypeScale(double newVal, bool doSubents = true);
     // Moves the entity by the matrix (similarity transforms in the XY plane).
     virtual Acad::ErrorStatus transformBy(const AcGeMatrix3d& xform);
+    // Appends new entities (not in a database; the caller deletes or adds
+    // them) that together draw this one; eNotApplicable for entities that do
+    // not break up. On failure nothing is appended.
+    virtual Acad::ErrorStatus explode(AcDbVoidPtrArray& entitySet) const;
     // The box around the entity's geometry (texts: an estimate from height,
     // width factor and length); eNotApplicable for entities without one.
     virtual Acad::ErrorStatus getGeomExtents(AcDbExtents& extents) const;
@@ -233,6 +271,8 @@ private:
     AcDbObjectId m_linetype;
     Adesk::UInt16 m_color = 256;
     AcDb::Visibility m_visibility = AcDb::kVisible;
+    AcDb::LineWeight m_lineWeight = AcDb::kLnWtByLayer;
+    double m_linetypeScale = 1.0;
     mutable bool m_highlighted = false;
 };
 
@@ -268,11 +308,13 @@ public:
     Acad::ErrorStatus getLinetypeTable(AcDbLinetypeTable*& p, AcDb::OpenMode mode);
     Acad::ErrorStatus getRegAppTable(AcDbRegAppTable*& p, AcDb::OpenMode mode);
     Acad::ErrorStatus getTextStyleTable(AcDbTextStyleTable*& p, AcDb::OpenMode mode);
+    Acad::ErrorStatus getDimStyleTable(AcDbDimStyleTable*& p, AcDb::OpenMode mode);
     Acad::ErrorStatus getSymbolTable(AcDbBlockTable*& p, AcDb::OpenMode mode) { return getBlockTable(p, mode); }
     Acad::ErrorStatus getSymbolTable(AcDbLayerTable*& p, AcDb::OpenMode mode) { return getLayerTable(p, mode); }
     Acad::ErrorStatus getSymbolTable(AcDbLinetypeTable*& p, AcDb::OpenMode mode) { return getLinetypeTable(p, mode); }
     Acad::ErrorStatus getSymbolTable(AcDbRegAppTable*& p, AcDb::OpenMode mode) { return getRegAppTable(p, mode); }
     Acad::ErrorStatus getSymbolTable(AcDbTextStyleTable*& p, AcDb::OpenMode mode) { return getTextStyleTable(p, mode); }
+    Acad::ErrorStatus getSymbolTable(AcDbDimStyleTable*& p, AcDb::OpenMode mode) { return getDimStyleTable(p, mode); }
     Acad::ErrorStatus getGroupDictionary(AcDbDictionary*& p, AcDb::OpenMode mode);
     Acad::ErrorStatus getNamedObjectsDictionary(AcDbDictionary*& p, AcDb::OpenMode mode);
 
@@ -281,6 +323,7 @@ public:
     AcDbObjectId linetypeTableId() const { return m_linetypeTable; }
     AcDbObjectId regAppTableId() const { return m_regAppTable; }
     AcDbObjectId textStyleTableId() const { return m_textStyleTable; }
+    AcDbObjectId dimStyleTableId() const;
     AcDbObjectId groupDictionaryId() const { return m_groupDict; }
     AcDbObjectId namedObjectsDictionaryId() const { return m_namedDict; }
     AcDbObjectId modelSpaceId() const { return m_modelSpace; }
@@ -291,6 +334,9 @@ public:
     Acad::ErrorStatus setClayer(AcDbObjectId layerId);
     AcDbObjectId textstyle() const { return m_textstyle; }
     Acad::ErrorStatus setTextstyle(AcDbObjectId styleId);
+    // The current dimension style ("Standard" at first).
+    AcDbObjectId dimstyle() const;
+    Acad::ErrorStatus setDimstyle(AcDbObjectId styleId);
     AcDbObjectId celtype() const { return m_byLayer; }
     AcDbObjectId byLayerLinetype() const { return m_byLayer; }
     AcDbObjectId byBlockLinetype() const { return m_byBlock; }
@@ -330,6 +376,7 @@ private:
     AcDbObjectId m_blockTable, m_layerTable, m_linetypeTable, m_regAppTable, m_textStyleTable;
     AcDbObjectId m_namedDict, m_groupDict, m_modelSpace;
     AcDbObjectId m_clayer, m_textstyle, m_byLayer, m_byBlock, m_continuous;
+    AcDbObjectId m_dimStyleTable, m_dimstyle;
     AcGePoint3d m_ucsOrigin;
     AcGeVector3d m_ucsX = AcGeVector3d::kXAxis;
     AcGeVector3d m_ucsY = AcGeVector3d::kYAxis;

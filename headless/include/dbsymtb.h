@@ -42,6 +42,8 @@ private:
     std::wstring m_name;
 };
 
+class AcDbSymbolTableIterator;
+
 class AcDbSymbolTable : public AcDbObject {
 public:
     ACRX_DECLARE_MEMBERS(AcDbSymbolTable)
@@ -54,24 +56,74 @@ public:
     // the database and stays open for write.
     Acad::ErrorStatus add(AcDbSymbolTableRecord* record);
     Acad::ErrorStatus add(AcDbObjectId& id, AcDbSymbolTableRecord* record);
+    // A new iterator over the records in the order they were added (the
+    // caller deletes it); eNotOpenForRead when the table is not open.
+    Acad::ErrorStatus newIterator(AcDbSymbolTableIterator*& pIterator, bool atBeginning = true,
+                                  bool skipDeleted = true) const;
     // Not in the host: the record ids in the order they were added.
     std::vector<AcDbObjectId> recordIds(bool includeErased = false) const;
 
 protected:
     virtual AcRxClass* recordClass() const = 0;
+    // Fills a new iterator of the table's own iterator class.
+    Acad::ErrorStatus startIterator(AcDbSymbolTableIterator* pIterator, bool atBeginning, bool skipDeleted) const;
 
 private:
     friend class AcDbSymbolTableRecord;
+    friend class AcDbSymbolTableIterator;
     static std::wstring key(const wchar_t* name);
     std::unordered_map<std::wstring, AcDbObjectId> m_byName;
     std::vector<AcDbObjectId> m_order;
+    unsigned int m_anonymous = 0;  // numbers given to anonymous blocks
 };
 
-#define HOST_DECLARE_TABLE(TABLE, RECORD)                                                               \
+// Walks the records of a table. The table is looked up by id at each step,
+// so an iterator that outlives its drawing is simply done.
+class AcDbSymbolTableIterator {
+public:
+    virtual ~AcDbSymbolTableIterator() = default;
+    void start(bool atBeginning = true, bool skipDeleted = true);
+    bool done() const;
+    void step(bool forward = true, bool skipDeleted = true);
+    Acad::ErrorStatus getRecordId(AcDbObjectId& id) const;
+    Acad::ErrorStatus getRecord(AcDbSymbolTableRecord*& pRecord, AcDb::OpenMode mode,
+                                bool openErasedRecord = false) const;
+
+private:
+    friend class AcDbSymbolTable;
+    const std::vector<AcDbObjectId>* records() const;
+    void skip(bool forward, bool skipDeleted);
+    AcDbObjectId m_table;
+    long long m_pos = 0;
+};
+
+#define HOST_DECLARE_TABLE(TABLE, RECORD, ITERATOR)                                                     \
+    class ITERATOR : public AcDbSymbolTableIterator {                                                   \
+    public:                                                                                             \
+        using AcDbSymbolTableIterator::getRecord;                                                       \
+        Acad::ErrorStatus getRecord(RECORD*& record, AcDb::OpenMode mode,                               \
+                                    bool openErasedRecord = false) const {                              \
+            AcDbSymbolTableRecord* p = nullptr;                                                         \
+            const Acad::ErrorStatus es = AcDbSymbolTableIterator::getRecord(p, mode, openErasedRecord); \
+            record = static_cast<RECORD*>(p);                                                           \
+            return es;                                                                                  \
+        }                                                                                               \
+    };                                                                                                  \
     class TABLE : public AcDbSymbolTable {                                                              \
     public:                                                                                             \
         ACRX_DECLARE_MEMBERS(TABLE)                                                                     \
         using AcDbSymbolTable::getAt;                                                                   \
+        using AcDbSymbolTable::newIterator;                                                             \
+        Acad::ErrorStatus newIterator(ITERATOR*& pIterator, bool atBeginning = true,                    \
+                                      bool skipDeleted = true) const {                                  \
+            pIterator = new ITERATOR;                                                                   \
+            const Acad::ErrorStatus es = startIterator(pIterator, atBeginning, skipDeleted);            \
+            if (es != Acad::eOk) {                                                                      \
+                delete pIterator;                                                                       \
+                pIterator = nullptr;                                                                    \
+            }                                                                                           \
+            return es;                                                                                  \
+        }                                                                                               \
         Acad::ErrorStatus getAt(const wchar_t* name, RECORD*& record, AcDb::OpenMode mode,              \
                                 bool openErasedRecord = false) const {                                  \
             AcDbSymbolTableRecord* p = nullptr;                                                         \
@@ -86,9 +138,41 @@ private:
 
 class AcDbBlockTableRecordIterator;
 
+// A block: its entities, base point and description. The table gives a
+// block named "*U", "*D" (or another "*" and one letter) an anonymous name of
+// its own: the letter and a number ("*U3"). Changes to a block record are not
+// undone by the undo journal (it cannot be copied), its entities are.
 class AcDbBlockTableRecord : public AcDbSymbolTableRecord {
 public:
     ACRX_DECLARE_MEMBERS(AcDbBlockTableRecord)
+    // The base point: block references place it at their position.
+    AcGePoint3d origin() const { return m_origin; }
+    Acad::ErrorStatus setOrigin(const AcGePoint3d& pt);
+    // The description (a heap copy; release with acutDelString).
+    Acad::ErrorStatus comments(ACHAR*& text) const;
+    Acad::ErrorStatus setComments(const ACHAR* text);
+    // An external reference's file path (empty for an ordinary block).
+    Acad::ErrorStatus pathName(ACHAR*& path) const;
+    Acad::ErrorStatus setPathName(const ACHAR* path);
+    bool isFromExternalReference() const { return !m_pathName.empty(); }
+    // Whether any entity of the block (not erased) is an attribute definition.
+    bool hasAttributeDefinitions() const;
+    // A name starting with "*" other than the layouts'.
+    bool isAnonymous() const;
+    // Model space and paper space ("*Model_Space", "*Paper_Space...").
+    bool isLayout() const;
+    // The block references (not erased) that insert this block; with
+    // bDirectOnly false also those inserting blocks that hold one.
+    Acad::ErrorStatus getBlockReferenceIds(AcDbObjectIdArray& ids, bool bDirectOnly = true,
+                                           bool bForceValidity = false) const;
+    // Units of the block when inserted (the INSUNITS codes, 0 unitless).
+    int blockInsertUnits() const { return m_insertUnits; }
+    Acad::ErrorStatus setBlockInsertUnits(int units);
+    bool explodable() const { return m_explodable; }
+    Acad::ErrorStatus setExplodable(bool explodable);
+    // 0: any scale, 1: references scale uniformly.
+    int blockScaling() const { return m_scaleUniformly ? 1 : 0; }
+    Acad::ErrorStatus setBlockScaling(int scaling);
     // A new iterator over the block's entities (the caller deletes it); it
     // sees entities appended while it walks.
     Acad::ErrorStatus newIterator(AcDbBlockTableRecordIterator*& pIterator, bool atBeginning = true,
@@ -104,6 +188,12 @@ public:
 private:
     friend class AcDbBlockTableRecordIterator;
     std::vector<AcDbObjectId> m_entities;
+    AcGePoint3d m_origin;
+    std::wstring m_comments;
+    std::wstring m_pathName;
+    int m_insertUnits = 0;
+    bool m_explodable = true;
+    bool m_scaleUniformly = false;
 };
 
 class AcDbBlockTableRecordIterator {
@@ -191,10 +281,48 @@ private:
     double m_xScale = 1.0;
 };
 
-HOST_DECLARE_TABLE(AcDbBlockTable, AcDbBlockTableRecord)
-HOST_DECLARE_TABLE(AcDbLayerTable, AcDbLayerTableRecord)
-HOST_DECLARE_TABLE(AcDbLinetypeTable, AcDbLinetypeTableRecord)
-HOST_DECLARE_TABLE(AcDbRegAppTable, AcDbRegAppTableRecord)
-HOST_DECLARE_TABLE(AcDbTextStyleTable, AcDbTextStyleTableRecord)
+// A dimension style: the sizes dimensions draw their parts with. The
+// database starts with "Standard" (metric sizes, the values of the host's
+// metric template).
+class AcDbDimStyleTableRecord : public AcDbSymbolTableRecord {
+public:
+    ACDB_DECLARE_COPYABLE(AcDbDimStyleTableRecord)
+    double dimasz() const { return m_dimasz; }  // arrow size
+    double dimtxt() const { return m_dimtxt; }  // text height
+    double dimexe() const { return m_dimexe; }  // extension beyond the dimension line
+    double dimexo() const { return m_dimexo; }  // extension line offset from the points
+    double dimgap() const { return m_dimgap; }  // gap between text and dimension line
+    double dimscale() const { return m_dimscale; }
+    int dimdec() const { return m_dimdec; }     // decimal places of the measured text
+    AcDbObjectId dimtxsty() const { return m_dimtxsty; }
+    // Sizes must be finite and not negative, dimscale positive, dimdec 0..8
+    // (eInvalidInput).
+    Acad::ErrorStatus setDimasz(double v);
+    Acad::ErrorStatus setDimtxt(double v);
+    Acad::ErrorStatus setDimexe(double v);
+    Acad::ErrorStatus setDimexo(double v);
+    Acad::ErrorStatus setDimgap(double v);
+    Acad::ErrorStatus setDimscale(double v);
+    Acad::ErrorStatus setDimdec(int v);
+    Acad::ErrorStatus setDimtxsty(AcDbObjectId style);
+
+private:
+    double m_dimasz = 2.5;
+    double m_dimtxt = 2.5;
+    double m_dimexe = 1.25;
+    double m_dimexo = 0.625;
+    double m_dimgap = 0.625;
+    double m_dimscale = 1.0;
+    int m_dimdec = 2;
+    AcDbObjectId m_dimtxsty;
+};
+
+HOST_DECLARE_TABLE(AcDbBlockTable, AcDbBlockTableRecord, AcDbBlockTableIterator)
+HOST_DECLARE_TABLE(AcDbLayerTable, AcDbLayerTableRecord, AcDbLayerTableIterator)
+HOST_DECLARE_TABLE(AcDbLinetypeTable, AcDbLinetypeTableRecord, AcDbLinetypeTableIterator)
+HOST_DECLARE_TABLE(AcDbRegAppTable, AcDbRegAppTableRecord, AcDbRegAppTableIterator)
+HOST_DECLARE_TABLE(AcDbTextStyleTable, AcDbTextStyleTableRecord, AcDbTextStyleTableIterator)
+HOST_DECLARE_TABLE(AcDbDimStyleTable, AcDbDimStyleTableRecord, AcDbDimStyleTableIterator)
 
 #define ACDB_MODEL_SPACE L"*Model_Space"
+#define ACDB_PAPER_SPACE L"*Paper_Space"

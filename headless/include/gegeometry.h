@@ -6,3 +6,4 @@
 #include "gepnt2d.h"
 #include "gepnt3d.h"
 #include "gevec3d.h"
+#include "gescl3d.h"

@@ -2,6 +2,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "db/geom_internal.h"
 #include "dbinternal.h"
 #include "dbpl.h"
 #include "dbsymtb.h"
@@ -19,20 +20,14 @@ ACRX_DEFINE_MEMBERS(AcDb2dVertex, AcDbVertex)
 ACRX_DEFINE_MEMBERS(AcDb2dPolyline, AcDbCurve)
 ACRX_DEFINE_MEMBERS(AcDbPolyline, AcDbCurve)
 
-namespace {
-constexpr double kTwoPi = 6.283185307179586;
+using host_detail::AngleOf;
+using host_detail::Finite;
+using host_detail::kTwoPi;
+using host_detail::NormalizeAngle;
+using host_detail::PlaneScale;
+using host_detail::RotationOf;
 
-double NormalizeAngle(double a) {
-    if (!std::isfinite(a)) return a;
-    a = std::fmod(a, kTwoPi);
-    if (a < 0) a += kTwoPi;
-    if (a >= kTwoPi) a = 0.0;
-    return a;
-}
-
-double AngleOf(double dx, double dy) { return NormalizeAngle(std::atan2(dy, dx)); }
-
-bool Finite(const AcGePoint3d& p) { return std::isfinite(p.x) && std::isfinite(p.y) && std::isfinite(p.z); }
+namespace host_detail {
 
 AcGePoint3d ClosestOnSegment(const AcGePoint3d& a, const AcGePoint3d& b, const AcGePoint3d& p, bool extend) {
     const AcGeVector3d d = b - a;
@@ -104,19 +99,14 @@ void AddBulgeSegmentExtents(const AcGePoint3d& p1, const AcGePoint3d& p2, double
     if (BulgeArc(p1, p2, bulge, c, r, start, end)) AddArcExtents(c, r, start, end, false, ext);
 }
 
-// Uniform scale of the matrix in the XY plane, and whether it mirrors.
-double PlaneScale(const AcGeMatrix3d& m, bool& mirrors) {
-    const AcGeVector3d x = m * AcGeVector3d::kXAxis;
-    const AcGeVector3d y = m * AcGeVector3d::kYAxis;
-    mirrors = x.x * y.y - x.y * y.x < 0;
-    return std::hypot(x.x, x.y);
-}
+}  // namespace host_detail
 
-double RotationOf(const AcGeMatrix3d& m) {
-    const AcGeVector3d x = m * AcGeVector3d::kXAxis;
-    return AngleOf(x.x, x.y);
-}
-}  // namespace
+using host_detail::AddArcExtents;
+using host_detail::AddBulgeSegmentExtents;
+using host_detail::ClosestOnArc;
+using host_detail::ClosestOnBulgeSegment;
+using host_detail::ClosestOnSegment;
+using host_detail::PointAtAngle;
 
 // ---- curve ----
 

@@ -53,6 +53,12 @@ struct ObjectAccess {
     static void setOwner(AcDbObject* obj, AcDbObjectId owner) { obj->m_owner = owner; }
     static void setHeldByParent(AcDbObject* obj, bool held) { obj->m_heldByParent = held; }
     static bool isOpen(const AcDbObject* obj) { return obj->m_writer || obj->m_readers > 0; }
+    // Every object slot of the database by handle (null where none).
+    static const std::vector<AcDbObject*>& objects(const AcDbDatabase* db) { return db->m_objects; }
+    static void setExtensionDictionary(AcDbObject* obj, AcDbObjectId id) { obj->m_extDict = id; }
+    // Makes the dimension style table with "Standard" and names it current,
+    // unless the database has one.
+    static void buildDimStyleTable(AcDbDatabase* db);
     static void setCurrentLayerIfUnset(AcDbDatabase* db, AcDbObjectId& layer, AcDbObjectId& linetype);
     static const std::vector<AcDbDatabaseReactor*>& reactors(const AcDbDatabase* db) { return db->m_reactors; }
     // The record of that name in the table (not erased), or null id.
@@ -69,6 +75,8 @@ struct ObjectAccess {
         AcDbObjectId blockTable, layerTable, linetypeTable, regAppTable, textStyleTable;
         AcDbObjectId namedDict, groupDict, modelSpace;
         AcDbObjectId clayer, textstyle, byLayer, byBlock, continuous;
+        // Null: a table with "Standard" is made when first asked for.
+        AcDbObjectId dimStyleTable, dimstyle;
     };
     static bool clearForLoad(AcDbDatabase* db);
     static void setNextHandle(AcDbDatabase* db, Adesk::UInt32 handle) { db->m_wantedHandle = handle; }

@@ -44,6 +44,8 @@ void ObjectAccess::setDatabaseIds(AcDbDatabase* db, const DatabaseIds& ids) {
     db->m_byLayer = ids.byLayer;
     db->m_byBlock = ids.byBlock;
     db->m_continuous = ids.continuous;
+    db->m_dimStyleTable = ids.dimStyleTable;
+    db->m_dimstyle = ids.dimstyle;
 }
 
 }  // namespace host_detail

@@ -364,6 +364,8 @@ void AcDbEntity::setDatabaseDefaults(AcDbDatabase* pDb) {
     m_linetype = db->byLayerLinetype();
     m_color = 256;
     m_visibility = AcDb::kVisible;
+    m_lineWeight = AcDb::kLnWtByLayer;
+    m_linetypeScale = 1.0;
 }
 
 Acad::ErrorStatus AcDbEntity::transformBy(const AcGeMatrix3d&) { return Acad::eNotApplicable; }
@@ -452,6 +454,7 @@ AcDbDatabase::AcDbDatabase(bool, bool) : m_objects(1, nullptr) {
     named->setAt(L"ACAD_GROUP", groups, m_groupDict);
     groups->close();
     named->close();
+    // The dimension style table comes when first asked for (dimStyleTableId).
 }
 
 AcDbDatabase::~AcDbDatabase() {
@@ -601,7 +604,9 @@ Acad::ErrorStatus acdbGetAdsName(ads_name& objName, AcDbObjectId objId) {
 
 Acad::ErrorStatus acdbGetObjectId(AcDbObjectId& objId, const ads_name objName) {
     if (!objName || (objName[0] == 0 && objName[1] == 0)) return Acad::eNullObjectId;
-    if (objName[0] <= 0 || objName[1] <= 0 || objName[0] > 0xFFFFFFFFL || objName[1] > 0xFFFFFFFFL)
+    // long is 32 bits on Windows and 64 elsewhere: compared at 64 bits.
+    constexpr long long kMostPart = 0xFFFFFFFFLL;
+    if (objName[0] <= 0 || objName[1] <= 0 || objName[0] > kMostPart || objName[1] > kMostPart)
         return Acad::eUnknownHandle;
     const AcDbObjectId id = AcDbObjectId::fromParts(static_cast<Adesk::UInt32>(objName[0]),
                                                     static_cast<Adesk::UInt32>(objName[1]));

@@ -1,6 +1,7 @@
 // Symbol tables and records, dictionaries and groups.
 #include <algorithm>
 #include <cwchar>
+#include <cwctype>
 
 #include "dbdict.h"
 #include "dbgroup.h"
@@ -46,6 +47,7 @@ bool IsProtectedName(const AcRxClass* cls, const std::wstring& key) {
     if (cls == AcDbRegAppTableRecord::desc()) return key == L"ACAD";
     if (cls == AcDbTextStyleTableRecord::desc()) return key == L"STANDARD";
     if (cls == AcDbBlockTableRecord::desc()) return key == L"*MODEL_SPACE";
+    if (cls == AcDbDimStyleTableRecord::desc()) return key == L"STANDARD";
     return false;
 }
 }  // namespace
@@ -175,12 +177,14 @@ Acad::ErrorStatus AcDbBlockTableRecord::appendAcDbEntity(AcDbObjectId& id, AcDbE
     if (!database()) return Acad::eNotInDatabase;
     if (pEntity->database()) return Acad::eAlreadyInDb;
     m_entities.push_back(AcDbObjectId::kNull);
+    // Owned before the database tells its reactors, so they see where it is.
+    ObjectAccess::setOwner(pEntity, objectId());
     const Acad::ErrorStatus es = database()->addAcDbObject(id, pEntity);
     if (es != Acad::eOk) {
+        ObjectAccess::setOwner(pEntity, AcDbObjectId::kNull);
         m_entities.pop_back();
         return es;
     }
-    ObjectAccess::setOwner(pEntity, objectId());
     m_entities.back() = id;
     return Acad::eOk;
 }
@@ -293,6 +297,14 @@ Acad::ErrorStatus AcDbSymbolTable::add(AcDbObjectId& id, AcDbSymbolTableRecord* 
     if (record->database()) return Acad::eAlreadyInDb;
     if (!record->isKindOf(recordClass())) return Acad::eWrongObjectType;
     if (!IsValidSymbolName(record->m_name.c_str())) return Acad::eInvalidSymbolTableName;
+    if (isA() == AcDbBlockTable::desc() && record->m_name.size() == 2 && record->m_name[0] == L'*' &&
+        std::iswalpha(static_cast<wint_t>(record->m_name[1]))) {
+        // An anonymous block: the letter and the next free number.
+        const std::wstring stem = L"*" + std::wstring(1, static_cast<wchar_t>(std::towupper(record->m_name[1])));
+        do {
+            record->m_name = stem + std::to_wstring(++m_anonymous);
+        } while (m_byName.count(key(record->m_name.c_str())));
+    }
     const std::wstring k = key(record->m_name.c_str());
     if (m_byName.count(k)) return Acad::eDuplicateRecordName;
     const Acad::ErrorStatus es = database()->addAcDbObject(id, record);

@@ -7,7 +7,11 @@
 
 #include "acutads.h"
 #include "dbinternal.h"
+#include "dbdim.h"
+#include "dbhatch.h"
+#include "dbmtext.h"
 #include "dbpl.h"
+#include "dbspline.h"
 #include "dbsymtb.h"
 #include "dbwipeout.h"
 #include "editor_internal.h"
@@ -160,7 +164,7 @@ bool Crosses(const AcDbEntity* ent, const Box& b) {
         }
         return !poly.empty() && PointInPolygon(b.x0, b.y0, poly);
     }
-    return true;  // texts, ellipses, 2D polylines: their box met the window
+    return true;  // texts, ellipses, inserts and the rest: their box met the window
 }
 
 bool Inside(const AcDbEntity* ent, const Box& b) {
@@ -185,6 +189,18 @@ std::wstring DxfName(const AcDbEntity* ent) {
     if (cls == AcDbPolyline::desc()) return L"LWPOLYLINE";
     if (cls == AcDb2dPolyline::desc()) return L"POLYLINE";
     if (cls == AcDbWipeout::desc()) return L"WIPEOUT";
+    if (ent->isKindOf(AcDbBlockReference::desc())) return L"INSERT";
+    if (cls == AcDbMText::desc()) return L"MTEXT";
+    if (cls == AcDbPoint::desc()) return L"POINT";
+    if (cls == AcDb3dPolyline::desc()) return L"POLYLINE";
+    if (cls == AcDbSpline::desc()) return L"SPLINE";
+    if (cls == AcDbHatch::desc()) return L"HATCH";
+    if (ent->isKindOf(AcDbDimension::desc())) return L"DIMENSION";
+    if (cls == AcDbSolid::desc()) return L"SOLID";
+    if (cls == AcDbTrace::desc()) return L"TRACE";
+    if (cls == AcDbFace::desc()) return L"3DFACE";
+    if (cls == AcDbAttributeDefinition::desc()) return L"ATTDEF";
+    if (cls == AcDbAttribute::desc()) return L"ATTRIB";
     std::wstring name = cls->name();
     if (name.compare(0, 4, L"AcDb") == 0) name = name.substr(4);
     return FoldName(name.c_str());

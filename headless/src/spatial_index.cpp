@@ -5,6 +5,7 @@
 #include <boost/geometry/index/rtree.hpp>
 
 #include "dbinternal.h"
+#include "dbents.h"
 #include "dbsymtb.h"
 
 namespace host_detail {
@@ -59,15 +60,56 @@ SpatialIndex::SpatialIndex(AcDbDatabase* db) : m_db(db), m_tree(new Tree) {
 SpatialIndex::~SpatialIndex() { m_db->removeReactor(this); }
 
 void SpatialIndex::touch(const AcDbObject* obj) {
-    if (!AcDbEntity::cast(obj)) return;
-    const auto h = static_cast<std::uint32_t>(obj->objectId().handle());
+    const AcDbEntity* ent = AcDbEntity::cast(obj);
+    if (!ent) return;
+    mark(static_cast<std::uint32_t>(obj->objectId().handle()));
+    const AcDbObjectId owner = ent->ownerId();
+    if (owner.isNull() || owner == m_db->modelSpaceId()) return;
+    if (ObjectAccess::peek<AcDbEntity>(owner)) {
+        mark(static_cast<std::uint32_t>(owner.handle()));
+    } else if (ObjectAccess::peek<AcDbBlockTableRecord>(owner)) {
+        m_dirtyBlocks.insert(owner);
+    }
+}
+
+void SpatialIndex::mark(std::uint32_t h) {
     if (h >= m_isDirty.size()) m_isDirty.resize(static_cast<std::size_t>(h) * 2 + 16, 0);
     if (m_isDirty[h]) return;
     m_isDirty[h] = 1;
     m_dirty.push_back(h);
 }
 
+void SpatialIndex::markReferencesOfDirtyBlocks() {
+    if (m_dirtyBlocks.empty()) return;
+    const auto refersToDirty = [&](AcDbObjectId id) {
+        const auto* ref = ObjectAccess::peek<AcDbBlockReference>(id);
+        return ref && m_dirtyBlocks.count(ref->blockTableRecord()) > 0;
+    };
+    // Blocks that hold a reference to a changed block changed too.
+    if (const auto* table = ObjectAccess::peek<AcDbBlockTable>(m_db->blockTableId())) {
+        for (bool grew = true; grew;) {
+            grew = false;
+            for (const auto& blockId : table->recordIds(false)) {
+                if (blockId == m_db->modelSpaceId() || m_dirtyBlocks.count(blockId)) continue;
+                const auto* block = ObjectAccess::peek<AcDbBlockTableRecord>(blockId);
+                if (!block) continue;
+                for (const auto& id : block->entityIds(false)) {
+                    if (!refersToDirty(id)) continue;
+                    m_dirtyBlocks.insert(blockId);
+                    grew = true;
+                    break;
+                }
+            }
+        }
+    }
+    if (const auto* ms = ObjectAccess::peek<AcDbBlockTableRecord>(m_db->modelSpaceId()))
+        for (const auto& id : ms->entityIds(false))
+            if (refersToDirty(id)) mark(static_cast<std::uint32_t>(id.handle()));
+    m_dirtyBlocks.clear();
+}
+
 void SpatialIndex::flush() {
+    markReferencesOfDirtyBlocks();
     if (m_dirty.empty()) return;
     Tree& t = *m_tree;
     // Many changes at once (a big import): pack the tree anew, which is

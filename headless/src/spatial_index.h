@@ -6,9 +6,13 @@
 // loaded in bulk when first made and kept current through the database
 // notifications: appended, modified (when the changed object is closed) and
 // erased or brought back objects are marked, and the marks are worked off
-// before the next query, so a query never sees a stale box.
+// before the next query, so a query never sees a stale box. A change to a
+// part of an entity (a vertex, an attribute) marks the entity; a change to
+// the entities of a block marks the block references that show it, nested
+// ones included.
 #include <cstdint>
 #include <memory>
+#include <unordered_set>
 #include <vector>
 
 #include "dbmain.h"
@@ -35,12 +39,16 @@ public:
 private:
     struct Tree;
     void touch(const AcDbObject* obj);
+    void mark(std::uint32_t handle);
+    // Marks the references of model space that show a changed block.
+    void markReferencesOfDirtyBlocks();
     void flush();
 
     AcDbDatabase* m_db;
     std::unique_ptr<Tree> m_tree;
     std::vector<std::uint32_t> m_dirty;
     std::vector<char> m_isDirty;  // by handle
+    std::unordered_set<AcDbObjectId> m_dirtyBlocks;
 };
 
 }  // namespace host_detail

@@ -110,3 +110,39 @@ TEST_F(StakeMarks, ChordSpacingAndBadIntervalMarkNothingWrong) {
     EXPECT_EQ(drovik::cli::AddStakeMarks(db(), options).marks, 0);
 }
 }  // namespace
+
+namespace {
+// Regression: a label turned to stay readable (travel westwards) grew from
+// its foot towards the line, and with a larger --text-height crossed it.
+TEST_F(StakeMarks, LabelsStayLeftOfTheLineAtAnyTextHeight) {
+    for (const double height : {0.0, 2.0, 9.0}) {
+        host::harness::ResetHost();
+        AddPolyline({{AcGePoint2d(0, 0), 0.0}, {AcGePoint2d(100, 0), 0.0}}, L"EAST");
+        AddPolyline({{AcGePoint2d(100, 50), 0.0}, {AcGePoint2d(0, 50), 0.0}}, L"WEST");
+        drovik::cli::StakeOptions options;
+        options.interval = 20;
+        options.textHeight = height;
+        const auto result = drovik::cli::AddStakeMarks(db(), options);
+        ASSERT_EQ(result.marks, 10);
+        const double expectedHeight = height > 0 ? height : 20 * 0.12;
+        int labels = 0;
+        for (const AcDbObjectId& id : drovik::cli::ModelSpaceEntities(db())) {
+            AcDbText* text = nullptr;
+            if (acdbOpenObject(text, id, AcDb::kForRead) != Acad::eOk) continue;
+            ++labels;
+            EXPECT_DOUBLE_EQ(text->height(), expectedHeight);
+            const AcGePoint3d foot = text->position();
+            const double up = text->rotation() + 3.141592653589793 / 2;
+            const AcGePoint3d top(foot.x + expectedHeight * std::cos(up), foot.y + expectedHeight * std::sin(up), 0);
+            // East along y = 0: left is +y. West along y = 50: left is -y.
+            const bool east = foot.y < 25;
+            for (const AcGePoint3d& p : {foot, top}) {
+                const double left = east ? p.y - 0 : 50 - p.y;
+                EXPECT_GT(left, 20 * 0.15 - 1e-9) << "height " << height << " at " << p.x << ", " << p.y;
+            }
+            text->close();
+        }
+        EXPECT_EQ(labels, 10);
+    }
+}
+}  // namespace

@@ -1,0 +1,3 @@
+#pragma once
+// Headless host: the host's character type. Text is wide throughout.
+typedef wchar_t ACHAR;
