@@ -18,6 +18,9 @@ std::wstring ModulePath(const void* address);
 // value (ENOENT, EACCES, ...) saying why.
 int RenameReplacing(const wchar_t* from, const wchar_t* to);
 
+// Removes a file; 0 on success, else an errno value.
+int RemoveFile(const wchar_t* path);
+
 // Strict conversion of n bytes in a Windows code page (936 for GBK, ...)
 // to wide text; false, with out untouched, when a byte sequence is not
 // valid in that code page or the code page is not available.

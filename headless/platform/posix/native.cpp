@@ -22,6 +22,8 @@ int RenameReplacing(const wchar_t* from, const wchar_t* to) {
     return std::rename(WideToUtf8(from).c_str(), WideToUtf8(to).c_str()) == 0 ? 0 : errno;
 }
 
+int RemoveFile(const wchar_t* path) { return std::remove(WideToUtf8(path).c_str()) == 0 ? 0 : errno; }
+
 bool CodePageToWide(unsigned codePage, const char* bytes, std::size_t n, std::wstring& out) {
     const std::string name = "CP" + std::to_string(codePage);
     iconv_t cd = iconv_open("WCHAR_T", name.c_str());

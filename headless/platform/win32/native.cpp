@@ -69,6 +69,8 @@ int RenameReplacing(const wchar_t* from, const wchar_t* to) {
     return MoveFileExW(from, to, MOVEFILE_REPLACE_EXISTING) ? 0 : ErrnoOf(GetLastError());
 }
 
+int RemoveFile(const wchar_t* path) { return DeleteFileW(path) ? 0 : ErrnoOf(GetLastError()); }
+
 bool CodePageToWide(unsigned codePage, const char* bytes, std::size_t n, std::wstring& out) {
     if (n == 0) {
         out.clear();
