@@ -26,6 +26,7 @@
 // Not in the host: AcDbEntity::layer() answers a CString rather than a heap
 // string, so no caller has to free it; isHighlighted() reports the highlight
 // state; the database reports its open objects (openObjectIds).
+#include <memory>
 #include <vector>
 
 #include "AdAChar.h"
@@ -103,6 +104,7 @@ private:
 namespace host_detail {
 struct XData;
 struct ObjectAccess;
+struct DrawingFile;
 }  // namespace host_detail
 
 class AcDbObject : public AcRxObject {
@@ -186,6 +188,7 @@ private:
     bool m_erased = false;
     bool m_changed = false;
     bool m_heldByParent = false;
+    bool m_touched = false;  // changed since the drawing was read (see ObjectAccess)
 };
 
 #define ACDB_DECLARE_COPYABLE(CLASS)                                             \
@@ -377,6 +380,8 @@ private:
     AcGePoint3d m_ucsOrigin;
     AcGeVector3d m_ucsX = AcGeVector3d::kXAxis;
     AcGeVector3d m_ucsY = AcGeVector3d::kYAxis;
+    // What the drawing file held beyond the objects (the DXF side keeps it).
+    std::shared_ptr<host_detail::DrawingFile> m_file;
 };
 
 // Opening objects. The class forms refuse an object of another kind with

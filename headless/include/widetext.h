@@ -21,4 +21,10 @@ std::wstring Latin1ToWide(const std::string& bytes);
 // UTF-16 code units; characters outside the basic plane become surrogate pairs.
 std::u16string WideToUtf16(const std::wstring& text);
 std::wstring Utf16ToWide(const std::u16string& units);
+// Appends one code point to wide text: one unit where wchar_t is 32-bit, a
+// surrogate pair above U+FFFF where it is 16-bit. Invalid values append U+FFFD.
+void AppendCodePoint(std::wstring& text, char32_t c);
+// The code point at text[i] (a surrogate pair counts as one where wchar_t is
+// 16-bit); advances i past it. An unpaired surrogate answers U+FFFD.
+char32_t NextCodePoint(const std::wstring& text, std::size_t& i);
 }  // namespace host

@@ -19,6 +19,12 @@ struct XData {
     ~XData();
 };
 
+// What a drawing file held that the database has no objects for; the file
+// side derives from it. Dropped with the database's content.
+struct DrawingFile {
+    virtual ~DrawingFile() = default;
+};
+
 // Case-folded key for names compared without regard to case.
 std::wstring FoldName(const wchar_t* name);
 
@@ -76,6 +82,13 @@ struct ObjectAccess {
     static void setNextHandle(AcDbDatabase* db, Adesk::UInt32 handle) { db->m_wantedHandle = handle; }
     static void reserveHandles(AcDbDatabase* db, Adesk::UInt32 seed);
     static void setDatabaseIds(AcDbDatabase* db, const DatabaseIds& ids);
+    // The file the drawing was read from (null for a new drawing).
+    static DrawingFile* file(const AcDbDatabase* db) { return db->m_file.get(); }
+    static void setFile(AcDbDatabase* db, std::shared_ptr<DrawingFile> file) { db->m_file = std::move(file); }
+    // Whether the object changed (or was erased) since the drawing was read;
+    // a loader clears the mark of the objects it made.
+    static bool isTouched(const AcDbObject* obj) { return obj->m_touched; }
+    static void clearTouched(AcDbObject* obj) { obj->m_touched = false; }
 };
 
 // Tells the document side that a database is going away.

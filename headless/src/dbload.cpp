@@ -19,6 +19,7 @@ bool ObjectAccess::clearForLoad(AcDbDatabase* db) {
     db->m_destroying = false;
     db->m_objects.assign(1, nullptr);
     db->m_wantedHandle = 0;
+    db->m_file.reset();
     db->m_ucsOrigin = AcGePoint3d();
     db->m_ucsX = AcGeVector3d::kXAxis;
     db->m_ucsY = AcGeVector3d::kYAxis;

@@ -200,6 +200,7 @@ Acad::ErrorStatus AcDbObject::downgradeOpen() {
 
 bool AcDbObject::assertWriteEnabled() {
     if (!m_writer) return false;
+    m_touched = true;
     if (m_db && !m_changed) {
         m_changed = true;
         if (!m_db->m_reactors.empty()) {

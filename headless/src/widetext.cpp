@@ -136,4 +136,28 @@ std::wstring Utf16ToWide(const std::u16string& units) {
     return out;
 }
 
+void AppendCodePoint(std::wstring& text, char32_t c) {
+    if (c > 0x10FFFF || isSurrogate(c)) c = kReplacement;
+    if (sizeof(wchar_t) == 2 && c >= 0x10000) {
+        c -= 0x10000;
+        text += static_cast<wchar_t>(0xD800 + (c >> 10));
+        text += static_cast<wchar_t>(0xDC00 + (c & 0x3FF));
+        return;
+    }
+    text += static_cast<wchar_t>(c);
+}
+
+char32_t NextCodePoint(const std::wstring& text, std::size_t& i) {
+    const char32_t c = static_cast<char32_t>(text[i++]) & (sizeof(wchar_t) == 2 ? 0xFFFFu : 0xFFFFFFFFu);
+    if (!isSurrogate(c)) return c > 0x10FFFF ? kReplacement : c;
+    if (c <= 0xDBFF && i < text.size()) {
+        const char32_t low = static_cast<char32_t>(text[i]) & 0xFFFFu;
+        if (low >= 0xDC00 && low <= 0xDFFF) {
+            ++i;
+            return 0x10000 + ((c - 0xD800) << 10) + (low - 0xDC00);
+        }
+    }
+    return kReplacement;
+}
+
 }  // namespace host

@@ -82,10 +82,10 @@ TEST_F(DrovikProgram, HelpForTheProgramAndEachCommand) {
 TEST_F(DrovikProgram, UnreadableAndUnwritableFilesAnswerOneNamingTheFile) {
     const std::string missing = Path("missing.dxf");
     const std::string bad = Path("bad.dxf");
-    std::ofstream(bad) << "0\nSECTION\n2\nENTITIES\n0\nLINE\n10\nnot-a-number\n";
+    std::ofstream(bad) << "this is\nnot a drawing\n";
     const std::pair<std::vector<std::string>, std::string> cases[] = {
         {{"info", missing}, "cannot read '" + missing + "'"},
-        {{"render", bad, "-o", Path("bad.svg")}, "line 8"},
+        {{"render", bad, "-o", Path("bad.svg")}, "line 1"},
         {{"stake", Sample(), "--interval", "20", "-o", Path("no/such/folder/out.dxf")}, "cannot write"},
     };
     for (const auto& [args, message] : cases) {

@@ -1,0 +1,80 @@
+#pragma once
+// The modelled entities: one description per DXF entity kind, serving the
+// reader (tags to a host entity) and the writer (a host entity to the tags
+// it owns). Codes an entity's description does not own stay in the file's
+// record and are written back around the owned ones, subclass by subclass.
+// Adding a modelled kind is adding one description to the table.
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "dbmain.h"
+#include "emit.h"
+#include "encoding.h"
+#include "tags.h"
+
+namespace host {
+namespace dxf {
+namespace detail {
+
+constexpr double kPi = 3.14159265358979323846;
+constexpr double kDegPerRad = 180.0 / kPi;
+
+// What reading an entity's own tags needs and finds besides the entity.
+struct EntityIn {
+    const std::vector<Tag>& tags;  // the record's tags after its 0 tag
+    Codec& codec;
+    std::vector<std::string>& warnings;
+    std::uint32_t line;          // of the record
+    std::string_view styleName;  // TEXT: code 7 (resolved later)
+    void warn(std::uint32_t at, const std::string& text) {
+        warnings.push_back("line " + std::to_string(at) + ": " + text);
+    }
+};
+
+// What writing needs: the output, the record as read (null for new
+// entities) and the names of table records.
+struct EntityOut {
+    Emitter& e;
+    const std::vector<Tag>* orig;
+    std::wstring (*nameOf)(AcDbObjectId);
+    // The file's value of a code in the record as read, or fallback.
+    double origReal(int code, double fallback) const;
+    long long origInt(int code, long long fallback) const;
+    bool has(int code) const;
+    AcGeVector3d origNormal() const;  // 210/220/230, +Z when absent
+};
+
+struct Subclass {
+    const char* marker;                  // "AcDbLine"
+    std::vector<int> codes;              // codes the description owns in it
+    bool owns(int code) const;
+};
+
+struct EntityDescription {
+    const char* type;                    // "LINE"
+    const AcRxClass* (*cls)();           // the host class written as this type
+    std::vector<Subclass> subclasses;    // after AcDbEntity, in file order
+    // A new host entity (in no database) from the tags; null when this
+    // record cannot be modelled (it is then kept as read).
+    AcDbEntity* (*read)(EntityIn& in);
+    // The owned tags of subclass i.
+    void (*write)(EntityOut& out, const AcDbEntity* ent, std::size_t i);
+};
+
+// The description of a DXF type, or of a host entity; null when none.
+const EntityDescription* DescriptionOf(std::string_view type);
+const EntityDescription* DescriptionOf(const AcDbEntity* ent);
+
+// Codes of AcDbEntity the host models: layer, linetype, colour, visibility.
+inline bool IsCommonEntityCode(int code) { return code == 8 || code == 6 || code == 62 || code == 60; }
+
+// Arbitrary-axis rule: the X and Y axes of an extrusion direction.
+void OcsAxes(const AcGeVector3d& n, AcGeVector3d& ax, AcGeVector3d& ay);
+inline bool IsPlusZ(const AcGeVector3d& n) { return n.x == 0.0 && n.y == 0.0 && n.z > 0.0; }
+inline bool IsMinusZ(const AcGeVector3d& n) { return n.x == 0.0 && n.y == 0.0 && n.z < 0.0; }
+
+}  // namespace detail
+}  // namespace dxf
+}  // namespace host

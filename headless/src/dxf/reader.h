@@ -1,0 +1,97 @@
+#pragma once
+// Reading a DXF file in two steps: Scan indexes every record of the file into
+// the image and reads what the host models into objects that belong to no
+// database yet (it may refuse the file; nothing has changed then); Build then
+// replaces the database's content with them (it cannot fail but for memory).
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "acutads.h"
+#include "dbmain.h"
+#include "dxfio.h"
+#include "encoding.h"
+#include "image.h"
+
+namespace host {
+namespace dxf {
+namespace detail {
+
+struct RbFree {
+    void operator()(resbuf* rb) const { acutRelRb(rb); }
+};
+using RbList = std::unique_ptr<resbuf, RbFree>;
+
+struct ObjectDeleter {
+    void operator()(AcDbObject* obj) const { delete obj; }
+};
+using ObjectPtr = std::unique_ptr<AcDbObject, ObjectDeleter>;
+
+enum class TableKind : std::uint32_t { Other, Layer, Ltype, Style, Appid, BlockRecord };
+TableKind TableKindOf(std::string_view name);
+
+// An entity read: modelled (obj set) or kept as read.
+struct PendingEntity {
+    std::uint32_t record = 0;
+    ObjectPtr obj;              // the modelled entity; null: kept
+    std::string_view layer, linetype, style;
+    short color = 256;
+    bool invisible = false;
+    bool vertex = false;        // a VERTEX of the modelled POLYLINE before it
+    std::uint32_t block = 0;    // record of its BLOCK (0: the ENTITIES section)
+    AcDbExtents extents;        // kept entities: of the points the file gives
+    RbList xdata;
+};
+
+// A table record the host models.
+struct PendingRecord {
+    std::uint32_t record = 0;
+    TableKind kind = TableKind::Other;
+    std::wstring name;
+    std::vector<Tag> tags;  // the record's tags (read in Build)
+    RbList xdata;
+};
+
+struct PendingGroup {
+    std::uint32_t record = 0;
+    std::wstring name;
+    std::wstring description;
+    bool selectable = true;
+    std::vector<std::pair<std::uint64_t, std::uint32_t>> members;  // handle, line
+    RbList xdata;
+};
+
+struct Scanned {
+    std::shared_ptr<FileImage> image;
+    Codec codec;
+    std::vector<std::string> warnings;
+    std::map<std::string, int> kept;
+    std::vector<PendingEntity> entities;
+    std::vector<PendingRecord> tableRecords;
+    std::uint32_t tableHead[6] = {0, 0, 0, 0, 0, 0};  // record of each TableKind's TABLE
+    std::vector<std::uint32_t> blocks;               // BLOCK records
+    std::uint32_t rootDict = 0, groupDict = 0;        // their records
+    std::vector<PendingGroup> groups;
+    std::wstring clayer, textstyle;
+    std::vector<std::pair<std::wstring, std::uint32_t>> xdataApps;  // applications used, with a line
+    int modelled = 0;
+    std::vector<std::pair<std::uint64_t, std::uint32_t>> subHandles;  // handles inside kept sequences, with the record
+    std::vector<std::string_view> blockNames;                        // by BLOCK record
+};
+
+// Scans the bytes (the image takes them over). Throws Failure.
+void Scan(std::unique_ptr<char[]> bytes, std::size_t size, Scanned& out);
+// Builds the drawing into db (see above).
+void Build(Scanned& s, AcDbDatabase* db);
+
+// Extended data from the 1001 tag at tags[i] to the end: the well-formed
+// part as a list, faults reported as warnings.
+RbList ReadXData(const std::vector<Tag>& tags, std::size_t i, Codec& codec, std::vector<std::string>& warnings,
+                 std::vector<std::pair<std::wstring, std::uint32_t>>& apps);
+
+}  // namespace detail
+}  // namespace dxf
+}  // namespace host

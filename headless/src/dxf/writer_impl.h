@@ -1,0 +1,172 @@
+#pragma once
+// The DXF writer's inside, shared by writer.cpp (the walk over the file
+// image: sections, tables, blocks, which records are written as read) and
+// writer_records.cpp (records written tag by tag or from the model).
+#include <map>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <unordered_set>
+#include <vector>
+
+#include "dbkept.h"
+#include "dbpl.h"
+#include "emit.h"
+#include "entities.h"
+#include "image.h"
+#include "reader.h"
+#include "writer.h"
+
+namespace host {
+namespace dxf {
+namespace detail {
+
+using host_detail::ObjectAccess;
+
+// The name of a symbol table record ("" for none).
+std::wstring NameOf(AcDbObjectId id);
+// Entity kinds R12 has.
+bool InR12(std::string_view t);
+// Codes an R12 record may hold.
+bool R12Code(int c);
+
+// A non-entity the host models: its subclass and the codes it owns there.
+struct RecordDescription {
+    const char* marker;
+    std::vector<int> codes;
+};
+const RecordDescription* RecordDescriptionOf(const AcDbObject* obj);
+// The DXF record type of a modelled non-entity ("LAYER"; "" for others).
+const char* TypeOf(const AcDbObject* obj);
+
+// Tags split by subclass marker: the head (before the first 100), then one
+// part per marker, then extended data.
+struct Parts {
+    std::vector<Tag> head;
+    std::vector<std::pair<std::string_view, std::vector<Tag>>> subs;
+    std::vector<Tag> xdata;
+};
+void Split(const std::vector<Tag>& tags, Parts& p);
+
+class Writer {
+public:
+    Writer(const AcDbDatabase* db, FileImage& img, Codec& srcCodec, std::string& body, const std::string& version,
+           TagFormat format, std::vector<std::string>* dropped);
+
+    void run();
+
+    std::uint64_t seed() const { return m_fresh; }
+    std::size_t headerAt() const { return m_headerAt; }
+    std::uint32_t header() const { return m_header; }
+    bool verbatim() const { return m_verbatim; }
+
+    // The header variables, $HANDSEED and the update dates renewed.
+    void writeHeader(std::string& out);
+
+private:
+    // ---- preparation ----
+
+    void prepare();
+
+    static std::uint32_t Slot(AcDbObjectId id) { return static_cast<std::uint32_t>(id.handle()); }
+    std::uint64_t fileOf(AcDbObjectId id) const { return id.isNull() ? 0 : m_img.fileHandle(Slot(id)); }
+
+    void note(const std::string& what);
+
+public:
+    void reportDrops();
+
+private:
+    // ---- sections ----
+
+    bool dropsSection(SectionKind k) const;
+
+    void section(const Record& r);
+
+    void endSection(const Record& r);
+
+    // Host records of a modelled table the file had none of.
+    bool needsTable(TableKind k) const;
+    void missingTablesSection();
+    void missingTables();
+
+    AcDbObjectId tableId(TableKind k) const;
+    std::vector<AcDbObjectId> newRecordIds(TableKind k) const;
+    void newRecords(TableKind k);
+
+    void newEntities(std::uint32_t blockSlot);
+
+    void newObjects();
+
+    // ---- records ----
+
+    void tag(Emitter& e, const Tag& t);
+
+    bool refersToErased(const Tag& t) const;
+
+    // A record the host holds no object for, as read but for what a changed
+    // drawing or version asks.
+    void raw(const Record& r);
+
+    void rawTags(const Record& r, const std::vector<Tag>& tags);
+
+    void plain(std::uint32_t i);
+
+    bool needsGroupEntry(const AcDbObject* obj) const;
+
+    // Reactors an entity is written with: those of the file that are not
+    // groups or erased, then the groups holding it.
+    std::vector<std::uint64_t> reactorsOf(const std::vector<Tag>* orig, std::uint32_t slot) const;
+    bool isFileGroup(std::uint64_t h) const;
+
+    void entity(const Record* r, const AcDbEntity* ent, std::uint32_t index);
+
+    // The vertices of a modelled polyline and its SEQEND.
+    void vertices(std::uint32_t index, const AcDb2dPolyline* pl);
+
+    void lwAsPolyline(const AcDbPolyline* pl, std::uint64_t owner);
+
+    void common(const AcDbEntity* e);
+
+    void merged(const Record* r, const AcDbObject* obj, const char* type, std::uint64_t owner);
+
+    // An object written from the model, with every tag of the file's record
+    // the model does not own (tags is null for a new object).
+    void mergedTags(const Record* r, const std::vector<Tag>* tags, const AcDbObject* obj, const char* type,
+                    std::uint64_t owner);
+
+    static bool OwnedAnywhere(const EntityDescription& d, int code);
+
+    void ownedRecord(const AcDbObject* obj, const Parts& parts, bool fromFile);
+
+    void xdata(const AcDbObject* obj);
+
+    const AcDbDatabase* m_db;
+    FileImage& m_img;
+    Codec& m_src;
+    Codec m_dst;
+    std::string m_version;
+    bool m_r12;
+    bool m_down;  // an R13 or later drawing written as R12
+    Emitter m_e;
+    std::vector<std::string>* m_dropped;
+    std::map<std::string, int> m_drops;
+    Arena m_values;
+    bool m_verbatim = false;
+    bool m_noDates = false;
+    std::uint64_t m_fresh = 1;
+    std::uint32_t m_header = 0;
+    std::size_t m_headerAt = 0;
+    std::uint32_t m_model = 0, m_paper = 0;
+    bool m_skipSection = false, m_skipTable = false, m_tablesSeen = false, m_tablesDone = false;
+    bool m_groupsChanged = false, m_renamed = false;
+    SectionKind m_section = SectionKind::Other;
+    std::unordered_map<std::uint32_t, bool> m_tableSeen;
+    std::unordered_map<std::uint32_t, std::vector<std::uint64_t>> m_groupOf;  // by slot: group file handles
+    std::unordered_set<std::uint64_t> m_groupHandles;
+    std::unordered_set<std::uint64_t> m_erased;
+};
+
+}  // namespace detail
+}  // namespace dxf
+}  // namespace host

@@ -1,0 +1,440 @@
+// Writing DXF: records written tag by tag (transcoded, references to erased
+// objects left out) or from the model with the codes it has no field for.
+#include <algorithm>
+#include <cstring>
+
+#include "dbdict.h"
+#include "dbgroup.h"
+#include "dbsymtb.h"
+#include "writer_impl.h"
+
+namespace host {
+namespace dxf {
+namespace detail {
+
+void Writer::tag(Emitter& e, const Tag& t) {
+    if (m_verbatim || KindOfCode(t.code) != VK::Str) {
+        e.tag(t);
+        return;
+    }
+    e.text(t.code, m_src.transcode(t.value, m_dst));
+}
+
+bool Writer::refersToErased(const Tag& t) const {
+    std::uint64_t h = 0;
+    return IsPointerCode(t.code) && ParseHex(t.value, h) && m_erased.count(h);
+}
+
+void Writer::raw(const Record& r) {
+    if (r.begin == r.end) {
+        // A structure record the file left out.
+        m_e.text(0, std::string(r.type));
+        return;
+    }
+    const bool filter = !m_erased.empty() && (r.flags & kHasRefs);
+    const bool lonePoint = r.flags & kNewHandle;
+    if (m_verbatim && !filter && !lonePoint) {
+        m_e.bytes(m_img.span(r));
+        return;
+    }
+    if (r.handle && m_erased.count(r.handle)) return;
+    std::vector<Tag> tags;
+    m_img.tags(r, tags, m_values);
+    rawTags(r, tags);
+}
+
+void Writer::rawTags(const Record& r, const std::vector<Tag>& tags) {
+    const bool dict = r.type == "DICTIONARY";
+    const bool sortents = r.type == "SORTENTSTABLE";
+    bool handleDone = false;
+    int depth = 0;
+    bool reactors = false;
+    for (std::size_t k = 0; k < tags.size(); ++k) {
+        const Tag& t = tags[k];
+        if (m_down && !R12Code(t.code)) continue;
+        if (m_down && t.code == 102) continue;
+        if (t.code == 102) {
+            const std::string_view v = Trim(t.value);
+            if (!v.empty() && v.front() == '{') {
+                ++depth;
+                reactors = v == "{ACAD_REACTORS";
+            } else if (v == "}" && depth > 0) {
+                --depth;
+                reactors = false;
+            }
+        }
+        if (k == 0 && t.code == 0 && (r.flags & kNewHandle) && !handleDone && r.handle && (!m_r12 || m_img.hadHandles)) {
+            tag(m_e, t);
+            m_e.hex(r.type == "DIMSTYLE" ? 105 : 5, r.handle);
+            handleDone = true;
+            continue;
+        }
+        if ((t.code == 5 || t.code == 105) && (r.flags & kNewHandle) && !handleDone && k <= 2) {
+            m_e.hex(t.code, r.handle);
+            handleDone = true;
+            continue;
+        }
+        if (!m_erased.empty() && refersToErased(t)) {
+            if (reactors || t.code == 340) continue;
+            if (dict && (t.code == 350 || t.code == 360)) continue;  // its key was held back
+            if (sortents && t.code == 331) {
+                if (k + 1 < tags.size() && tags[k + 1].code == 5) ++k;
+                continue;
+            }
+            m_e.text(t.code, "0");
+            continue;
+        }
+        if (dict && t.code == 3 && !m_erased.empty() && k + 1 < tags.size() && refersToErased(tags[k + 1])) continue;
+        tag(m_e, t);
+    }
+}
+
+std::vector<std::uint64_t> Writer::reactorsOf(const std::vector<Tag>* orig, std::uint32_t slot) const {
+    std::vector<std::uint64_t> out;
+    if (orig) {
+        bool in = false;
+        for (const Tag& t : *orig) {
+            if (t.code == 102) in = Trim(t.value) == "{ACAD_REACTORS";
+            std::uint64_t h = 0;
+            if (in && t.code == 330 && ParseHex(t.value, h) && !m_erased.count(h) && !m_groupHandles.count(h) &&
+                !isFileGroup(h))
+                out.push_back(h);
+        }
+    }
+    const auto it = m_groupOf.find(slot);
+    if (it != m_groupOf.end())
+        for (const auto h : it->second) out.push_back(h);
+    return out;
+}
+
+bool Writer::isFileGroup(std::uint64_t h) const {
+    const std::uint32_t s = m_img.slotOf(h);
+    const Record* r = m_img.recordOf(s);
+    return r && r->type == "GROUP";
+}
+
+void Writer::vertices(std::uint32_t index, const AcDb2dPolyline* pl) {
+    AcDbObjectIterator* it = pl->vertexIterator();
+    const std::uint64_t self = fileOf(pl->objectId());
+    for (; !it->done(); it->step()) {
+        const AcDbEntity* v = ObjectAccess::peek<AcDbEntity>(it->objectId());
+        if (!v) continue;
+        const Record* vr = m_img.recordOf(Slot(it->objectId()));
+        if (vr && m_verbatim && !ObjectAccess::isTouched(v) && !m_renamed && !(vr->flags & kNewHandle)) {
+            m_e.bytes(m_img.span(*vr));
+        } else {
+            merged(vr, v, "VERTEX", self);
+        }
+    }
+    delete it;
+    std::uint32_t seq = 0;
+    if (index)
+        for (std::uint32_t k = index + 1; k < m_img.records.size() && m_img.records[k].role == Role::Sub; ++k)
+            if (m_img.records[k].type == "SEQEND") seq = k;
+    if (seq) {
+        raw(m_img.records[seq]);
+        return;
+    }
+    m_e.text(0, "SEQEND");
+    if (!m_r12) {
+        m_e.hex(5, m_fresh++);
+        m_e.hex(330, self);
+        m_e.text(100, "AcDbEntity");
+    }
+    m_e.str(8, NameOf(pl->layerId()));
+}
+
+void Writer::lwAsPolyline(const AcDbPolyline* pl, std::uint64_t owner) {
+    (void)owner;
+    note("LWPOLYLINE written as POLYLINE");
+    m_e.text(0, "POLYLINE");
+    if (m_img.hadHandles) m_e.hex(5, fileOf(pl->objectId()));
+    common(pl);
+    m_e.integer(66, 1);
+    m_e.point(10, AcGePoint3d(0, 0, pl->elevation()));
+    m_e.integer(70, pl->isClosed() ? 1 : 0);
+    for (unsigned int i = 0; i < pl->numVerts(); ++i) {
+        AcGePoint2d p;
+        double bulge = 0, sw = -1, ew = -1;
+        pl->getPointAt(i, p);
+        pl->getBulgeAt(i, bulge);
+        pl->getWidthsAt(i, sw, ew);
+        m_e.text(0, "VERTEX");
+        if (m_img.hadHandles) m_e.hex(5, m_fresh++);
+        m_e.str(8, NameOf(pl->layerId()));
+        m_e.point(10, AcGePoint3d(p.x, p.y, pl->elevation()));
+        const double cw = pl->storedConstantWidth();
+        if (sw >= 0 || ew >= 0 || cw > 0) {
+            m_e.num(40, sw >= 0 ? sw : cw);
+            m_e.num(41, ew >= 0 ? ew : cw);
+        }
+        if (bulge != 0.0) m_e.num(42, bulge);
+    }
+    m_e.text(0, "SEQEND");
+    if (m_img.hadHandles) m_e.hex(5, m_fresh++);
+    m_e.str(8, NameOf(pl->layerId()));
+}
+
+void Writer::common(const AcDbEntity* e) {
+    m_e.str(8, NameOf(e->layerId()));
+    if (e->linetypeId() != m_db->byLayerLinetype()) {
+        const std::wstring lt = NameOf(e->linetypeId());
+        if (!lt.empty()) m_e.str(6, lt);
+    }
+    if (e->colorIndex() != 256) m_e.integer(62, e->colorIndex());
+    if (e->visibility() == AcDb::kInvisible) m_e.integer(60, 1);
+}
+
+void Writer::merged(const Record* r, const AcDbObject* obj, const char* type, std::uint64_t owner) {
+    std::vector<Tag> tags;
+    if (r) m_img.tags(*r, tags, m_values);
+    mergedTags(r, r ? &tags : nullptr, obj, type, owner);
+}
+
+void Writer::mergedTags(const Record* r, const std::vector<Tag>* tags, const AcDbObject* obj, const char* type,
+                        std::uint64_t owner) {
+    Parts parts;
+    if (tags) {
+        std::vector<Tag> body(tags->begin() + (tags->empty() || (*tags)[0].code != 0 ? 0 : 1), tags->end());
+        Split(body, parts);
+    }
+    const auto* ent = AcDbEntity::cast(obj);
+    const auto* kept = AcDbKeptEntity::cast(obj);
+    const EntityDescription* desc = ent && !kept ? DescriptionOf(ent) : nullptr;
+    const RecordDescription* rdesc = ent ? nullptr : RecordDescriptionOf(obj);
+    const std::uint64_t handle = fileOf(obj->objectId());
+    m_e.current = handle;
+    m_e.text(0, type);
+    const bool dimstyle = std::strcmp(type, "DIMSTYLE") == 0;
+    if (!m_r12 || m_img.hadHandles) m_e.hex(dimstyle ? 105 : 5, handle);
+    // Head: application groups (reactors renewed for entities), owner.
+    if (!m_r12) {
+        std::vector<std::uint64_t> reactors;
+        if (ent) reactors = reactorsOf(tags, Slot(obj->objectId()));
+        if (!reactors.empty()) {
+            m_e.text(102, "{ACAD_REACTORS");
+            for (const auto h : reactors) m_e.hex(330, h);
+            m_e.text(102, "}");
+        }
+        bool skip = false;
+        int depth = 0;
+        for (const Tag& t : parts.head) {
+            if (t.code == 5 || t.code == 105) continue;
+            if (t.code == 102) {
+                const std::string_view v = Trim(t.value);
+                if (v == "{ACAD_REACTORS") skip = ent != nullptr;
+                if (!v.empty() && v.front() == '{') ++depth;
+                if (v == "}") {
+                    --depth;
+                    if (skip) {
+                        skip = false;
+                        continue;
+                    }
+                }
+            }
+            if (skip) continue;
+            if (t.code == 330 && depth == 0) continue;
+            // A record without subclass markers (R12 style in a later
+            // file): what the model writes under its markers, and the
+            // codes the description does not own after them, are not
+            // written here a second time.
+            if (parts.subs.empty() && depth == 0 && t.code != 102 && ent &&
+                (desc || IsCommonEntityCode(t.code)))
+                continue;
+            if (!m_erased.empty() && refersToErased(t)) continue;
+            tag(m_e, t);
+        }
+        m_e.hex(330, owner);
+    } else {
+        for (const Tag& t : parts.head)
+            if (t.code != 5 && t.code != 105 && t.code != 330 && t.code != 102 && R12Code(t.code) &&
+                !(ent && IsCommonEntityCode(t.code)) && !(desc && OwnedAnywhere(*desc, t.code)) &&
+                !(rdesc && std::find(rdesc->codes.begin(), rdesc->codes.end(), t.code) != rdesc->codes.end()))
+                tag(m_e, t);
+    }
+    std::vector<bool> used(parts.subs.size(), false);
+    auto extras = [&](const char* marker, auto owns) {
+        for (std::size_t k = 0; k < parts.subs.size(); ++k) {
+            if (used[k] || parts.subs[k].first != marker) continue;
+            used[k] = true;
+            for (const Tag& t : parts.subs[k].second)
+                if (!owns(t.code) && (!m_r12 || R12Code(t.code))) tag(m_e, t);
+            return;
+        }
+    };
+    auto marker = [&](const char* m) {
+        if (!m_r12) m_e.text(100, m);
+    };
+    if (ent) {
+        marker("AcDbEntity");
+        common(ent);
+        extras("AcDbEntity", IsCommonEntityCode);
+        if (desc) {
+            EntityOut out{m_e, tags, NameOf};
+            for (std::size_t i = 0; i < desc->subclasses.size(); ++i) {
+                marker(desc->subclasses[i].marker);
+                desc->write(out, ent, i);
+                const Subclass& sc = desc->subclasses[i];
+                extras(sc.marker, [&](int c) { return sc.owns(c); });
+            }
+            // An R12 record: its codes the description does not own.
+            if (parts.subs.empty())
+                for (const Tag& t : parts.head)
+                    if (t.code != 5 && t.code != 330 && t.code != 102 && !IsCommonEntityCode(t.code) &&
+                        !OwnedAnywhere(*desc, t.code) && !m_r12)
+                        tag(m_e, t);
+        }
+    } else if (rdesc) {
+        if (AcDbSymbolTableRecord::cast(obj)) {
+            marker("AcDbSymbolTableRecord");
+            extras("AcDbSymbolTableRecord", [](int) { return false; });
+        }
+        marker(rdesc->marker);
+        ownedRecord(obj, parts, tags != nullptr);
+        extras(rdesc->marker, [&](int c) {
+            return std::find(rdesc->codes.begin(), rdesc->codes.end(), c) != rdesc->codes.end();
+        });
+    }
+    for (std::size_t k = 0; k < parts.subs.size(); ++k) {
+        if (used[k] || m_r12) continue;
+        m_e.text(100, std::string(parts.subs[k].first));
+        for (const Tag& t : parts.subs[k].second)
+            if (!(kept && parts.subs[k].first == "AcDbEntity" && IsCommonEntityCode(t.code))) tag(m_e, t);
+    }
+    // Extended data: the host's for what it models, the file's otherwise.
+    if (kept) {
+        for (const Tag& t : parts.xdata) tag(m_e, t);
+    }
+    xdata(obj);
+    (void)r;
+}
+
+bool Writer::OwnedAnywhere(const EntityDescription& d, int code) {
+    for (const auto& s : d.subclasses)
+        if (s.owns(code)) return true;
+    return false;
+}
+
+void Writer::ownedRecord(const AcDbObject* obj, const Parts& parts, bool fromFile) {
+    if (const auto* l = AcDbLayerTableRecord::cast(obj)) {
+        m_e.str(2, NameOf(l->objectId()));
+        long long orig = 0;
+        for (const auto& s : parts.subs)
+            for (const Tag& t : s.second)
+                if (t.code == 70) ParseInt(t.value, orig);
+        m_e.integer(70, (orig & ~5LL) | (l->isFrozen() ? 1 : 0) | (l->isLocked() ? 4 : 0));
+        int color = l->color().colorIndex();
+        if (color < 1 || color > 255) color = 7;
+        m_e.integer(62, l->isOff() ? -color : color);
+        const std::wstring lt = NameOf(l->linetypeObjectId());
+        m_e.str(6, lt.empty() ? L"Continuous" : lt);
+        if (!fromFile && !m_r12) m_e.integer(370, -3);
+    } else if (const auto* lt = AcDbLinetypeTableRecord::cast(obj)) {
+        m_e.str(2, NameOf(lt->objectId()));
+        m_e.str(3, lt->comments().GetString());
+        if (!fromFile) {
+            m_e.integer(70, 0);
+            m_e.integer(72, 65);
+            m_e.integer(73, 0);
+            m_e.num(40, 0.0);
+        }
+    } else if (const auto* st = AcDbTextStyleTableRecord::cast(obj)) {
+        m_e.str(2, NameOf(st->objectId()));
+        if (!fromFile) m_e.integer(70, 0);
+        m_e.num(40, st->textSize());
+        m_e.num(41, st->xScale());
+        if (!fromFile) {
+            m_e.num(50, 0.0);
+            m_e.integer(71, 0);
+            m_e.num(42, st->textSize() > 0 ? st->textSize() : 2.5);
+        }
+        const wchar_t* font = nullptr;
+        const wchar_t* big = nullptr;
+        st->fileName(font);
+        st->bigFontFileName(big);
+        m_e.str(3, font);
+        m_e.str(4, big);
+    } else if (AcDbRegAppTableRecord::cast(obj)) {
+        m_e.str(2, NameOf(obj->objectId()));
+        if (!fromFile) m_e.integer(70, 0);
+    } else if (AcDbBlockTableRecord::cast(obj)) {
+        m_e.str(2, NameOf(obj->objectId()));
+        if (!fromFile) {
+            m_e.integer(70, 0);
+            m_e.integer(280, 1);
+            m_e.integer(281, 0);
+        }
+    } else if (const auto* g = AcDbGroup::cast(obj)) {
+        m_e.str(300, g->description());
+        m_e.integer(70, g->isAnonymous() ? 1 : 0);
+        m_e.integer(71, g->isSelectable() ? 1 : 0);
+        AcDbObjectIdArray members;
+        g->allEntityIds(members);
+        for (const auto& m : members) m_e.hex(340, fileOf(m));
+    } else if (const auto* d = AcDbDictionary::cast(obj)) {
+        if (!fromFile) m_e.integer(281, 1);
+        if (obj->objectId() == m_db->namedObjectsDictionaryId()) {
+            // The file's entries, and the group dictionary when it is new.
+            std::vector<Tag> entries;
+            for (const auto& s : parts.subs)
+                if (s.first == "AcDbDictionary")
+                    for (const Tag& t : s.second)
+                        if (t.code == 3 || t.code == 350 || t.code == 360) entries.push_back(t);
+            for (std::size_t k = 0; k < entries.size(); ++k) {
+                if (entries[k].code == 3 && k + 1 < entries.size() && refersToErased(entries[k + 1])) {
+                    ++k;
+                    continue;
+                }
+                tag(m_e, entries[k]);
+            }
+            if (needsGroupEntry(obj)) {
+                m_e.text(3, "ACAD_GROUP");
+                m_e.hex(350, fileOf(m_db->groupDictionaryId()));
+            }
+            return;
+        }
+        AcDbDictionaryIterator* it = d->newIterator();
+        for (; !it->done(); it->next()) {
+            const AcDbObject* o = ObjectAccess::lookup(it->objectId());
+            if (!o || o->isErased()) continue;
+            m_e.str(3, it->name());
+            m_e.hex(350, fileOf(it->objectId()));
+        }
+        delete it;
+    }
+}
+
+void Writer::xdata(const AcDbObject* obj) {
+    resbuf* list = obj->xData();
+    for (const resbuf* rb = list; rb; rb = rb->rbnext) {
+        const int t = rb->restype;
+        if (t == 1004) {
+            std::string hexText;
+            static const char kHex[] = "0123456789ABCDEF";
+            for (int k = 0; k < rb->resval.rbinary.clen; ++k) {
+                const auto b = static_cast<unsigned char>(rb->resval.rbinary.buf[k]);
+                hexText += kHex[b >> 4];
+                hexText += kHex[b & 15];
+            }
+            m_e.text(1004, hexText);
+            continue;
+        }
+        switch (host::RbKindOf(t)) {
+        case host::RbKind::String: m_e.str(t, rb->resval.rstring); break;
+        case host::RbKind::Point:
+            m_e.num(t, rb->resval.rpoint[0]);
+            m_e.num(t + 10, rb->resval.rpoint[1]);
+            m_e.num(t + 20, rb->resval.rpoint[2]);
+            break;
+        case host::RbKind::Real: m_e.num(t, rb->resval.rreal); break;
+        case host::RbKind::Short: m_e.integer(t, rb->resval.rint); break;
+        case host::RbKind::Long: m_e.integer(t, rb->resval.rlong); break;
+        default: break;
+        }
+    }
+    acutRelRb(list);
+}
+
+}  // namespace detail
+}  // namespace dxf
+}  // namespace host
