@@ -9,6 +9,7 @@
 #include "dbdict.h"
 #include "dbgroup.h"
 #include "dbkept.h"
+#include "dbmtext.h"
 #include "dbpl.h"
 #include "dbsymtb.h"
 #include "reader.h"
@@ -499,9 +500,11 @@ private:
                 e->setLinetype(m_byLayer);
             e->setColorIndex(static_cast<Adesk::UInt16>(p.color));
             if (p.invisible) e->setVisibility(AcDb::kInvisible);
-            if (auto* t = AcDbText::cast(e))
-                if (!p.style.empty())
-                    t->setTextStyle(byName(TableKind::Style, p.style, r.line, m_standard, "text style", "Standard"));
+            if (!p.style.empty()) {
+                auto style = [&] { return byName(TableKind::Style, p.style, r.line, m_standard, "text style", "Standard"); };
+                if (auto* t = AcDbText::cast(e)) t->setTextStyle(style());
+                else if (auto* m = AcDbMText::cast(e)) m->setTextStyle(style());
+            }
             if (p.vertex) {
                 AcDb2dPolyline* pl = nullptr;
                 if (acdbOpenObject(pl, lastPoly, AcDb::kForWrite) == Acad::eOk) {

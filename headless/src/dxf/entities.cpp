@@ -61,42 +61,6 @@ AcGeVector3d EntityOut::origNormal() const {
 
 namespace {
 
-// Reads the numbers of a record; a value that is no number makes the record
-// one the host keeps as read (with a warning) instead of modelling it.
-struct Numbers {
-    EntityIn& in;
-    const char* type;
-    bool bad = false;
-    double real(const Tag& t) {
-        double d = 0;
-        if (!ParseDouble(t.value, d)) fault(t, "is not a number");
-        return d;
-    }
-    long long integer(const Tag& t) {
-        long long n = 0;
-        if (!ParseInt(t.value, n)) fault(t, "is not an integer");
-        return n;
-    }
-    void fault(const Tag& t, const char* what) {
-        if (!bad) in.warn(t.line, Quote(t.value) + " " + what + " (group code " + std::to_string(t.code) + "): " +
-                                      type + " kept as read");
-        bad = true;
-    }
-    void unfit(const char* why) {
-        if (!bad) in.warn(in.line, std::string(type) + " " + why + ": kept as read");
-        bad = true;
-    }
-};
-
-// Before extended data.
-template <class Fn>
-void EachTag(EntityIn& in, Fn fn) {
-    for (const Tag& t : in.tags) {
-        if (t.code == 1001) break;
-        fn(t);
-    }
-}
-
 // Centre and angles of a circle or arc from its OCS to the host's form: world
 // centre; a normal of -Z becomes its mirrored +Z twin.
 void ToWorld(AcGePoint3d& c, AcGeVector3d& n, double* a0, double* a1) {
@@ -623,8 +587,8 @@ const AcRxClass* PolylineClass() { return AcDb2dPolyline::desc(); }
 const AcRxClass* VertexClass() { return AcDb2dVertex::desc(); }
 const AcRxClass* WipeoutClass() { return AcDbWipeout::desc(); }
 
-const std::vector<EntityDescription>& Descriptions() {
-    static const std::vector<EntityDescription> kAll = {
+std::vector<EntityDescription> AllDescriptions() {
+    std::vector<EntityDescription> all = {
         {"LINE", LineClass, {{"AcDbLine", {10, 20, 30, 11, 21, 31}}}, ReadLine, WriteLine},
         {"CIRCLE", CircleClass, {{"AcDbCircle", {10, 20, 30, 40, 210, 220, 230}}}, ReadCircle, WriteCircleOrArc},
         {"ARC", ArcClass,
@@ -644,6 +608,14 @@ const std::vector<EntityDescription>& Descriptions() {
          {{"AcDbWipeout", {10, 20, 30, 11, 21, 31, 12, 22, 32, 13, 23, 14, 24, 71, 91}}}, ReadWipeout,
          WriteWipeout},
     };
+    AddSolidDescriptions(all);
+    AddTextDescriptions(all);
+    AddCurveDescriptions(all);
+    return all;
+}
+
+const std::vector<EntityDescription>& Descriptions() {
+    static const std::vector<EntityDescription> kAll = AllDescriptions();
     return kAll;
 }
 
