@@ -8,6 +8,7 @@
 
 #include "dbdict.h"
 #include "dbgroup.h"
+#include "dbentsblock.h"
 #include "dbkept.h"
 #include "dbmtext.h"
 #include "dbpl.h"
@@ -486,6 +487,17 @@ private:
         for (auto& p : m_s.entities) {
             Record& r = m_img.records[p.record];
             AcDbEntity* e = nullptr;
+            AcDbObjectId block;
+            if (p.obj && AcDbBlockReference::cast(p.obj.get())) {
+                // A reference to a block the file does not define stays as read.
+                block = find(TableKind::BlockRecord, m_s.codec.decode(p.blockName), AcDbObjectId::kNull);
+                if (block.isNull() || block == m_model || block == m_paper) {
+                    warn(r.line, "INSERT of undefined block '" + std::string(p.blockName) + "': kept as read");
+                    p.obj.reset();
+                    --m_s.modelled;
+                    ++m_s.kept["INSERT"];
+                }
+            }
             if (p.obj) {
                 e = static_cast<AcDbEntity*>(p.obj.release());
             } else {
@@ -527,6 +539,7 @@ private:
             AcDbObjectId id;
             btr->appendAcDbEntity(id, e);
             btr->close();
+            if (!block.isNull()) AcDbBlockReference::cast(e)->setBlockTableRecord(block);
             if (p.xdata) e->setXData(p.xdata.get());
             e->close();
             if (AcDb2dPolyline::cast(e)) lastPoly = id;

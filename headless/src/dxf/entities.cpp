@@ -611,6 +611,7 @@ std::vector<EntityDescription> AllDescriptions() {
     AddSolidDescriptions(all);
     AddTextDescriptions(all);
     AddCurveDescriptions(all);
+    AddBlockDescriptions(all);
     return all;
 }
 
@@ -620,6 +621,8 @@ const std::vector<EntityDescription>& Descriptions() {
 }
 
 }  // namespace
+
+void WriteTextOwned(EntityOut& out, const AcDbEntity* ent, std::size_t i) { WriteText(out, ent, i); }
 
 const EntityDescription* DescriptionOf(std::string_view type) {
     for (const auto& d : Descriptions())

@@ -28,6 +28,7 @@ struct EntityIn {
     std::vector<std::string>& warnings;
     std::uint32_t line;          // of the record
     std::string_view styleName;  // TEXT: code 7 (resolved later)
+    std::string_view blockName = {};  // INSERT: code 2 (resolved later)
     void warn(std::uint32_t at, const std::string& text) {
         warnings.push_back("line " + std::to_string(at) + ": " + text);
     }
@@ -104,6 +105,9 @@ void EachTag(EntityIn& in, Fn fn) {
 void AddSolidDescriptions(std::vector<EntityDescription>& all);  // POINT, SOLID, TRACE, 3DFACE
 void AddTextDescriptions(std::vector<EntityDescription>& all);   // MTEXT
 void AddCurveDescriptions(std::vector<EntityDescription>& all);  // SPLINE
+void AddBlockDescriptions(std::vector<EntityDescription>& all);  // INSERT, ATTRIB, ATTDEF
+// The owned tags of TEXT's subclass i, for the text entities derived from it.
+void WriteTextOwned(EntityOut& out, const AcDbEntity* ent, std::size_t i);
 
 // The description of a DXF type, or of a host entity; null when none.
 const EntityDescription* DescriptionOf(std::string_view type);

@@ -563,6 +563,7 @@ private:
             EntityIn in{m_tags, m_s.codec, m_s.warnings, r.line, {}};
             p.obj.reset(desc->read(in));
             p.style = in.styleName;
+            p.blockName = in.blockName;
         }
         if (p.obj) {
             if (!vertex) ++m_s.modelled;

@@ -458,6 +458,7 @@ void Writer::entity(const Record* r, const AcDbEntity* ent, std::uint32_t index)
     }
     merged(r, ent, type.c_str(), owner);
     if (AcDb2dPolyline::cast(ent)) vertices(index, AcDb2dPolyline::cast(ent));
+    if (const auto* ref = AcDbBlockReference::cast(ent)) attributes(ref);
 }
 
 

@@ -9,6 +9,7 @@
 #include <unordered_set>
 #include <vector>
 
+#include "dbentsblock.h"
 #include "dbkept.h"
 #include "dbpl.h"
 #include "emit.h"
@@ -123,6 +124,10 @@ private:
 
     // The vertices of a modelled polyline and its SEQEND.
     void vertices(std::uint32_t index, const AcDb2dPolyline* pl);
+
+    // The attributes of a modelled block reference and their SEQEND (none
+    // without attributes).
+    void attributes(const AcDbBlockReference* ref);
 
     void lwAsPolyline(const AcDbPolyline* pl, std::uint64_t owner);
 

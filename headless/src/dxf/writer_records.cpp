@@ -144,6 +144,27 @@ void Writer::vertices(std::uint32_t index, const AcDb2dPolyline* pl) {
     m_e.str(8, NameOf(pl->layerId()));
 }
 
+void Writer::attributes(const AcDbBlockReference* ref) {
+    AcDbObjectIterator* it = ref->attributeIterator();
+    if (it->done()) {
+        delete it;
+        return;
+    }
+    const std::uint64_t self = fileOf(ref->objectId());
+    for (; !it->done(); it->step()) {
+        const AcDbEntity* a = ObjectAccess::peek<AcDbEntity>(it->objectId());
+        if (a) merged(m_img.recordOf(Slot(it->objectId())), a, "ATTRIB", self);
+    }
+    delete it;
+    m_e.text(0, "SEQEND");
+    if (!m_r12) {
+        m_e.hex(5, m_fresh++);
+        m_e.hex(330, self);
+        m_e.text(100, "AcDbEntity");
+    }
+    m_e.str(8, NameOf(ref->layerId()));
+}
+
 void Writer::lwAsPolyline(const AcDbPolyline* pl, std::uint64_t owner) {
     (void)owner;
     note("LWPOLYLINE written as POLYLINE");
