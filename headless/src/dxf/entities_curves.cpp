@@ -1,6 +1,8 @@
-// SPLINE (see entities.h).
+// SPLINE, and 3D POLYLINE with its VERTEX records (see entities.h). 3D
+// polylines of a file are kept as read for now; the model's are written.
 #include <cmath>
 
+#include "dbents3d.h"
 #include "dbspline.h"
 #include "entities.h"
 
@@ -9,6 +11,8 @@ namespace dxf {
 namespace detail {
 
 namespace {
+
+AcDbEntity* NotRead(EntityIn&) { return nullptr; }
 
 // The NURBS data and the fit data as stored, side by side: the host keeps
 // both without refitting.
@@ -104,7 +108,34 @@ void WriteSpline(EntityOut& out, const AcDbEntity* ent, std::size_t) {
     for (const AcGePoint3d& p : fit) out.e.point(11, p);
 }
 
+// Flag 8: a 3D polyline; curve type 5 or 6 for a splined one.
+void WritePolyline3d(EntityOut& out, const AcDbEntity* ent, std::size_t) {
+    const auto* pl = AcDb3dPolyline::cast(ent);
+    out.e.integer(66, 1);
+    out.e.point(10, AcGePoint3d::kOrigin);
+    int flags = 8 | (pl->isClosed() ? 1 : 0);
+    int curve = 0;
+    if (pl->polyType() == AcDb::k3dQuadSplinePoly) curve = 5;
+    if (pl->polyType() == AcDb::k3dCubicSplinePoly) curve = 6;
+    if (curve) flags |= 4;
+    out.e.integer(70, (out.origInt(70, 0) & ~13LL) | flags);
+    if (curve || out.has(75)) out.e.integer(75, curve);
+}
+
+// Flag 32: a 3D vertex; 16 a spline frame point, 8 a point the fit added.
+void WriteVertex3d(EntityOut& out, const AcDbEntity* ent, std::size_t i) {
+    if (i == 0) return;  // AcDbVertex holds nothing of its own
+    const auto* v = AcDb3dPolylineVertex::cast(ent);
+    out.e.point(10, v->position());
+    int flags = 32;
+    if (v->vertexType() == AcDb::k3dControlVertex) flags |= 16;
+    if (v->vertexType() == AcDb::k3dFitVertex) flags |= 8;
+    out.e.integer(70, (out.origInt(70, 0) & ~56LL) | flags);
+}
+
 const AcRxClass* SplineClass() { return AcDbSpline::desc(); }
+const AcRxClass* Polyline3dClass() { return AcDb3dPolyline::desc(); }
+const AcRxClass* Vertex3dClass() { return AcDb3dPolylineVertex::desc(); }
 
 }  // namespace
 
@@ -113,6 +144,11 @@ void AddCurveDescriptions(std::vector<EntityDescription>& all) {
                    {{"AcDbSpline", {210, 220, 230, 70, 71, 72, 73, 74, 42, 43, 44, 12, 22, 32, 13, 23, 33, 40, 41,
                                     10, 20, 30, 11, 21, 31}}},
                    ReadSpline, WriteSpline});
+    // After the 2D forms of POLYLINE and VERTEX, which reading finds first.
+    all.push_back({"POLYLINE", Polyline3dClass, {{"AcDb3dPolyline", {66, 10, 20, 30, 70, 75}}}, NotRead,
+                   WritePolyline3d});
+    all.push_back({"VERTEX", Vertex3dClass, {{"AcDbVertex", {}}, {"AcDb3dPolylineVertex", {10, 20, 30, 70}}},
+                   NotRead, WriteVertex3d});
 }
 
 }  // namespace detail

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "dbentsblock.h"
+#include "dbents3d.h"
 #include "dbkept.h"
 #include "dbpl.h"
 #include "emit.h"
@@ -123,7 +124,8 @@ private:
     void entity(const Record* r, const AcDbEntity* ent, std::uint32_t index);
 
     // The vertices of a modelled polyline and its SEQEND.
-    void vertices(std::uint32_t index, const AcDb2dPolyline* pl);
+    // it: the polyline's vertex iterator (deleted here).
+    void vertices(std::uint32_t index, const AcDbEntity* pl, AcDbObjectIterator* it);
 
     // The attributes of a modelled block reference and their SEQEND (none
     // without attributes).

@@ -113,8 +113,7 @@ bool Writer::isFileGroup(std::uint64_t h) const {
     return r && r->type == "GROUP";
 }
 
-void Writer::vertices(std::uint32_t index, const AcDb2dPolyline* pl) {
-    AcDbObjectIterator* it = pl->vertexIterator();
+void Writer::vertices(std::uint32_t index, const AcDbEntity* pl, AcDbObjectIterator* it) {
     const std::uint64_t self = fileOf(pl->objectId());
     for (; !it->done(); it->step()) {
         const AcDbEntity* v = ObjectAccess::peek<AcDbEntity>(it->objectId());
