@@ -3,7 +3,7 @@
 
   survey_check.py SURVEY.dxf
 
-The wells are block references to WELL with the attributes NO and DEPTH,
+The wells are block references to SURVEY_WELL with the attributes NO and DEPTH,
 each labelled by an MText; the pipe is a 3D polyline through the wells; the
 audit is clean. Exit status 0, or 1 with the reasons on stderr; 0 with a note
 when ezdxf is missing.
@@ -26,7 +26,7 @@ def main():
     refs = msp.query("INSERT")
     found = {}
     for ref in refs:
-        if ref.dxf.name != "WELL":
+        if ref.dxf.name != "SURVEY_WELL":
             faults.append("reference to %s" % ref.dxf.name)
             continue
         tags = {a.dxf.tag: a.dxf.text for a in ref.attribs}
