@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <unordered_map>
 
 #include "dbents.h"
 #include "dbpl.h"
@@ -632,10 +633,14 @@ const EntityDescription* DescriptionOf(std::string_view type) {
 
 const EntityDescription* DescriptionOf(const AcDbEntity* ent) {
     if (!ent) return nullptr;
-    const AcRxClass* cls = ent->isA();
-    for (const auto& d : Descriptions())
-        if (d.cls() == cls) return &d;
-    return nullptr;
+    // Asked once or more for every entity written: by class, not by a walk.
+    static const std::unordered_map<const AcRxClass*, const EntityDescription*> kByClass = [] {
+        std::unordered_map<const AcRxClass*, const EntityDescription*> m;
+        for (const auto& d : Descriptions()) m.emplace(d.cls(), &d);
+        return m;
+    }();
+    const auto it = kByClass.find(ent->isA());
+    return it == kByClass.end() ? nullptr : it->second;
 }
 
 }  // namespace detail

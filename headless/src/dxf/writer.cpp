@@ -494,7 +494,12 @@ bool WriteDrawing(const AcDbDatabase* db, std::string& out, const DxfWriteOption
     Codec src;
     src.setup(file->utf8, file->codepage);
     std::string body;
-    body.reserve(file->size + file->size / 8 + 4096 + static_cast<std::size_t>(db->numObjects()) * 16);
+    // Objects the file did not have are written from the model, some 180
+    // bytes each: growing the buffer for millions of them would copy it
+    // again and again.
+    const std::size_t added = static_cast<std::size_t>(
+        std::max<long long>(0, static_cast<long long>(db->numObjects()) - static_cast<long long>(file->records.size())));
+    body.reserve(file->size + file->size / 8 + 4096 + static_cast<std::size_t>(db->numObjects()) * 16 + added * 180);
     Writer w(db, *file, src, body, version, format, opts.dropped);
     w.run();
     // The header goes into the body in place: a second buffer the size of

@@ -172,6 +172,8 @@ private:
     std::unordered_map<std::uint32_t, std::vector<std::uint64_t>> m_groupOf;  // by slot: group file handles
     std::unordered_set<std::uint64_t> m_groupHandles;
     std::unordered_set<std::uint64_t> m_erased;
+    AcDbObjectId m_layerId;     // of the last entity written, and its
+    std::string m_layerText;    // name in the output's encoding
 };
 
 }  // namespace detail

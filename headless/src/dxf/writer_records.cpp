@@ -196,7 +196,12 @@ void Writer::lwAsPolyline(const AcDbPolyline* pl, std::uint64_t owner) {
 }
 
 void Writer::common(const AcDbEntity* e) {
-    m_e.str(8, NameOf(e->layerId()));
+    // Entities come in runs on one layer: its name is encoded once a run.
+    if (e->layerId() != m_layerId || m_layerText.empty()) {
+        m_layerId = e->layerId();
+        m_layerText = m_e.codec().encode(NameOf(m_layerId));
+    }
+    m_e.text(8, m_layerText);
     if (e->linetypeId() != m_db->byLayerLinetype()) {
         const std::wstring lt = NameOf(e->linetypeId());
         if (!lt.empty()) m_e.str(6, lt);
