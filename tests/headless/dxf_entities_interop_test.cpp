@@ -9,6 +9,7 @@
 #include <sstream>
 
 #include "dbents3d.h"
+#include "dbhatch.h"
 #include "dbentsblock.h"
 #include "dbmtext.h"
 #include "dbspline.h"
@@ -277,6 +278,57 @@ TEST_F(DxfEntitiesInterop, OurDrawingThroughEzdxfKeepsEveryProperty) {
     EXPECT_EQ(DescribeModel(&back), modelled);
     std::remove(ours.c_str());
     std::remove(theirs.c_str());
+}
+
+// Regression: an entity the writer had no DXF form for (a hatch of the
+// model, an attribute definition in a block) was written as a record with an
+// empty type, which no reader accepts. It is left out now and named.
+TEST_F(DxfEntitiesInterop, EntityWithoutDxfFormIsLeftOutAndNamedNotWrittenWithoutType) {
+    auto* hatch = new AcDbHatch;
+    hatch->setPattern(AcDbHatch::kPreDefined, L"SOLID");
+    AcGePoint2dArray pts;
+    AcGeDoubleArray bulges;
+    for (const auto& q : {AcGePoint2d(0, 0), AcGePoint2d(4, 0), AcGePoint2d(4, 3)}) {
+        pts.append(q);
+        bulges.append(0.0);
+    }
+    hatch->appendLoop(AcDbHatch::kExternal, pts, bulges);
+    Add(hatch);
+    Add(new AcDbPoint(AcGePoint3d(1, 1, 0)));
+    std::string out;
+    std::vector<std::string> dropped;
+    host::dxf::DxfWriteOptions opts;
+    opts.dropped = &dropped;
+    DxfError err;
+    ASSERT_TRUE(host::dxf::WriteDxfString(Db(), out, err, opts)) << err.what();
+    EXPECT_EQ(out.find("\n  0\n\n"), std::string::npos) << "a record without a type";
+    ASSERT_EQ(dropped.size(), 1u);
+    EXPECT_EQ(dropped[0], "AcDbHatch entities: 1");
+    // What was written reads back: the point, modelled.
+    AcDbDatabase back(true, true);
+    DxfReport report;
+    ASSERT_TRUE(host::dxf::ReadDxfBuffer(out.data(), out.size(), &back, err, &report)) << err.what();
+    EXPECT_EQ(report.kept["POINT"], 0);
+    EXPECT_EQ(DescribeModel(&back), "POINT layer=0 color=256 at (1,1,0) th 0 ang 0 n (0,0,1)\n");
+}
+
+// A reference to a block the file does not define cannot be modelled (the
+// host's reference needs its block record): kept as read, with the cause.
+TEST_F(DxfEntitiesInterop, InsertOfUndefinedBlockIsKeptAsReadWithAWarning) {
+    const std::string dxf =
+        "  0\nSECTION\n  2\nENTITIES\n  0\nINSERT\n  8\n0\n  2\nNOWHERE\n 10\n1.0\n 20\n2.0\n 30\n0.0\n"
+        "  0\nPOINT\n  8\n0\n 10\n3.0\n 20\n4.0\n 30\n0.0\n  0\nENDSEC\n  0\nEOF\n";
+    DxfError err;
+    DxfReport report;
+    ASSERT_TRUE(host::dxf::ReadDxfBuffer(dxf.data(), dxf.size(), Db(), err, &report)) << err.what();
+    EXPECT_EQ(report.kept["INSERT"], 1);
+    EXPECT_EQ(report.kept["POINT"], 0);
+    bool warned = false;
+    for (const auto& w : report.warnings) warned |= w.find("INSERT of undefined block 'NOWHERE'") != std::string::npos;
+    EXPECT_TRUE(warned);
+    std::string out;
+    ASSERT_TRUE(host::dxf::WriteDxfString(Db(), out, err)) << err.what();
+    EXPECT_NE(out.find("NOWHERE"), std::string::npos) << "the kept reference is written back";
 }
 
 }  // namespace
