@@ -1,5 +1,5 @@
 // The modelled entity kinds (points, solids, traces, faces, MText, splines,
-// block references with attributes) through ezdxf and back, every property
+// 3D polylines, block references with attributes) through ezdxf and back, every property
 // compared: ours -> ezdxf -> ours and ezdxf -> ours -> ezdxf. The properties
 // are listed one line per entity in the form tests/interop/ezdxf_entities.py
 // prints, so that one list serves both sides.
@@ -98,6 +98,18 @@ std::string Describe(const AcDbEntity* e) {
         }
         return s;
     }
+    if (const auto* pl = AcDb3dPolyline::cast(e)) {
+        std::string s = "POLYLINE3D " + Common(e) + " closed " + std::to_string(pl->isClosed() ? 1 : 0) + " pts";
+        AcDbObjectIterator* it = pl->vertexIterator();
+        for (; !it->done(); it->step()) {
+            AcDb3dPolylineVertex* v = nullptr;
+            if (acdbOpenObject(v, it->objectId(), AcDb::kForRead) != Acad::eOk) continue;
+            s += " " + V(v->position());
+            v->close();
+        }
+        delete it;
+        return s;
+    }
     if (const auto* r = AcDbBlockReference::cast(e)) {
         const AcGeScale3d sc = r->scaleFactors();
         std::string s = "INSERT " + Common(e) + " " + Name(r->blockTableRecord()) + " at " +
@@ -166,7 +178,7 @@ TEST_F(DxfEntitiesInterop, EzdxfDrawingThroughOursKeepsEveryProperty) {
     DxfReport report;
     DxfError err;
     ASSERT_TRUE(host::dxf::ReadDxf(W(theirs).c_str(), Db(), err, &report)) << err.what();
-    for (const char* kind : {"POINT", "SOLID", "TRACE", "3DFACE", "MTEXT", "SPLINE"})
+    for (const char* kind : {"POINT", "SOLID", "TRACE", "3DFACE", "MTEXT", "SPLINE", "POLYLINE"})
         EXPECT_EQ(report.kept[kind], 0) << kind << " is modelled";
     EXPECT_EQ(report.kept["INSERT"], 1) << "the reference with attributes stays as read";
     // What we model says what ezdxf wrote, but the kept reference.
@@ -242,6 +254,10 @@ TEST_F(DxfEntitiesInterop, OurDrawingThroughEzdxfKeepsEveryProperty) {
     for (const auto& q : {AcGePoint3d(0, 0, 0), AcGePoint3d(2, 3, 0), AcGePoint3d(4, 1, 0), AcGePoint3d(6, 4, 0)})
         fit.append(q);
     Append(model, new AcDbSpline(fit));
+    AcGePoint3dArray route;
+    for (const auto& q : {AcGePoint3d(0, 0, 0), AcGePoint3d(1, 2, 3), AcGePoint3d(4, 5, 6)}) route.append(q);
+    auto* pipe = new AcDb3dPolyline(AcDb::k3dSimplePoly, route, true);
+    Append(model, pipe);
     auto* ref = new AcDbBlockReference(AcGePoint3d(100, 200, 0), block);
     ref->setScaleFactors(AcGeScale3d(2, 2, 1));
     ref->setRotation(0.25);
@@ -259,7 +275,7 @@ TEST_F(DxfEntitiesInterop, OurDrawingThroughEzdxfKeepsEveryProperty) {
     Append(model, mirrored);
 
     const std::string before = DescribeModel(Db());
-    ASSERT_EQ(std::count(before.begin(), before.end(), '\n'), 11) << before;
+    ASSERT_EQ(std::count(before.begin(), before.end(), '\n'), 12) << before;
     DxfError err;
     const std::string ours = UniqueTempPath("our_kinds.dxf");
     ASSERT_TRUE(host::dxf::WriteDxf(Db(), W(ours).c_str(), err)) << err.what();

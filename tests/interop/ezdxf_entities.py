@@ -44,6 +44,7 @@ def make(path):
     msp.add_spline_control_frame([(0, 0), (2, 3), (4, 1), (6, 4), (8, 0)], degree=3)
     s = msp.add_rational_spline([(0, 0, 0), (1, 1, 0), (2, 0, 1)], [1.0, 0.5, 1.0], degree=2)
     s.dxf.flags = s.dxf.flags | 4
+    msp.add_polyline3d([(0, 0, 0), (1, 2, 3), (4, 5, 6)], close=True, dxfattribs={"layer": "PIPE"})
     ref = msp.add_blockref("WELL", (100, 200, 0), dxfattribs={"xscale": 2, "yscale": 2, "zscale": 1, "rotation": 45})
     ref.add_attrib("ID", "W-1", (100, 200))
     ref.add_attrib("DEPTH", "12.5", (100, 199))
@@ -75,6 +76,9 @@ def describe(e):
         return "SPLINE %s deg %d rational %d closed %d ctl%s knots%s weights%s fit%s" % (
             common, d.degree, 1 if len(e.weights) else 0, 1 if e.closed else 0, items(e.control_points, vec),
             items(e.knots, num), items(e.weights, num), items(e.fit_points, vec))
+    if t == "POLYLINE" and e.is_3d_polyline:
+        return "POLYLINE3D %s closed %d pts%s" % (common, 1 if e.is_closed else 0,
+                                                 "".join(" " + vec(p) for p in e.points()))
     if t == "INSERT":
         attribs = " ".join("%s=<%s>@%s" % (a.dxf.tag, a.dxf.text, vec(a.dxf.insert)) for a in e.attribs)
         return "INSERT %s %s at %s scale %s,%s,%s rot %s n %s attribs [%s]" % (

@@ -8,6 +8,7 @@
 
 #include "dbdict.h"
 #include "dbgroup.h"
+#include "dbents3d.h"
 #include "dbentsblock.h"
 #include "dbkept.h"
 #include "dbmtext.h"
@@ -518,11 +519,13 @@ private:
                 else if (auto* m = AcDbMText::cast(e)) m->setTextStyle(style());
             }
             if (p.vertex) {
-                AcDb2dPolyline* pl = nullptr;
+                // The reader made each vertex of its polyline's kind.
+                AcDbEntity* pl = nullptr;
                 if (acdbOpenObject(pl, lastPoly, AcDb::kForWrite) == Acad::eOk) {
                     want(r.handle, p.record);
                     AcDbObjectId vid;
-                    pl->appendVertex(vid, static_cast<AcDb2dVertex*>(e));
+                    if (auto* p2 = AcDb2dPolyline::cast(pl)) p2->appendVertex(vid, static_cast<AcDb2dVertex*>(e));
+                    else AcDb3dPolyline::cast(pl)->appendVertex(vid, static_cast<AcDb3dPolylineVertex*>(e));
                     if (p.xdata) e->setXData(p.xdata.get());
                     e->close();
                     pl->close();
@@ -542,7 +545,7 @@ private:
             if (!block.isNull()) AcDbBlockReference::cast(e)->setBlockTableRecord(block);
             if (p.xdata) e->setXData(p.xdata.get());
             e->close();
-            if (AcDb2dPolyline::cast(e)) lastPoly = id;
+            if (AcDb2dPolyline::cast(e) || AcDb3dPolyline::cast(e)) lastPoly = id;
             p.xdata.reset();
         }
         m_s.entities.clear();

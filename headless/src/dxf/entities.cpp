@@ -413,7 +413,8 @@ AcDbEntity* ReadPolyline(EntityIn& in) {
         default: break;
         }
     });
-    if (flags & (8 | 16 | 64)) n.bad = true;  // 3D polylines and meshes are kept as read
+    if (flags & (16 | 64)) n.bad = true;  // meshes are kept as read
+    if ((flags & 8) && !n.bad) return ReadPolyline3d(in, flags, curve);
     if (curve == 8) n.unfit("is a Bezier curve");
     if (n.bad) return nullptr;
     auto* e = new AcDb2dPolyline;
@@ -463,6 +464,7 @@ AcDbEntity* ReadVertex(EntityIn& in) {
         }
     });
     if (n.bad) return nullptr;
+    if (flags & 32) return ReadVertex3d(p, flags);
     auto* v = new AcDb2dVertex(p, bulge, sw < 0 ? 0 : sw, ew < 0 ? 0 : ew);
     v->setVertexType(flags & 1    ? AcDb::k2dCurveFitVertex
                      : flags & 16 ? AcDb::k2dSplineCtlVertex

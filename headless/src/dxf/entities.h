@@ -106,6 +106,10 @@ void AddSolidDescriptions(std::vector<EntityDescription>& all);  // POINT, SOLID
 void AddTextDescriptions(std::vector<EntityDescription>& all);   // MTEXT
 void AddCurveDescriptions(std::vector<EntityDescription>& all);  // SPLINE
 void AddBlockDescriptions(std::vector<EntityDescription>& all);  // INSERT, ATTRIB, ATTDEF
+// A 3D POLYLINE head and a 3D VERTEX (flag 32), from what the 2D reading
+// of the record found.
+AcDbEntity* ReadPolyline3d(EntityIn& in, long long flags, long long curve);
+AcDbEntity* ReadVertex3d(const AcGePoint3d& p, long long flags);
 // The owned tags of TEXT's subclass i, for the text entities derived from it.
 void WriteTextOwned(EntityOut& out, const AcDbEntity* ent, std::size_t i);
 

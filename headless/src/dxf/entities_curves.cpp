@@ -139,6 +139,24 @@ const AcRxClass* Vertex3dClass() { return AcDb3dPolylineVertex::desc(); }
 
 }  // namespace
 
+AcDbEntity* ReadPolyline3d(EntityIn& in, long long flags, long long curve) {
+    if ((flags & 4) && curve != 5 && curve != 6) {
+        Numbers n{in, "POLYLINE"};
+        n.unfit("has an unknown curve type");
+        return nullptr;
+    }
+    auto* e = new AcDb3dPolyline;
+    if (flags & 4) e->setPolyType(curve == 5 ? AcDb::k3dQuadSplinePoly : AcDb::k3dCubicSplinePoly);
+    if (flags & 1) e->makeClosed();
+    return e;
+}
+
+AcDbEntity* ReadVertex3d(const AcGePoint3d& p, long long flags) {
+    auto* v = new AcDb3dPolylineVertex(p);
+    v->setVertexType(flags & 16 ? AcDb::k3dControlVertex : flags & 8 ? AcDb::k3dFitVertex : AcDb::k3dSimpleVertex);
+    return v;
+}
+
 void AddCurveDescriptions(std::vector<EntityDescription>& all) {
     all.push_back({"SPLINE", SplineClass,
                    {{"AcDbSpline", {210, 220, 230, 70, 71, 72, 73, 74, 42, 43, 44, 12, 22, 32, 13, 23, 33, 40, 41,

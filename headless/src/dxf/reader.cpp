@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "dbents3d.h"
 #include "entities.h"
 #include "widetext.h"
 
@@ -427,7 +428,8 @@ private:
                 identify(r, true);
                 if (type == "VERTEX") {
                     PendingEntity v = read(r, type, i, block, true);
-                    if (!v.obj) {
+                    const bool head3d = AcDb3dPolyline::cast(m_s.entities[m_seqModelled - 1].obj.get()) != nullptr;
+                    if (!v.obj || head3d != (AcDb3dPolylineVertex::cast(v.obj.get()) != nullptr)) {
                         // A vertex the host cannot hold: the whole polyline
                         // stays as read.
                         unmodelSequence();

@@ -435,6 +435,7 @@ void Writer::entity(const Record* r, const AcDbEntity* ent, std::uint32_t index)
         (m_erased.empty() || !(r->flags & kHasRefs))) {
         m_e.bytes(m_img.span(*r));
         if (const auto* pl = AcDb2dPolyline::cast(ent)) vertices(index, pl, pl->vertexIterator());
+        if (const auto* pl = AcDb3dPolyline::cast(ent)) vertices(index, pl, pl->vertexIterator());
         return;
     }
     // A kept entity that did not change, in another format or encoding:
