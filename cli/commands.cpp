@@ -42,6 +42,7 @@ const char* const kProgramHelp =
     "  stake FILE --interval D -o OUT [--table OUT.csv] [--layer L] [--handle H]...\n"
     "                             stake marks (tick and label) along polylines, and their table\n"
     "  offset FILE --distance D -o OUT [--side left|right|both] [--layer L]\n"
+    "         [--join round|miter|bevel] [--miter-limit R] [--vertexwise]\n"
     "                             offsets of polylines and of chains of lines and arcs\n"
     "  render FILE -o OUT.svg     a picture of the drawing\n"
     "  demo [--out DIR]           stake, offset and render the sample road drawing\n"
@@ -109,15 +110,24 @@ const std::map<std::string, const char*> kCommandHelp = {
      "  drovik stake road.dxf --interval 20 --layer CENTRE -o staked.dxf\n"
      "  drovik stake road.dxf --interval 20 --handle 2F --at-vertices --table - --offsets 7.5,-7.5\n"},
     {"offset",
-     "usage: drovik offset FILE --distance D -o OUT [--side left|right|both] [--layer L] [--strict] [--overwrite]\n"
+     "usage: drovik offset FILE --distance D -o OUT [--side left|right|both] [--layer L]\n"
+     "                 [--join round|miter|bevel] [--miter-limit R] [--vertexwise] [--strict] [--overwrite]\n"
      "Offsets every polyline, and every chain of touching lines and arcs, by D to the\n"
-     "left and/or right of its direction; new entities go on layer OFFSET.\n"
-     "  --distance D   offset distance, a number greater than 0\n"
-     "  --side S       left, right or both (default both)\n"
-     "  --layer L      only entities on layer L\n"
-     "  -o OUT         the DXF file to write ('-': standard output)\n"
+     "left and/or right of its direction; new polylines go on layer OFFSET. Parts of an\n"
+     "offset that come nearer the source than D (tight curves, narrow loops, zig-zags)\n"
+     "are cut away, and what is left may be several pieces; closed polylines, and\n"
+     "chains whose ends meet, give closed outlines.\n"
+     "  --distance D      offset distance, a number greater than 0\n"
+     "  --side S          left, right or both (default both)\n"
+     "  --layer L         only entities on layer L\n"
+     "  --join J          outer corners: round (default), miter or bevel\n"
+     "  --miter-limit R   a mitre reaching farther than R times D from its corner is\n"
+     "                    cut square at that distance (default 2, at least 1)\n"
+     "  --vertexwise      the plain offset instead: one vertex per segment, no clean-up\n"
+     "                    (OffsetVertexs for polylines, OffsetEnts for lines and arcs)\n"
+     "  -o OUT            the DXF file to write ('-': standard output)\n"
      "example:\n"
-     "  drovik offset road.dxf --distance 7.5 --layer CENTRE -o road-offset.dxf\n"},
+     "  drovik offset road.dxf --distance 7.5 --layer CENTRE --join miter -o road-offset.dxf\n"},
     {"render",
      "usage: drovik render FILE -o OUT.svg [--strict] [--overwrite]\n"
      "Draws the drawing's model space as an SVG picture (y axis up, colours by index).\n"
@@ -340,14 +350,30 @@ Side ParseSide(const std::optional<std::string>& text) {
     throw UsageError{"--side must be left, right or both, not '" + *text + "'"};
 }
 
+Join ParseJoin(const std::optional<std::string>& text) {
+    if (!text || *text == "round") return Join::kRound;
+    if (*text == "miter") return Join::kMiter;
+    if (*text == "bevel") return Join::kBevel;
+    throw UsageError{"--join must be round, miter or bevel, not '" + *text + "'"};
+}
+
 int Offset(const std::vector<std::string>& argv, Io& io) {
-    const Args args(argv, {"distance", "side", "layer", "output"}, {"overwrite", "strict"});
+    const Args args(argv, {"distance", "side", "layer", "output", "join", "miter-limit"},
+                    {"overwrite", "strict", "vertexwise"});
     args.expectPositional(1, "FILE");
     OffsetOptions options;
     const auto distance = args.positiveNumber("distance");
     if (!distance) throw UsageError{"missing --distance D"};
     options.distance = *distance;
     options.side = ParseSide(args.value("side"));
+    options.join = ParseJoin(args.value("join"));
+    if (const auto limit = args.positiveNumber("miter-limit")) {
+        if (*limit < 1.0) throw UsageError{"--miter-limit must be at least 1"};
+        options.miterLimit = *limit;
+    }
+    options.vertexwise = args.flag("vertexwise");
+    if (options.vertexwise && (args.value("join") || args.value("miter-limit")))
+        throw UsageError{"--vertexwise takes no --join or --miter-limit"};
     if (const auto layer = args.value("layer")) options.layer = Wide(*layer);
     const std::string input = args.positional()[0];
     const std::string output = OutputPath(args, input);

@@ -21,10 +21,12 @@ bool OnLayer(AcDbObjectId id, const std::wstring& layer, std::wstring& className
     return layer.empty() || SameLayer(layer, entityLayer);
 }
 
-bool MakeBulgedPolyline(const CPolyLineVertexArray& chain, const std::wstring& layer) {
+bool MakeBulgedPolyline(const CPolyLineVertex* vertices, INT_PTR count, bool closed, const std::wstring& layer) {
     auto* pline = new AcDbPolyline;
-    for (INT_PTR i = 0; i < chain.GetSize(); ++i)
-        pline->addVertexAt(static_cast<unsigned>(i), AcGePoint2d(chain[i].pt.x, chain[i].pt.y), chain[i].bulge);
+    for (INT_PTR i = 0; i < count; ++i)
+        pline->addVertexAt(static_cast<unsigned>(i), AcGePoint2d(vertices[i].pt.x, vertices[i].pt.y),
+                           vertices[i].bulge);
+    pline->setClosed(closed);
     pline->setDatabaseDefaults();
     pline->setLayer(layer.c_str());
     AcDbObjectId id;
@@ -36,18 +38,81 @@ bool MakeBulgedPolyline(const CPolyLineVertexArray& chain, const std::wstring& l
     return true;
 }
 
-void OffsetPolyline(AcDbObjectId id, const OffsetOptions& options, OffsetResult& result) {
-    CPolyLineVertexArray chain;
-    if (!ReadPolylineChain(id, chain)) return;
-    ++result.polylines;
+bool MakeBulgedPolyline(const CPolyLineVertexArray& chain, const std::wstring& layer) {
+    return MakeBulgedPolyline(chain.GetData(), chain.GetSize(), false, layer);
+}
+
+int JoinKind(Join join) {
+    switch (join) {
+        case Join::kMiter:
+            return joinMiter;
+        case Join::kBevel:
+            return joinBevel;
+        case Join::kRound:
+            break;
+    }
+    return joinRound;
+}
+
+// The cleaned-up offsets of one chain to the wanted sides, each piece a
+// polyline of its own; a side with nothing left counts as failed.
+void AddParallelOffsets(const CPolyLineVertexArray& chain, bool closed, const OffsetOptions& options,
+                        OffsetResult& result) {
     for (const bool left : {true, false}) {
         if (!Wants(options.side, left)) continue;
         CPolyLineVertexArray offset;
-        if (OffsetVertexs(chain, offset, options.distance, left) && MakeBulgedPolyline(offset, options.offsetLayer))
-            ++result.created;
-        else
+        AcArray<int> counts, flags;
+        const double dist = left ? options.distance : -options.distance;
+        if (!ParallelOffset(chain, closed, dist, JoinKind(options.join), options.miterLimit, offset, counts, flags) ||
+            counts.length() == 0) {
             ++result.failed;
+            continue;
+        }
+        INT_PTR first = 0;
+        for (int i = 0; i < counts.length(); ++i) {
+            if (MakeBulgedPolyline(offset.GetData() + first, counts[i], flags[i] != 0, options.offsetLayer))
+                ++result.created;
+            else
+                ++result.failed;
+            first += counts[i];
+        }
     }
+}
+
+// Ends closer than this meet (Drovik's common tolerance, see conventions.h).
+constexpr double kEndsMeet = 0.001;
+
+// A chain closes when it is flagged closed or its ends meet; a repeated
+// closing vertex is dropped (the closing segment is implied).
+bool ClosesOn(CPolyLineVertexArray& chain, bool flagged) {
+    const INT_PTR n = chain.GetSize();
+    if (n > 2 && chain[0].pt.distanceTo(chain[n - 1].pt) < kEndsMeet) {
+        chain.RemoveAt(n - 1);
+        return true;
+    }
+    return flagged;
+}
+
+void OffsetPolyline(AcDbObjectId id, const OffsetOptions& options, OffsetResult& result) {
+    if (options.vertexwise) {
+        CPolyLineVertexArray chain;
+        if (!ReadPolylineChain(id, chain)) return;
+        ++result.polylines;
+        for (const bool left : {true, false}) {
+            if (!Wants(options.side, left)) continue;
+            CPolyLineVertexArray offset;
+            if (OffsetVertexs(chain, offset, options.distance, left) && MakeBulgedPolyline(offset, options.offsetLayer))
+                ++result.created;
+            else
+                ++result.failed;
+        }
+        return;
+    }
+    CPolyLine polyline;
+    if (!polyline.GetVertexInfo(id) || polyline.m_Vertexs.GetSize() < 2) return;
+    ++result.polylines;
+    const bool closed = ClosesOn(polyline.m_Vertexs, polyline.IsClosed());
+    AddParallelOffsets(polyline.m_Vertexs, closed, options, result);
 }
 
 bool IsLineOrArc(const std::wstring& className) { return className == L"AcDbLine" || className == L"AcDbArc"; }
@@ -92,9 +157,37 @@ AcGePoint3d SidePoint(AcDbObjectId first, const AcGePoint3d& head, bool left) {
     return inward ? arc.ptCenter : GetPolarPoint(arc.ptCenter, 0.0, arc.radius * 2.0);
 }
 
+// The chain of lines and arcs as a vertex chain travelled from head: each
+// entity from its end nearer the running point, an arc's bulge signed by the
+// way it is travelled (its record runs counter-clockwise from ptStart).
+CPolyLineVertexArray VertexChain(const AcArray<AcDbObjectId>& chain, const AcGePoint3d& head) {
+    CPolyLineVertexArray vertices;
+    AcGePoint3d at = head;
+    for (int i = 0; i < chain.length(); ++i) {
+        AcGePoint3d ptS, ptE;
+        stArcPara arc;
+        const bool line = GetLineArcEndpt(chain[i], ptS, ptE, arc);
+        const bool forward = at.distanceTo(ptS) <= at.distanceTo(ptE);
+        double bulge = 0.0;
+        if (!line) bulge = (forward ? 1.0 : -1.0) * std::tan(arc.angle / 4.0);
+        CPolyLineVertex vertex(forward ? ptS : ptE, bulge);
+        vertices.Add(vertex);
+        at = forward ? ptE : ptS;
+    }
+    CPolyLineVertex last(at, 0.0);
+    vertices.Add(last);
+    return vertices;
+}
+
 void OffsetChain(const AcArray<AcDbObjectId>& chain, const AcGePoint3d& head, const OffsetOptions& options,
                  OffsetResult& result) {
     ++result.chains;
+    if (!options.vertexwise) {
+        CPolyLineVertexArray vertices = VertexChain(chain, head);
+        const bool closed = ClosesOn(vertices, false);
+        AddParallelOffsets(vertices, closed, options, result);
+        return;
+    }
     for (const bool left : {true, false}) {
         if (!Wants(options.side, left)) continue;
         AcArray<AcDbObjectId> created;

@@ -7,24 +7,32 @@ class AcDbDatabase;
 namespace drovik::cli {
 
 enum class Side { kLeft, kRight, kBoth };
+enum class Join { kRound, kMiter, kBevel };
 
 struct OffsetOptions {
     double distance = 5.0;
     Side side = Side::kBoth;
     std::wstring layer;                   // only entities on this layer; empty: all
     std::wstring offsetLayer = L"OFFSET"; // layer of the new entities (made when missing)
+    Join join = Join::kRound;             // corners of the cleaned-up offsets
+    double miterLimit = 2.0;              // mitre reach limit, in offset distances
+    bool vertexwise = false;              // one vertex per segment (OffsetVertexs, OffsetEnts) instead
 };
 
 struct OffsetResult {
     int polylines = 0;   // source polylines offset
     int chains = 0;      // source chains of lines and arcs offset
     int created = 0;     // new entities
-    int failed = 0;      // sources whose offset could not be made (too tight an arc, ...)
+    int failed = 0;      // sides whose offset could not be made (too tight an arc, nothing left, ...)
 };
 
-// Offsets every polyline (as a vertex chain, to the left and/or right of its
-// direction) and every chain of touching lines and arcs (grown from each
-// unused line or arc, in drawing order) by the distance.
+// Offsets every polyline and every chain of touching lines and arcs (grown
+// from each unused line or arc, in drawing order) by the distance, to the
+// left and/or right of its direction. By default with ParallelOffset: the
+// offset is cleaned of the parts that come too near the source, closed
+// polylines (and chains whose ends meet) give closed outlines, and each
+// resulting piece becomes a polyline. With vertexwise, polylines go through
+// OffsetVertexs and chains of lines and arcs through OffsetEnts, as before.
 OffsetResult AddOffsets(AcDbDatabase* pDb, const OffsetOptions& options);
 
 }  // namespace drovik::cli

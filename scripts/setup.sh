@@ -9,10 +9,13 @@ packages=(
   libboost-dev                   # Boost.Geometry R-tree for the headless host's selection index
   clang libclang-rt-14-dev       # libFuzzer targets and LeakSanitizer runtime
   python3-ezdxf                  # independent DXF reader in interop tests
+  python3-shapely                # GEOS, the independent oracle of the parallel offset tests
   librsvg2-bin                   # rsvg-convert, to look at rendered drawings
   libdxflib-dev                  # dxflib, the parse-only yardstick of bench/dxf_convert_bench.py
   time                           # /usr/bin/time: peak memory in bench/dxf_convert_bench.py
   librecad poppler-utils         # LibreCAD's dxf2pdf and pdftoppm: tests/interop/librecad_print_check.py
+  g++-mingw-w64-x86-64-posix     # the Windows cross build (16-bit wchar_t)
+  wine64                         # runs the Windows tests and example client
 )
 
 missing=()

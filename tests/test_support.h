@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -25,6 +26,7 @@ inline ::testing::AssertionResult PointNear(const AcGePoint3d& actual, const AcG
 inline AcGePoint3d P(double x, double y, double z = 0.0) { return AcGePoint3d(x, y, z); }
 
 #include "drovik/host/mfc.h"
+#include "widetext.h"
 
 // Lets GoogleTest print CString values in failure messages.
 inline void PrintTo(const CString& text, std::ostream* os) { *os << ::testing::PrintToString(text.str()); }
@@ -38,6 +40,15 @@ int CountOf(const std::basic_string<C>& text, const C* part) {
     int n = 0;
     for (auto at = text.find(part); at != std::basic_string<C>::npos; at = text.find(part, at + 1)) ++n;
     return n;
+}
+
+// A wide file name as the file system's path: UTF-16 on Windows, UTF-8 elsewhere.
+inline std::filesystem::path NativePath(const CString& name) {
+#if defined(_WIN32)
+    return std::filesystem::path(name.str());
+#else
+    return std::filesystem::u8path(host::WideToUtf8(name.str()));
+#endif
 }
 
 // A file name in the test temporary folder that no other test process uses:

@@ -23,7 +23,7 @@
 //   without the FF FE FF marker, then that many bytes). Narrow text comes
 //   from files written by ANSI builds in the system code page; the host
 //   decodes it as UTF-8 when the bytes are well-formed UTF-8, otherwise as
-//   the Chinese Windows code page 936 (GBK, through the C library's iconv)
+//   the Chinese Windows code page 936 (GBK, through the system's converter)
 //   when they are valid there, and otherwise as Latin-1, which accepts every
 //   byte. (Short texts can be valid in more than one of these; the order
 //   above decides.) Unpaired surrogates read

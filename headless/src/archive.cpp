@@ -1,6 +1,4 @@
 // Headless host: CException, CArchiveException and CArchive.
-#include <iconv.h>
-
 #include <algorithm>
 #include <climits>
 #include <cstring>
@@ -8,6 +6,7 @@
 
 #include "afxarchive.h"
 #include "afxfile.h"
+#include "native.h"
 #include "widetext.h"
 
 IMPLEMENT_DYNAMIC(CException, CObject)
@@ -257,30 +256,13 @@ std::string readBytes(CArchive& ar, std::size_t count) {
     return bytes;
 }
 
-// Strict conversion from code page 936; false when the bytes are not valid
-// there or the converter is not available.
-bool gbkToWide(const std::string& bytes, std::wstring& out) {
-    iconv_t cd = iconv_open("WCHAR_T", "CP936");
-    if (cd == reinterpret_cast<iconv_t>(-1)) return false;
-    std::wstring result(bytes.size(), L'\0');  // never more characters than bytes
-    char* in = const_cast<char*>(bytes.data());
-    std::size_t inLeft = bytes.size();
-    char* outPtr = reinterpret_cast<char*>(&result[0]);
-    std::size_t outLeft = result.size() * sizeof(wchar_t);
-    const std::size_t rc = iconv(cd, &in, &inLeft, &outPtr, &outLeft);
-    iconv_close(cd);
-    if (rc == static_cast<std::size_t>(-1) || inLeft != 0) return false;
-    result.resize(result.size() - outLeft / sizeof(wchar_t));
-    out = std::move(result);
-    return true;
-}
 }  // namespace
 
 namespace host {
 std::wstring NarrowArchiveTextToWide(const std::string& bytes) {
     if (IsValidUtf8(bytes)) return Utf8ToWide(bytes);
     std::wstring wide;
-    if (gbkToWide(bytes, wide)) return wide;
+    if (native::CodePageToWide(936, bytes.data(), bytes.size(), wide)) return wide;
     return Latin1ToWide(bytes);
 }
 }  // namespace host

@@ -1,4 +1,5 @@
-// Headless host: wide C runtime functions and the array index faults.
+// Headless host: wide C runtime functions (where the platform lacks them)
+// and the array index faults.
 #include <algorithm>
 #include <cerrno>
 #include <climits>
@@ -9,8 +10,10 @@
 
 #include "acarray.h"
 #include "afxtempl.h"
+#include "widetext.h"
 #include "wincrt.h"
 
+#if !defined(_WIN32)  // Windows has these in its runtime
 int _wtoi(const wchar_t* str) {
     const long value = _wtol(str);
     return static_cast<int>(std::clamp<long>(value, INT_MIN, INT_MAX));
@@ -60,6 +63,15 @@ void _wsplitpath(const wchar_t* path, wchar_t* drive, wchar_t* dir, wchar_t* fna
     copyOut(fname, dot == std::wstring::npos ? name : name.substr(0, dot), _MAX_FNAME);
     copyOut(ext, dot == std::wstring::npos ? std::wstring() : name.substr(dot), _MAX_EXT);
 }
+
+std::FILE* _wfopen(const wchar_t* name, const wchar_t* mode) {
+    if (!name || !mode) {
+        errno = EINVAL;
+        return nullptr;
+    }
+    return std::fopen(host::WideToUtf8(name).c_str(), host::WideToUtf8(mode).c_str());
+}
+#endif
 
 namespace host_detail {
 void ThrowArrayIndex(INT_PTR index, INT_PTR size) {

@@ -12,9 +12,19 @@ namespace {
 
 bool isIn(wchar_t ch, const wchar_t* set) { return set && std::wcschr(set, ch) != nullptr && ch != L'\0'; }
 
-// Rewrites an MFC wide format so that glibc's vswprintf reads the same
-// arguments: bare %s/%c become %ls/%lc, %S/%C become narrow %s/%c, and the
-// Microsoft size prefixes I64/I32/I become ll / (none) / l.
+// How the C runtime's wide formatting names a narrow string or character:
+// the Microsoft runtime reads a bare %s in a wide format as wide text and
+// needs the h; ISO C (glibc) reads a bare %s as narrow text.
+#if defined(_WIN32)
+constexpr wchar_t kNarrowSize[] = L"h";
+#else
+constexpr wchar_t kNarrowSize[] = L"";
+#endif
+
+// Rewrites an MFC wide format so that the runtime's vswprintf reads the same
+// arguments on every platform: %s/%c become %ls/%lc, %S/%C become narrow
+// (%hs/%hc on Windows, %s/%c elsewhere), and the Microsoft size prefixes
+// I64/I32/I become ll / (none) / l.
 std::wstring translateFormat(const wchar_t* format) {
     std::wstring out;
     const wchar_t* p = format;
@@ -60,14 +70,14 @@ std::wstring translateFormat(const wchar_t* format) {
         switch (conv) {
             case L's':
             case L'c':
-                out += narrow ? std::wstring(1, conv) : std::wstring(L"l") + conv;
+                out += narrow ? kNarrowSize : L"l";
+                out += conv;
                 break;
             case L'S':
-            case L'C': {
-                const wchar_t lower = conv == L'S' ? L's' : L'c';
-                out += wide ? std::wstring(L"l") + lower : std::wstring(1, lower);
+            case L'C':
+                out += wide ? L"l" : kNarrowSize;
+                out += conv == L'S' ? L's' : L'c';
                 break;
-            }
             default:
                 out += size;
                 out += conv;
@@ -86,7 +96,7 @@ std::wstring formatV(const wchar_t* format, va_list args) {
         const int n = std::vswprintf(buffer.data(), buffer.size(), fmt.c_str(), copy);
         va_end(copy);
         if (n >= 0 && static_cast<std::size_t>(n) < buffer.size()) return std::wstring(buffer.data(), n);
-        // glibc answers -1 both for a short buffer and for an encoding error;
+        // The runtime answers -1 both for a short buffer and for an encoding error;
         // stop growing at a sane bound so a bad argument cannot exhaust memory.
         if (buffer.size() >= (std::size_t{1} << 24)) return {};
         buffer.resize(buffer.size() * 4);

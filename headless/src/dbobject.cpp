@@ -604,7 +604,9 @@ Acad::ErrorStatus acdbGetAdsName(ads_name& objName, AcDbObjectId objId) {
 
 Acad::ErrorStatus acdbGetObjectId(AcDbObjectId& objId, const ads_name objName) {
     if (!objName || (objName[0] == 0 && objName[1] == 0)) return Acad::eNullObjectId;
-    if (objName[0] <= 0 || objName[1] <= 0 || objName[0] > 0xFFFFFFFFL || objName[1] > 0xFFFFFFFFL)
+    // long is 32 bits on Windows and 64 elsewhere: compared at 64 bits.
+    constexpr long long kMostPart = 0xFFFFFFFFLL;
+    if (objName[0] <= 0 || objName[1] <= 0 || objName[0] > kMostPart || objName[1] > kMostPart)
         return Acad::eUnknownHandle;
     const AcDbObjectId id = AcDbObjectId::fromParts(static_cast<Adesk::UInt32>(objName[0]),
                                                     static_cast<Adesk::UInt32>(objName[1]));

@@ -1,7 +1,5 @@
 // Headless host: the editor's state, system variables, transcript, scripted
 // input, coordinate system, windows and the program path.
-#include <dlfcn.h>
-
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
@@ -14,6 +12,7 @@
 #include "dbsymtb.h"
 #include "editor_internal.h"
 #include "hostharness.h"
+#include "native.h"
 #include "undo_journal.h"
 #include "spatial_index.h"
 #include "widetext.h"
@@ -151,11 +150,18 @@ void SetProgramPathImpl(const wchar_t* path) { G().programPath = path ? path : L
 
 std::wstring ProgramPath() {
     if (!G().programPath.empty()) return G().programPath;
-    Dl_info info{};
-    if (dladdr(reinterpret_cast<void*>(&ProgramPath), &info) == 0 || !info.dli_fname) return L"acad";
-    std::wstring lib = host::Utf8ToWide(info.dli_fname);
-    const std::size_t slash = lib.find_last_of(L'/');
-    return (slash == std::wstring::npos ? std::wstring() : lib.substr(0, slash + 1)) + L"acad";
+    const std::wstring lib = host::native::ModulePath(reinterpret_cast<const void*>(&ProgramPath));
+    if (lib.empty()) return L"acad";
+    return FolderOf(lib) + L"acad";
+}
+
+std::wstring FolderOf(const std::wstring& path) {
+#if defined(_WIN32)
+    const std::size_t slash = path.find_last_of(L"/\\");
+#else
+    const std::size_t slash = path.find_last_of(L'/');
+#endif
+    return slash == std::wstring::npos ? std::wstring() : path.substr(0, slash + 1);
 }
 
 }  // namespace host_detail

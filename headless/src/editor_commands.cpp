@@ -317,8 +317,13 @@ struct LinetypeDef {
 };
 
 bool ReadLinFile(const std::wstring& path, std::vector<LinetypeDef>& defs) {
-    std::ifstream in(host::WideToUtf8(path), std::ios::binary);
-    if (!in) return false;
+    std::FILE* file = _wfopen(path.c_str(), L"rb");
+    if (!file) return false;
+    std::string bytes;
+    char buffer[4096];
+    for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, file)) > 0;) bytes.append(buffer, n);
+    std::fclose(file);
+    std::istringstream in(bytes);
     std::string line;
     while (std::getline(in, line)) {
         if (!line.empty() && line.back() == '\r') line.pop_back();
@@ -337,7 +342,7 @@ bool ReadLinFile(const std::wstring& path, std::vector<LinetypeDef>& defs) {
 void LoadLinetypes(DocEditor& ed, const std::wstring& names, std::wstring file) {
     if (file.empty()) {
         const std::wstring program = ProgramPath();
-        file = program.substr(0, program.find_last_of(L'/') + 1) + L"acadiso.lin";
+        file = FolderOf(program) + L"acadiso.lin";
     }
     std::vector<LinetypeDef> defs;
     if (!ReadLinFile(file, defs)) {

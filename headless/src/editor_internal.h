@@ -48,6 +48,9 @@ void ResetRefusedCommands();
 // Drawing units per pixel of the view; the host program's path.
 double PixelSize(const DocEditor& ed);
 std::wstring ProgramPath();
+// The folder part of a path, with its trailing separator ('/', and '\\' on
+// Windows); empty when the path names no folder.
+std::wstring FolderOf(const std::wstring& path);
 
 // Transcript and input.
 void Print(const std::wstring& text);

@@ -1,7 +1,14 @@
-// Headless host: CFile, CStdioFile and CFileException on POSIX descriptors.
+// Headless host: CFile, CStdioFile and CFileException on the C runtime's
+// descriptors (POSIX ones, or the Windows runtime's, opened in binary mode
+// with wide names).
 #include <fcntl.h>
 #include <sys/stat.h>
+#if defined(_WIN32)
+#include <io.h>
+#include <share.h>
+#else
 #include <unistd.h>
+#endif
 
 #include <algorithm>
 #include <atomic>
@@ -12,6 +19,7 @@
 #include <string>
 
 #include "afxfile.h"
+#include "native.h"
 #include "widetext.h"
 
 IMPLEMENT_DYNAMIC(CFileException, CException)
@@ -22,7 +30,68 @@ namespace {
 constexpr ULONGLONG kNoBudget = ~0ULL;
 std::atomic<ULONGLONG> g_writeBudget{kNoBudget};
 
-std::string nativePath(LPCTSTR name) { return host::WideToUtf8(name ? name : L""); }
+// The descriptor calls, by platform. Names are wide on Windows and UTF-8
+// elsewhere; errors are errno values on both.
+namespace sys {
+#if defined(_WIN32)
+using Path = std::wstring;
+Path nativePath(LPCTSTR name) { return name ? name : L""; }
+int open(const Path& path, int flags) {
+    int fd = -1;
+    const errno_t err = _wsopen_s(&fd, path.c_str(), flags | _O_BINARY | _O_NOINHERIT, _SH_DENYNO, _S_IREAD | _S_IWRITE);
+    if (err != 0) errno = err;
+    return err != 0 ? -1 : fd;
+}
+bool isFolder(int fd, int& err) {
+    struct _stat64 st {};
+    if (::_fstat64(fd, &st) != 0) {
+        err = errno;
+        return true;
+    }
+    err = EISDIR;
+    return (st.st_mode & _S_IFMT) == _S_IFDIR;
+}
+long long read(int fd, void* buf, std::size_t n) { return ::_read(fd, buf, static_cast<unsigned>(std::min<std::size_t>(n, INT_MAX))); }
+long long write(int fd, const void* buf, std::size_t n) { return ::_write(fd, buf, static_cast<unsigned>(std::min<std::size_t>(n, INT_MAX))); }
+long long seek(int fd, long long off, int whence) { return ::_lseeki64(fd, off, whence); }
+long long length(int fd) {
+    struct _stat64 st {};
+    return ::_fstat64(fd, &st) == 0 ? st.st_size : -1;
+}
+bool truncate(int fd, long long len) {
+    const errno_t err = ::_chsize_s(fd, len);
+    if (err != 0) errno = err;
+    return err == 0;
+}
+bool sync(int fd) { return ::_commit(fd) == 0; }
+int close(int fd) { return ::_close(fd); }
+bool unlink(const Path& path) { return ::_wunlink(path.c_str()) == 0; }
+#else
+using Path = std::string;
+Path nativePath(LPCTSTR name) { return host::WideToUtf8(name ? name : L""); }
+int open(const Path& path, int flags) { return ::open(path.c_str(), flags | O_CLOEXEC, 0666); }
+bool isFolder(int fd, int& err) {
+    struct stat st {};
+    if (::fstat(fd, &st) != 0) {
+        err = errno;
+        return true;
+    }
+    err = EISDIR;
+    return S_ISDIR(st.st_mode);
+}
+long long read(int fd, void* buf, std::size_t n) { return ::read(fd, buf, std::min<std::size_t>(n, INT_MAX)); }
+long long write(int fd, const void* buf, std::size_t n) { return ::write(fd, buf, std::min<std::size_t>(n, INT_MAX)); }
+long long seek(int fd, long long off, int whence) { return ::lseek(fd, static_cast<off_t>(off), whence); }
+long long length(int fd) {
+    struct stat st {};
+    return ::fstat(fd, &st) == 0 ? static_cast<long long>(st.st_size) : -1;
+}
+bool truncate(int fd, long long len) { return ::ftruncate(fd, static_cast<off_t>(len)) == 0; }
+bool sync(int fd) { return ::fsync(fd) == 0 || errno == EINVAL; }  // EINVAL: a device without sync
+int close(int fd) { return ::close(fd); }
+bool unlink(const Path& path) { return ::unlink(path.c_str()) == 0; }
+#endif
+}  // namespace sys
 
 // How many of nCount bytes the write budget lets through.
 std::size_t takeBudget(std::size_t nCount) {
@@ -49,7 +118,10 @@ int CFileException::OsErrorToException(LONG lOsError) {
         case ENOENT: return fileNotFound;
         case ENOTDIR:
         case ENAMETOOLONG:
-        case ELOOP: return badPath;
+#ifdef ELOOP
+        case ELOOP:
+#endif
+            return badPath;
         case EMFILE:
         case ENFILE: return tooManyOpenFiles;
         case EACCES:
@@ -63,7 +135,9 @@ int CFileException::OsErrorToException(LONG lOsError) {
         case EINVAL: return badSeek;
         case EIO: return hardIO;
         case ENOSPC:
+#ifdef EDQUOT
         case EDQUOT:
+#endif
         case EFBIG: return diskFull;
         default: return genericException;
     }
@@ -99,7 +173,7 @@ CFile::CFile(LPCTSTR lpszFileName, UINT nOpenFlags) {
 }
 
 CFile::~CFile() {
-    if (m_fd >= 0) ::close(m_fd);
+    if (m_fd >= 0) sys::close(m_fd);
 }
 
 BOOL CFile::Open(LPCTSTR lpszFileName, UINT nOpenFlags, CFileException* pError) {
@@ -113,10 +187,10 @@ BOOL CFile::Open(LPCTSTR lpszFileName, UINT nOpenFlags, CFileException* pError) 
         }
         return FALSE;
     };
-    const std::string path = nativePath(lpszFileName);
+    const sys::Path path = sys::nativePath(lpszFileName);
     if (path.empty()) return fail(ENOENT);
 
-    int flags = O_CLOEXEC;
+    int flags = 0;
     switch (nOpenFlags & 3) {
         case modeRead: flags |= O_RDONLY; break;
         case modeWrite: flags |= O_WRONLY; break;
@@ -127,13 +201,12 @@ BOOL CFile::Open(LPCTSTR lpszFileName, UINT nOpenFlags, CFileException* pError) 
 
     int fd;
     do {
-        fd = ::open(path.c_str(), flags, 0666);
+        fd = sys::open(path, flags);
     } while (fd < 0 && errno == EINTR);
     if (fd < 0) return fail(errno);
-    struct stat st {};
-    if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
-        const int err = S_ISDIR(st.st_mode) ? EISDIR : errno;
-        ::close(fd);
+    int err = 0;
+    if (sys::isFolder(fd, err)) {
+        sys::close(fd);
         return fail(err);
     }
     m_fd = fd;
@@ -149,7 +222,7 @@ UINT CFile::Read(void* lpBuf, UINT nCount) {
     auto* out = static_cast<char*>(lpBuf);
     UINT done = 0;
     while (done < nCount) {
-        const ssize_t got = ::read(m_fd, out + done, std::min<std::size_t>(nCount - done, INT_MAX));
+        const long long got = sys::read(m_fd, out + done, nCount - done);
         if (got < 0) {
             if (errno == EINTR) continue;
             ThrowOsError(errno);
@@ -166,7 +239,7 @@ void CFile::Write(const void* lpBuf, UINT nCount) {
     const std::size_t allowed = takeBudget(nCount);
     std::size_t done = 0;
     while (done < allowed) {
-        const ssize_t put = ::write(m_fd, in + done, std::min<std::size_t>(allowed - done, INT_MAX));
+        const long long put = sys::write(m_fd, in + done, allowed - done);
         if (put < 0) {
             if (errno == EINTR) continue;
             ThrowOsError(errno);
@@ -180,33 +253,33 @@ ULONGLONG CFile::Seek(LONGLONG lOff, UINT nFrom) {
     if (m_fd < 0) ThrowOsError(EBADF);
     const int whence = nFrom == begin ? SEEK_SET : nFrom == current ? SEEK_CUR : nFrom == end ? SEEK_END : -1;
     if (whence < 0) ThrowOsError(EINVAL);
-    const off_t pos = ::lseek(m_fd, static_cast<off_t>(lOff), whence);
+    const long long pos = sys::seek(m_fd, lOff, whence);
     if (pos < 0) ThrowOsError(errno);
     return static_cast<ULONGLONG>(pos);
 }
 
 ULONGLONG CFile::GetPosition() const {
     if (m_fd < 0) ThrowOsError(EBADF);
-    const off_t pos = ::lseek(m_fd, 0, SEEK_CUR);
+    const long long pos = sys::seek(m_fd, 0, SEEK_CUR);
     if (pos < 0) ThrowOsError(errno);
     return static_cast<ULONGLONG>(pos);
 }
 
 ULONGLONG CFile::GetLength() const {
     if (m_fd < 0) ThrowOsError(EBADF);
-    struct stat st {};
-    if (::fstat(m_fd, &st) != 0) ThrowOsError(errno);
-    return static_cast<ULONGLONG>(st.st_size);
+    const long long length = sys::length(m_fd);
+    if (length < 0) ThrowOsError(errno);
+    return static_cast<ULONGLONG>(length);
 }
 
 void CFile::SetLength(ULONGLONG dwNewLen) {
     if (m_fd < 0) ThrowOsError(EBADF);
-    if (::ftruncate(m_fd, static_cast<off_t>(dwNewLen)) != 0) ThrowOsError(errno);
+    if (!sys::truncate(m_fd, static_cast<long long>(dwNewLen))) ThrowOsError(errno);
 }
 
 void CFile::Flush() {
     if (m_fd < 0) return;
-    if (::fsync(m_fd) != 0 && errno != EINVAL) ThrowOsError(errno);  // EINVAL: a device without sync
+    if (!sys::sync(m_fd)) ThrowOsError(errno);
 }
 
 void CFile::Close() {
@@ -214,26 +287,30 @@ void CFile::Close() {
     const int fd = m_fd;
     m_fd = -1;
     // close may report a delayed write error; the descriptor is gone either way.
-    if (::close(fd) != 0 && errno != EINTR) ThrowOsError(errno);
+    if (sys::close(fd) != 0 && errno != EINTR) ThrowOsError(errno);
 }
 
 void CFile::Abort() {
-    if (m_fd >= 0) ::close(m_fd);
+    if (m_fd >= 0) sys::close(m_fd);
     m_fd = -1;
 }
 
 CString CFile::GetFileName() const {
+#if defined(_WIN32)
+    const int slash = std::max(m_strFileName.ReverseFind(L'/'), m_strFileName.ReverseFind(L'\\'));
+#else
     const int slash = m_strFileName.ReverseFind(L'/');
+#endif
     return slash < 0 ? m_strFileName : m_strFileName.Mid(slash + 1);
 }
 
 void CFile::Rename(LPCTSTR lpszOldName, LPCTSTR lpszNewName) {
-    if (::rename(nativePath(lpszOldName).c_str(), nativePath(lpszNewName).c_str()) != 0)
-        AfxThrowFileException(CFileException::OsErrorToException(errno), errno, lpszOldName);
+    const int err = host::native::RenameReplacing(lpszOldName ? lpszOldName : L"", lpszNewName ? lpszNewName : L"");
+    if (err != 0) AfxThrowFileException(CFileException::OsErrorToException(err), err, lpszOldName);
 }
 
 void CFile::Remove(LPCTSTR lpszFileName) {
-    if (::unlink(nativePath(lpszFileName).c_str()) != 0)
+    if (!sys::unlink(sys::nativePath(lpszFileName)))
         AfxThrowFileException(CFileException::OsErrorToException(errno), errno, lpszFileName);
 }
 

@@ -3,10 +3,6 @@
 
 namespace host {
 namespace {
-constexpr char32_t kReplacement = 0xFFFD;
-
-bool isSurrogate(char32_t c) { return c >= 0xD800 && c <= 0xDFFF; }
-
 // Decodes one UTF-8 sequence at bytes[i]; advances i; false when malformed
 // (overlong forms, surrogates and values above U+10FFFF are malformed).
 bool decodeUtf8(const std::string& bytes, std::size_t& i, char32_t& out) {
@@ -41,13 +37,12 @@ bool decodeUtf8(const std::string& bytes, std::size_t& i, char32_t& out) {
         c = (c << 6) | (b & 0x3F);
     }
     i += static_cast<std::size_t>(extra) + 1;
-    if (c < minimum || c > 0x10FFFF || isSurrogate(c)) return false;
+    if (c < minimum || c > 0x10FFFF || IsSurrogate(c)) return false;
     out = c;
     return true;
 }
 
 void appendUtf8(std::string& out, char32_t c) {
-    if (c > 0x10FFFF || isSurrogate(c)) c = kReplacement;
     if (c < 0x80) {
         out += static_cast<char>(c);
     } else if (c < 0x800) {
@@ -69,7 +64,7 @@ void appendUtf8(std::string& out, char32_t c) {
 std::string WideToUtf8(const std::wstring& text) {
     std::string out;
     out.reserve(text.size());
-    for (wchar_t ch : text) appendUtf8(out, static_cast<char32_t>(ch));
+    for (std::size_t i = 0; i < text.size();) appendUtf8(out, NextChar(text.data(), text.size(), i));
     return out;
 }
 
@@ -79,7 +74,7 @@ std::wstring Utf8ToWide(const std::string& bytes) {
     std::size_t i = 0;
     while (i < bytes.size()) {
         char32_t c = 0;
-        out += static_cast<wchar_t>(decodeUtf8(bytes, i, c) ? c : kReplacement);
+        AppendChar(out, decodeUtf8(bytes, i, c) ? c : kReplacementChar);
     }
     return out;
 }
@@ -107,9 +102,8 @@ std::wstring Latin1ToWide(const std::string& bytes) {
 std::u16string WideToUtf16(const std::wstring& text) {
     std::u16string out;
     out.reserve(text.size());
-    for (wchar_t ch : text) {
-        auto c = static_cast<char32_t>(ch);
-        if (c > 0x10FFFF || isSurrogate(c)) c = kReplacement;
+    for (std::size_t i = 0; i < text.size();) {
+        char32_t c = NextChar(text.data(), text.size(), i);
         if (c < 0x10000) {
             out += static_cast<char16_t>(c);
         } else {
@@ -126,38 +120,20 @@ std::wstring Utf16ToWide(const std::u16string& units) {
     out.reserve(units.size());
     for (std::size_t i = 0; i < units.size(); ++i) {
         const char32_t u = units[i];
-        if (u >= 0xD800 && u <= 0xDBFF && i + 1 < units.size() && units[i + 1] >= 0xDC00 && units[i + 1] <= 0xDFFF) {
-            out += static_cast<wchar_t>(0x10000 + ((u - 0xD800) << 10) + (units[i + 1] - 0xDC00));
+        if (IsHighSurrogate(u) && i + 1 < units.size() && IsLowSurrogate(units[i + 1])) {
+            AppendChar(out, 0x10000 + ((u - 0xD800) << 10) + (units[i + 1] - 0xDC00));
             ++i;
         } else {
-            out += static_cast<wchar_t>(isSurrogate(u) ? kReplacement : u);
+            AppendChar(out, IsSurrogate(u) ? kReplacementChar : u);
         }
     }
     return out;
 }
 
-void AppendCodePoint(std::wstring& text, char32_t c) {
-    if (c > 0x10FFFF || isSurrogate(c)) c = kReplacement;
-    if (sizeof(wchar_t) == 2 && c >= 0x10000) {
-        c -= 0x10000;
-        text += static_cast<wchar_t>(0xD800 + (c >> 10));
-        text += static_cast<wchar_t>(0xDC00 + (c & 0x3FF));
-        return;
-    }
-    text += static_cast<wchar_t>(c);
-}
-
-char32_t NextCodePoint(const std::wstring& text, std::size_t& i) {
-    const char32_t c = static_cast<char32_t>(text[i++]) & (sizeof(wchar_t) == 2 ? 0xFFFFu : 0xFFFFFFFFu);
-    if (!isSurrogate(c)) return c > 0x10FFFF ? kReplacement : c;
-    if (c <= 0xDBFF && i < text.size()) {
-        const char32_t low = static_cast<char32_t>(text[i]) & 0xFFFFu;
-        if (low >= 0xDC00 && low <= 0xDFFF) {
-            ++i;
-            return 0x10000 + ((c - 0xD800) << 10) + (low - 0xDC00);
-        }
-    }
-    return kReplacement;
+std::size_t Utf16Length(const std::wstring& text) {
+    std::size_t units = 0;
+    for (std::size_t i = 0; i < text.size();) units += NextChar(text.data(), text.size(), i) >= 0x10000 ? 2 : 1;
+    return units;
 }
 
 }  // namespace host

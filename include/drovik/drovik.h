@@ -21,6 +21,7 @@
 #include "drovik/chains/link.h"
 #include "drovik/chains/offset.h"
 #include "drovik/chains/offset_ents.h"
+#include "drovik/chains/parallel_offset.h"
 #include "drovik/chains/point_select.h"
 #include "drovik/chains/select.h"
 

@@ -16,7 +16,7 @@ using drovik::PlanDistance;
 namespace {
 
 // Arc segments (|bulge| above the straight tolerance) move along their radius.
-bool StartsArc(const CPolyLineVertex& vertex) { return std::fabs(vertex.bulge) > drovik::kStraightBulgeTol; }
+bool StartsArc(const CPolyLineVertex& vertex) { return drovik::IsArcBulge(vertex.bulge); }
 
 // An arc runs outward on the left exactly when it turns clockwise.
 bool OffsetsOutward(double bulge, bool bLeft) { return bLeft ? !(bulge > 0.0) : bulge > 0.0; }

@@ -10,10 +10,8 @@
 #include <algorithm>
 #include <atomic>
 #include <climits>
-#include <memory>
 #include <vector>
 
-#include "data/background_io.h"
 #include "data/record_codec.h"
 #include "data/replace_file.h"
 
@@ -26,10 +24,6 @@ constexpr int kFileVersion = 1;
 constexpr std::size_t kCountOffset = 4;
 constexpr ULONGLONG kHeaderSize = 8;
 constexpr ULONGLONG kSmallestRecord = 8;
-// A replaced file from this size on is closed on a helper thread (closing it
-// frees its contents, about a millisecond per 1.6 MB); a smaller one costs
-// less to close than a thread costs to start.
-constexpr ULONGLONG kCloseInBackgroundFrom = 256ULL * 1024;
 constexpr std::size_t kIndexSlots = 0x10000;
 constexpr int kNoPosition = -1;
 const wchar_t kDumpRule[] = L"====================================";
@@ -106,8 +100,8 @@ private:
 int WriteNodes(const CDataNode* nodes, std::size_t n, const CString& strFile) {
     if (strFile.IsEmpty()) return 0;
     if (n > static_cast<std::size_t>(INT_MAX)) return 0;
-    auto old = std::make_unique<CFile>();
-    const ReadOpen opened = OpenForReading(*old, strFile);
+    CFile old;
+    const ReadOpen opened = OpenForReading(old, strFile);
     if (opened == ReadOpen::refused) return 0;
 
     if (opened == ReadOpen::missing) {
@@ -120,7 +114,7 @@ int WriteNodes(const CDataNode* nodes, std::size_t n, const CString& strFile) {
         });
     }
 
-    RecordStream stream(*old, strFile);
+    RecordStream stream(old, strFile);
     int count = 0;
     if (!ReadHeader(stream, count)) return 0;
 
@@ -134,7 +128,7 @@ int WriteNodes(const CDataNode* nodes, std::size_t n, const CString& strFile) {
     // The old file is read while the new one is written: should it turn out
     // short, the exception removes the new one and the old stays as it was.
     const int replaced = data_detail::ReplaceFile(strFile, [&](CFile& file) {
-        RecordSink sink(file, old->GetLength());
+        RecordSink sink(file, old.GetLength());
         sink.PutDword(kFileVersion);
         sink.PutDword(0);  // the count, set once the appended nodes are known
         std::vector<BYTE> side;
@@ -164,13 +158,14 @@ int WriteNodes(const CDataNode* nodes, std::size_t n, const CString& strFile) {
             ++total;
         }
         if (total > static_cast<std::size_t>(INT_MAX)) AfxThrowArchiveException(CArchiveException::bufferFull, strFile);
+        // Every record is read: the old file is closed before it is replaced
+        // (Windows renames over no open file).
+        old.Close();
         sink.Flush();
         file.Seek(static_cast<LONGLONG>(kCountOffset), CFile::begin);
         sink.PutDword(static_cast<DWORD>(total));
         sink.Flush();
     });
-    // The old file is now unnamed and this handle its last reference.
-    if (replaced && old->GetLength() >= kCloseInBackgroundFrom) data_detail::CloseInBackground(std::move(old));
     return replaced;
 }
 

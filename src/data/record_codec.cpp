@@ -11,13 +11,12 @@ constexpr BYTE kLengthEscape = 0xFF;
 constexpr WORD kUnicodeMarker = 0xFFFE;
 constexpr WORD kLength32 = 0xFFFF;
 constexpr DWORD kLength64 = 0xFFFFFFFF;
-constexpr char32_t kReplacement = 0xFFFD;
 constexpr std::size_t kRecordHead = 4;  // index and type
 constexpr std::size_t kIntBytes = 4;
 constexpr std::size_t kDoubleBytes = 8;
 
-bool IsHighSurrogate(unsigned u) { return u >= 0xD800 && u <= 0xDBFF; }
-bool IsLowSurrogate(unsigned u) { return u >= 0xDC00 && u <= 0xDFFF; }
+using host::IsHighSurrogate;
+using host::IsLowSurrogate;
 unsigned WordAt(const BYTE* p) { return p[0] | (p[1] << 8); }
 DWORD DwordAt(const BYTE* p) {
     return static_cast<DWORD>(p[0]) | (static_cast<DWORD>(p[1]) << 8) | (static_cast<DWORD>(p[2]) << 16) |
@@ -119,18 +118,7 @@ BYTE* PutDword(BYTE* p, std::uint32_t v) {
     return p + 4;
 }
 
-bool IsBeyondBasicPlane(wchar_t ch) {
-    const auto c = static_cast<char32_t>(ch);
-    return c >= 0x10000 && c <= 0x10FFFF;
-}
-
 bool IsText(unsigned short type) { return type != CDataNode::typeInt && type != CDataNode::typeDouble; }
-
-std::size_t Utf16Units(const std::wstring& text) {
-    std::size_t units = text.size();
-    for (wchar_t ch : text) units += IsBeyondBasicPlane(ch) ? 1 : 0;
-    return units;
-}
 
 // A buffer for about `expected` bytes, within the limits.
 std::size_t BufferSizeFor(ULONGLONG expected) {
@@ -140,20 +128,21 @@ std::size_t BufferSizeFor(ULONGLONG expected) {
 
 std::size_t LengthBytes(std::size_t units) { return units < kLengthEscape ? 1 : units < kUnicodeMarker ? 3 : 7; }
 
-// Wide text from UTF-16 units, unpaired surrogates as U+FFFD.
+// Wide text from UTF-16 units, unpaired surrogates as U+FFFD. Never more
+// wide characters than units, whatever the size of wchar_t.
 void DecodeWide(const BYTE* p, std::size_t units, CString& out) {
-    wchar_t* dst = out.GetBufferSetLength(static_cast<int>(units));
-    std::size_t n = 0;
+    wchar_t* const begin = out.GetBufferSetLength(static_cast<int>(units));
+    wchar_t* dst = begin;
     for (std::size_t i = 0; i < units; ++i) {
         const unsigned u = WordAt(p + 2 * i);
         if (IsHighSurrogate(u) && i + 1 < units && IsLowSurrogate(WordAt(p + 2 * i + 2))) {
-            dst[n++] = static_cast<wchar_t>(0x10000 + ((u - 0xD800) << 10) + (WordAt(p + 2 * i + 2) - 0xDC00));
+            dst = host::PutChar(dst, 0x10000 + ((u - 0xD800) << 10) + (WordAt(p + 2 * i + 2) - 0xDC00));
             ++i;
         } else {
-            dst[n++] = static_cast<wchar_t>(IsHighSurrogate(u) || IsLowSurrogate(u) ? kReplacement : u);
+            *dst++ = static_cast<wchar_t>(host::IsSurrogate(u) ? host::kReplacementChar : u);
         }
     }
-    out.ReleaseBuffer(static_cast<int>(n));
+    out.ReleaseBuffer(static_cast<int>(dst - begin));
 }
 }  // namespace
 
@@ -267,7 +256,7 @@ void DecodeRecord(const RecordView& record, CDataNode& node) {
 std::size_t EncodedSize(const CDataNode& node) {
     if (node.m_Type == CDataNode::typeInt) return kRecordHead + kIntBytes;
     if (node.m_Type == CDataNode::typeDouble) return kRecordHead + kDoubleBytes;
-    const std::size_t units = Utf16Units(node.m_strValue.str());
+    const std::size_t units = host::Utf16Length(node.m_strValue.str());
     return kRecordHead + 3 + LengthBytes(units) + 2 * units;
 }
 
@@ -287,14 +276,14 @@ BYTE* EncodeTo(const CDataNode& node, BYTE* p) {
     *p++ = kLengthEscape;
     p = PutWord(p, kUnicodeMarker);
     BYTE* length = p;
-    // Up to 127 characters make at most 254 units: a one-byte length, filled
+    // Up to 127 wide characters make at most 254 units: a one-byte length, filled
     // in after the characters, so short texts are walked once.
     const bool shortText = text.size() <= (kLengthEscape - 1) / 2;
     std::size_t units = 0;
     if (shortText) {
         ++p;
     } else {
-        units = Utf16Units(text);
+        units = host::Utf16Length(text);
         if (units < kLengthEscape) {
             *p++ = static_cast<BYTE>(units);
         } else if (units < kUnicodeMarker) {
@@ -307,15 +296,15 @@ BYTE* EncodeTo(const CDataNode& node, BYTE* p) {
         }
     }
     BYTE* const chars = p;
-    for (wchar_t ch : text) {
-        char32_t c = static_cast<char32_t>(ch);
-        if (IsBeyondBasicPlane(ch)) {
+    const wchar_t* const data = text.data();
+    for (std::size_t i = 0; i < text.size();) {
+        char32_t c = host::NextChar(data, text.size(), i);
+        if (c >= 0x10000) {
             c -= 0x10000;
             p = PutWord(p, 0xD800 + (c >> 10));
             p = PutWord(p, 0xDC00 + (c & 0x3FF));
             continue;
         }
-        if (c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) c = kReplacement;
         p = PutWord(p, c);
     }
     if (shortText) *length = static_cast<BYTE>((p - chars) / 2);

@@ -1,7 +1,7 @@
 // Replacing a file through a temporary file and an atomic rename.
 #include "data/replace_file.h"
 
-#include <cstdio>
+#include <algorithm>
 #include <filesystem>
 #include <random>
 #include <string>
@@ -11,7 +11,11 @@ namespace data_detail {
 namespace {
 namespace fs = std::filesystem;
 
+#if defined(_WIN32)
+fs::path NativePath(const CString& name) { return fs::path(name.str()); }  // UTF-16 both
+#else
 fs::path NativePath(const CString& name) { return fs::u8path(host::WideToUtf8(name.str())); }
+#endif
 
 // The file that receives the contents: a symbolic link is followed, so the
 // link keeps naming the file and the new file lands in the target's folder.
@@ -25,13 +29,20 @@ CString ResolveTarget(const CString& strFile) {
     return CString(host::Utf8ToWide(bytes));
 }
 
-void RemoveQuietly(const CString& name) { std::remove(NativePath(name).c_str()); }
+void RemoveQuietly(const CString& name) {
+    std::error_code ec;
+    fs::remove(NativePath(name), ec);
+}
 }  // namespace
 
 CString TemporaryNameBeside(const CString& strFile) {
     // Random names keep two writers of the same folder apart.
     thread_local std::mt19937_64 random{std::random_device{}()};
+#if defined(_WIN32)
+    const int slash = std::max(strFile.ReverseFind(L'/'), strFile.ReverseFind(L'\\'));
+#else
     const int slash = strFile.ReverseFind(L'/');
+#endif
     CString name = strFile.Left(slash + 1);
     name.AppendFormat(L".~drovik%016llx.tmp", static_cast<unsigned long long>(random()));
     return name;

@@ -16,8 +16,14 @@ constexpr double kCoincidentTol = 0.001;
 constexpr double kProjectionTol = 1e-9;
 // |bulge| at or below which the chain offset treats a segment as straight.
 constexpr double kStraightBulgeTol = 0.0001;
+// Parallel offsets: ends of offset pieces closer than this are one point
+// (far below the common tolerance, far above rounding on drawing-sized
+// coordinates taken about a local origin).
+constexpr double kOffsetJoinTol = 1e-6;
 
 inline bool IsNegligible(double length) { return std::fabs(length) < kCoincidentTol; }
 inline bool IsNear(const AcGePoint3d& a, const AcGePoint3d& b) { return IsNegligible(a.distanceTo(b)); }
+// A segment starting with this bulge is an arc for the chain offsets.
+inline bool IsArcBulge(double bulge) { return std::fabs(bulge) > kStraightBulgeTol; }
 
 }  // namespace drovik

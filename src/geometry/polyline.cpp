@@ -60,7 +60,7 @@ bool Read2d(const AcDb2dPolyline& pline, CPolyLine& out) {
 // Opens an existing file for appending without creating or truncating it.
 std::FILE* OpenForAppend(const CString& path) {
     if (path.IsEmpty()) return nullptr;
-    std::FILE* file = std::fopen(host::WideToUtf8(path.str()).c_str(), "r+b");
+    std::FILE* file = _wfopen(path.GetString(), L"r+b");
     if (file && std::fseek(file, 0, SEEK_END) != 0) {
         std::fclose(file);
         return nullptr;

@@ -6,7 +6,6 @@
 #include <filesystem>
 #include <random>
 
-#include "data/background_io.h"
 #include "data/data_test_support.h"
 #include "data/record_codec.h"
 #include "drovik/drovik.h"
@@ -276,16 +275,21 @@ TEST(DataNodeFile, WriteFailingHalfWayKeepsTheOldFile) {
     }
 }
 
+#if defined(__linux__)
 std::size_t OpenDescriptors() {
     const auto fds = std::filesystem::directory_iterator("/proc/self/fd");
     return static_cast<std::size_t>(std::distance(begin(fds), end(fds)));
 }
+#endif
 
-// The replaced file is closed off the caller's path; a burst of writes to
-// several files (more than may be closing at once) must not leave any open.
+// Each write closes the files it opened, the replaced one too, before it
+// returns: a burst of writes to several files leaves none open (on Windows,
+// an open file could not be removed).
 TEST(DataNodeFile, ReplacedFilesAreAllClosed) {
     TempDir dir;
+#if defined(__linux__)
     const std::size_t before = OpenDescriptors();
+#endif
     CDataNodeArray arr;
     for (int i = 0; i < 40000; ++i) AddNode(arr, IntNode(static_cast<unsigned short>(i), i));  // 320 KB
     for (int round = 0; round < 12; ++round) {
@@ -296,11 +300,20 @@ TEST(DataNodeFile, ReplacedFilesAreAllClosed) {
         ASSERT_EQ(SornReadDataNode(first, name), 1);
         EXPECT_EQ(first.GetInt(), round);  // the new contents, at once
     }
-    data_detail::WaitForBackgroundCloses();
+#if defined(__linux__)
     EXPECT_EQ(OpenDescriptors(), before);
+#endif
+    for (const char* name : {"f0.dat", "f1.dat", "f2.dat"}) {
+        std::error_code ec;
+        EXPECT_TRUE(std::filesystem::remove(dir.file(name), ec)) << name << ": " << ec.message();
+    }
+    EXPECT_TRUE(dir.entries().empty());
 }
 
 TEST(DataNodeFile, ReplacementKeepsPermissionsAndSymbolicLinks) {
+#if defined(_WIN32)
+    GTEST_SKIP() << "POSIX permission bits and symbolic links: Windows has neither in this form";
+#else
     TempDir dir;
     CDataNode node = IntNode(1, 1);
     ASSERT_EQ(SornWriteDataNode(node, dir.name("a.dat")), 1);
@@ -314,6 +327,7 @@ TEST(DataNodeFile, ReplacementKeepsPermissionsAndSymbolicLinks) {
     struct stat st {};
     ASSERT_EQ(::stat(dir.file("a.dat").c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 0777, 0640u);
+#endif
 }
 
 TEST(PrintDataNode, AppendsUtf8DumpToAnExistingFile) {
@@ -361,7 +375,7 @@ CDataNode RandomNode(std::mt19937& rng, unsigned short indexRange) {
     node.m_nValue = static_cast<int>(rng());
     node.m_dValue = static_cast<double>(rng()) / 7.0;
     std::wstring text;
-    const wchar_t alphabet[] = {L'a', L'中', L'\U0001F600', L' ', L'é'};
+    const wchar_t* const alphabet[] = {L"a", L"中", L"\U0001F600", L" ", L"é"};
     for (std::size_t k = rng() % 300; k > 0; --k) text += alphabet[rng() % 5];
     node.m_strValue = CString(text);
     // Only the value of the type is stored: a model node keeps just that one.

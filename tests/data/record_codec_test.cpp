@@ -61,13 +61,29 @@ void ExpectSameNode(const CDataNode& a, const CDataNode& b, const std::string& w
     EXPECT_EQ(a.GetString(), b.GetString()) << what;
 }
 
+std::wstring Repeat(const std::wstring& piece, int n) {
+    std::wstring text;
+    for (int i = 0; i < n; ++i) text += piece;
+    return text;
+}
+
+// Units that are no characters: a lone high and a lone low surrogate, and,
+// where wchar_t has room for it, a value beyond U+10FFFF.
+std::wstring NotCharacters() {
+    std::wstring text = L"bad ";
+    text += static_cast<wchar_t>(0xD800);
+    text += L" and ";
+    text += static_cast<wchar_t>(sizeof(wchar_t) == 4 ? 0x110000 : 0xDFFF);
+    return text;
+}
+
 TEST(RecordCodec, EncodesWhatSerializeStores) {
     std::vector<CDataNode> nodes;
     for (unsigned short type : {0, 1, 2, 3, 4, 0xFFFF}) {
         for (const std::wstring& text : {std::wstring(), std::wstring(L"abc"), std::wstring(127, L'中'),
-                                         std::wstring(128, L'中'), std::wstring(127, L'\U0001F600'),
+                                         std::wstring(128, L'中'), Repeat(L"\U0001F600", 127),
                                          std::wstring(300, L'x'), std::wstring(70000, L'y'),
-                                         std::wstring(L"bad \xD800 and \x110000")}) {
+                                         NotCharacters()}) {
             CDataNode node;
             node.m_Index = static_cast<unsigned short>(nodes.size() * 977);
             node.m_Type = type;

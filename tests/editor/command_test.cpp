@@ -3,6 +3,8 @@
 
 #include <widetext.h>
 
+#include "test_support.h"
+
 #include "drovik/editor/command.h"
 #include "editor/editor_fixture.h"
 
@@ -131,8 +133,12 @@ TEST_F(CommandLineTest, ExecuteCmdCancelsAndQueuesTheText) {
 TEST_F(CommandLineTest, GetAcadPathIsTheFolderOfTheLinetypeFile) {
     const CString folder = GetAcadPath();
     ASSERT_FALSE(folder.IsEmpty());
+#if defined(_WIN32)
+    EXPECT_EQ(folder[folder.GetLength() - 1], L'\\');
+#else
     EXPECT_EQ(folder[folder.GetLength() - 1], L'/');
-    std::ifstream lin(host::WideToUtf8((folder + L"acadiso.lin").str()));
+#endif
+    std::ifstream lin(NativePath(folder + L"acadiso.lin"));
     EXPECT_TRUE(lin.good());
     host::harness::SetProgramPath(L"/opt/cad/bin/acad");
     EXPECT_EQ(GetAcadPath(), CString(L"/opt/cad/bin/"));

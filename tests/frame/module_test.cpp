@@ -1,8 +1,7 @@
 // Module entry and the per-document records.
-#include <dlfcn.h>
-
 #include "drovik/frame/module.h"
 #include "headless/host_fixture.h"
+#include "native.h"
 
 namespace {
 using ModuleTest = HostTest;
@@ -49,10 +48,10 @@ TEST_F(ModuleTest, RecordsAreMadeOnDemandAndDroppedWithTheirDocument) {
 // unregisters it when unloaded.
 TEST_F(ModuleTest, SharedLibraryRegistersAndUnregistersItsManager) {
     const int before = host::harness::DocManagerReactorCount();
-    void* lib = dlopen(DROVIK_SHARED_LIB, RTLD_NOW | RTLD_LOCAL);
-    ASSERT_NE(lib, nullptr) << dlerror();
+    void* lib = host::native::OpenLibrary(DROVIK_SHARED_LIB);
+    ASSERT_NE(lib, nullptr) << host::native::LibraryError();
     EXPECT_EQ(host::harness::DocManagerReactorCount(), before + 1);
-    auto** manager = static_cast<AsdkDataManager<CDocData>**>(dlsym(lib, "g_DocDataManager"));
+    auto** manager = static_cast<AsdkDataManager<CDocData>**>(host::native::LibrarySymbol(lib, "g_DocDataManager"));
     ASSERT_NE(manager, nullptr);
     ASSERT_NE(*manager, nullptr);
     EXPECT_NE(*manager, g_DocDataManager) << "the loaded library keeps its own state";
@@ -61,7 +60,7 @@ TEST_F(ModuleTest, SharedLibraryRegistersAndUnregistersItsManager) {
     EXPECT_TRUE((*manager)->HasDocData(doc));
     host::harness::CloseDocument(doc);
     EXPECT_EQ((*manager)->DocDataCount(), 0u);
-    EXPECT_EQ(dlclose(lib), 0);
+    EXPECT_TRUE(host::native::CloseLibrary(lib));
     EXPECT_EQ(host::harness::DocManagerReactorCount(), before);
 }
 }  // namespace

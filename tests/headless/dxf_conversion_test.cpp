@@ -132,14 +132,15 @@ TEST_F(DxfConversion, DowngradeToR12NamesWhatItDropsAndReadsBackAsR12) {
     EXPECT_TRUE(drift.empty()) << dxftags::Joined(drift);
 }
 
-// Open fault: kept R12 entities (SEQEND, INSERT, DIMENSION, ...) are written
-// to R2000 and later without subclass markers, so ezdxf does not read their
-// attributes. Enabled when the writer gives them their markers.
-TEST_F(DxfConversion, DISABLED_UpgradeFromR12WritesSubclassMarkersOnEveryEntity) {
-    Read(Corpus("AC1009_ascii"), Db());
+// Regression: kept R12 entities (SEQEND, INSERT, DIMENSION, ...) were written
+// to R2000 without subclass markers, so ezdxf did not read their codes.
+TEST_F(DxfConversion, UpgradeFromR12WritesSubclassMarkersOnEveryEntity) {
+    const std::string input = Corpus("AC1009_ascii");
+    Read(input, Db());
     DxfWriteOptions r2000;
     r2000.version = "R2000";
-    const dxftags::Drawing d = Parsed(Write(Db(), r2000));
+    const std::string out = Write(Db(), r2000);
+    const dxftags::Drawing d = Parsed(out);
     std::vector<std::string> bare;
     for (const auto& r : d.records) {
         if (r.key.compare(0, 9, "ENTITIES ") != 0) continue;
@@ -149,6 +150,18 @@ TEST_F(DxfConversion, DISABLED_UpgradeFromR12WritesSubclassMarkersOnEveryEntity)
         if (!marked) bare.push_back(r.key);
     }
     EXPECT_TRUE(bare.empty()) << bare.size() << " entities without AcDbEntity, the first: " << bare.front();
+    if (!dxftest::HaveEzdxf()) return;
+    // ezdxf sees the same entities, attributes and texts in both. Open fault,
+    // left out: R12 paper-space entities (code 67) are owned by model space
+    // in the output, since the host has no paper-space record for R12.
+    const std::string in12 = UniqueTempPath("in12.dxf"), out2000 = UniqueTempPath("out2000.dxf");
+    std::ofstream(in12, std::ios::binary) << input;
+    std::ofstream(out2000, std::ios::binary) << out;
+    std::string errors;
+    const int rc = dxftest::RunPython(dxftest::InteropScript("ezdxf_same_entities.py") + " " + in12 + " " + out2000 + " --no-paper", errors);
+    std::remove(in12.c_str());
+    std::remove(out2000.c_str());
+    EXPECT_EQ(rc, 0) << errors;
 }
 
 // An entity that a group lists and others refer to is erased: the written
@@ -210,6 +223,156 @@ TEST_F(DxfConversion, ErasingAGroupMemberLeavesNoDanglingReference) {
     const int rc = dxftest::RunPython(dxftest::InteropScript("ezdxf_audit.py") + " " + manifest + " " + dir + "/out >/dev/null", errors);
     std::filesystem::remove_all(dir);
     EXPECT_EQ(rc, 0) << errors;
+}
+
+}  // namespace
+
+namespace {
+
+long long TableCount(const dxftags::Drawing& d, const std::string& table) {
+    const auto it = d.byKey.find("TABLE " + table);
+    if (it == d.byKey.end()) return -1;
+    for (const auto& t : d.records[it->second].tags)
+        if (t.code == 70) return std::atoll(t.value.c_str());
+    return -1;
+}
+
+// Regression: a block the client made was written as a block record only,
+// without its definition and entities; table counts stayed as read.
+TEST_F(DxfConversion, ClientBlocksGetTheirDefinitionAndTablesTheirCount) {
+    const std::string input = Corpus("AC1015_ascii");
+    Read(input, Db());
+    const AcDbObjectId block = AddRecord(Db()->blockTableId(), new AcDbBlockTableRecord, L"CLIENT_BLOCK");
+    ASSERT_FALSE(block.isNull());
+    AcDbBlockTableRecord* btr = nullptr;
+    ASSERT_EQ(acdbOpenObject(btr, block, AcDb::kForWrite), Acad::eOk);
+    auto* line = new AcDbLine(AcGePoint3d(0, 0, 0), AcGePoint3d(5, 5, 0));
+    ASSERT_EQ(btr->appendAcDbEntity(line), Acad::eOk);
+    line->close();
+    btr->close();
+    ASSERT_FALSE(AddLayer(L"CLIENT_LAYER").isNull());
+    const std::string out = Write(Db());
+
+    const dxftags::Drawing in = Parsed(input), d = Parsed(out);
+    EXPECT_EQ(TableCount(d, "LAYER"), TableCount(in, "LAYER") + 1);
+    EXPECT_EQ(TableCount(d, "BLOCK_RECORD"), TableCount(in, "BLOCK_RECORD") + 1);
+    // BLOCK CLIENT_BLOCK, its LINE, ENDBLK, in the BLOCKS section.
+    std::vector<std::string> sequence;
+    bool inBlock = false;
+    for (const auto& r : d.records) {
+        const std::string type = dxftags::Trimmed(r.tags[0].value);
+        if (type == "BLOCK")
+            for (const auto& t : r.tags)
+                if (t.code == 2) inBlock = dxftags::Trimmed(t.value) == "CLIENT_BLOCK";
+        if (inBlock) sequence.push_back(dxftags::SectionOf(r.key) + " " + type);
+        if (type == "ENDBLK") inBlock = false;
+    }
+    EXPECT_EQ(sequence, (std::vector<std::string>{"BLOCKS BLOCK", "BLOCKS LINE", "BLOCKS ENDBLK"}));
+
+    AcDbDatabase back(true, true);
+    Read(out, &back);
+    AcDbBlockTable* table = nullptr;
+    ASSERT_EQ(back.getBlockTable(table, AcDb::kForRead), Acad::eOk);
+    AcDbObjectId again;
+    EXPECT_EQ(table->getAt(L"CLIENT_BLOCK", again), Acad::eOk);
+    table->close();
+    if (!dxftest::HaveEzdxf()) return;
+    const std::string file = UniqueTempPath("client_block.dxf");
+    std::ofstream(file, std::ios::binary) << out;
+    std::string errors;
+    const int rc = dxftest::RunPython(
+        "-c \"import ezdxf, sys; d = ezdxf.readfile(sys.argv[1]); "
+        "sys.exit(0 if [e.dxftype() for e in d.blocks.get('CLIENT_BLOCK')] == ['LINE'] else 1)\" " + file,
+        errors);
+    std::remove(file.c_str());
+    EXPECT_EQ(rc, 0) << errors;
+}
+
+}  // namespace
+
+namespace {
+
+// Regressions: an R12 drawing that opens with a 999 comment, written as
+// binary, starts with an extended one-byte code (255), and the reader took
+// the file for two-byte binary and refused it (found by the fuzz target);
+// R12 layers written anew lost their flags beyond frozen and locked.
+TEST_F(DxfConversion, R12WithACommentWrittenAsBinaryReadsBack) {
+    const std::string input =
+        FileText(std::string(DROVIK_TEST_DATA_DIR) + "/dxf-corpus/mozman__ezdxf/examples_dxf__Minimal_DXF_AC1006.dxf");
+    ASSERT_NE(input.find("999"), std::string::npos);
+    DxfReport first;
+    Read(input, Db(), &first);
+    DxfWriteOptions binary;
+    binary.format = DxfWriteOptions::Format::Binary;
+    const std::string out = Write(Db(), binary);
+    ASSERT_TRUE(IsBinary(out));
+    AcDbDatabase back(true, true);
+    DxfReport again;
+    Read(out, &back, &again);
+    EXPECT_EQ(again.version, first.version);
+    EXPECT_EQ(again.entities, first.entities);
+    // Every record of the file is written back the same (the host adds its
+    // standard records, which moves the table counts).
+    auto diffs = dxftags::Compare(Parsed(input), Parsed(out), dxftags::CompareOptions(),
+                                  [](const dxftags::Record& r) { return r.key.compare(0, 5, "TABLE") == 0 || r.key.compare(0, 7, "ENDTAB ") == 0; });
+    diffs.erase(std::remove_if(diffs.begin(), diffs.end(),
+                               [](const std::string& d) { return d.compare(0, 6, "TABLE ") == 0; }),
+                diffs.end());
+    EXPECT_TRUE(diffs.empty()) << dxftags::Joined(diffs);
+}
+
+}  // namespace
+
+namespace {
+
+// Regression (found by the fuzz target): with two HEADER sections the
+// writer put the header where the second was and left the first out, so
+// the file began with a bare ENDSEC; as R12 binary it then did not read.
+TEST_F(DxfConversion, ASecondHeaderSectionIsKeptAndTheFirstStaysTheHeader) {
+    const std::string text =
+        "0\nSECTION\n2\nHEADER\n9\n$ACADVER\n1\nAC1009\n9\n$INSBASE\n10\n1.5\n20\n2.5\n30\n0.0\n0\nENDSEC\n"
+        "0\nSECTION\n2\nENTITIES\n0\nLINE\n8\n0\n10\n0\n20\n0\n30\n0\n11\n1\n21\n1\n31\n0\n0\nENDSEC\n"
+        "0\nSECTION\n2\nHEADER\n9\n$CLAYER\n8\n0\n0\nENDSEC\n0\nEOF\n";
+    DxfReport first;
+    Read(text, Db(), &first);
+    for (const auto format : {DxfWriteOptions::Format::Ascii, DxfWriteOptions::Format::Binary}) {
+        DxfWriteOptions o;
+        o.format = format;
+        const std::string out = Write(Db(), o);
+        const dxftags::Drawing d = Parsed(out);
+        ASSERT_FALSE(d.records.empty());
+        EXPECT_EQ(d.records.front().key, "SECTION HEADER");
+        EXPECT_TRUE(d.byKey.count("HEADER $INSBASE"));
+        EXPECT_TRUE(d.byKey.count("SECTION HEADER (again 1)"));
+        AcDbDatabase back(true, true);
+        DxfReport again;
+        Read(out, &back, &again);
+        EXPECT_EQ(again.entities, first.entities);
+    }
+}
+
+}  // namespace
+
+namespace {
+
+// Regression (found by the fuzz target): a kept entity of an R12 file that
+// has subclass markers, written anew (here for its mended empty handle),
+// lost every code under its markers.
+TEST_F(DxfConversion, KeptEntityOfAnR12FileWrittenAnewKeepsItsCodes) {
+    const std::string text =
+        "0\nSECTION\n2\nHEADER\n9\n$ACADVER\n1\nAC1009\n0\nENDSEC\n0\nSECTION\n2\nENTITIES\n"
+        "0\nLINE\n5\n\n100\nAcDbEntity\n8\n0\n100\nAcDbLine\n10\n71\n20\n154\n30\n,\n11\n88\n21\n154\n31\n0\n"
+        "0\nENDSEC\n0\nEOF\n";
+    DxfReport report;
+    Read(text, Db(), &report);
+    ASSERT_EQ(report.keptTotal(), 1);
+    const dxftags::Drawing d = Parsed(Write(Db()));
+    std::vector<std::string> codes;
+    for (const auto& r : d.records)
+        if (dxftags::Trimmed(r.tags[0].value) == "LINE")
+            for (const auto& t : r.tags) codes.push_back(std::to_string(t.code) + "=" + dxftags::Trimmed(t.value));
+    for (const char* c : {"10=71", "20=154", "30=,", "11=88", "21=154", "31=0"})
+        EXPECT_NE(std::find(codes.begin(), codes.end(), c), codes.end()) << c;
 }
 
 }  // namespace

@@ -71,6 +71,9 @@ std::vector<BadFile> MendedFiles() {
         {"block not closed", "0\nSECTION\n2\nBLOCKS\n0\nBLOCK\n2\nB\n0\nENDSEC\n0\nEOF\n", "ENDSEC",
          "not closed by ENDBLK"},
         {"layer undefined", h + "0\nLINE\n8\nWalls\n" + t, "LINE", "layer 'Walls' is not defined: layer created"},
+        {"layer outside a table",
+         "0\nSECTION\n2\nTABLES\n0\nLAYER\n2\nWalls\n70\n0\n62\n1\n6\nContinuous\n0\nENDTAB\n0\nENDSEC\n0\nEOF\n",
+         "LAYER", "LAYER outside a table: TABLE head added"},
     };
 }
 

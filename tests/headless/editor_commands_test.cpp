@@ -285,8 +285,12 @@ TEST_F(EditorCommandTest, ProgramFolderHoldsTheLinetypeFile) {
     const DWORD n = GetModuleFileNameW(nullptr, path, MAX_PATH);
     ASSERT_GT(n, 0u);
     std::wstring folder(path, n);
+#if defined(_WIN32)
+    folder = folder.substr(0, folder.find_last_of(L"/\\") + 1);
+#else
     folder = folder.substr(0, folder.find_last_of(L'/') + 1);
-    std::ifstream lin(host::WideToUtf8(folder + L"acadiso.lin"));
+#endif
+    std::ifstream lin(NativePath(CString(folder + L"acadiso.lin")));
     EXPECT_TRUE(lin.good());
     wchar_t tiny[4];
     EXPECT_EQ(GetModuleFileNameW(nullptr, tiny, 4), 4u) << "cut to the buffer";

@@ -2,8 +2,6 @@
 // the atomic write.
 #include "dxfio.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -12,10 +10,12 @@
 
 #include "dbinternal.h"
 #include "emit.h"
+#include "native.h"
 #include "hostharness.h"
 #include "image.h"
 #include "reader.h"
 #include "widetext.h"
+#include "wincrt.h"
 #include "writer.h"
 
 namespace host {
@@ -52,13 +52,17 @@ bool Load(const wchar_t* path, Bytes& out, DxfError& err) {
         return false;
     }
     const std::string narrow = host::WideToUtf8(path);
-    const int fd = open(narrow.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) {
+    std::FILE* f = _wfopen(path, L"rb");
+    if (!f) {
         err = DxfError{0, "cannot open '" + narrow + "': " + std::strerror(errno)};
         return false;
     }
-    struct stat st {};
-    std::size_t cap = fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0 ? static_cast<std::size_t>(st.st_size) : 1 << 16;
+    std::size_t cap = 1 << 16;
+    if (std::fseek(f, 0, SEEK_END) == 0) {
+        const long end = std::ftell(f);
+        if (end > 0) cap = static_cast<std::size_t>(end) + 1;  // +1 sees the end in one read
+        std::rewind(f);
+    }
     bool ok = true;
     int ioErr = 0;
     try {
@@ -70,21 +74,21 @@ bool Load(const wchar_t* path, Bytes& out, DxfError& err) {
                 out.data = std::move(bigger);
                 cap *= 2;
             }
-            const ssize_t n = read(fd, out.data.get() + out.size, cap - out.size);
-            if (n < 0) {
-                if (errno == EINTR) continue;
-                ok = false;
-                ioErr = errno;
-                break;
+            const std::size_t n = std::fread(out.data.get() + out.size, 1, cap - out.size, f);
+            out.size += n;
+            if (n == 0 || out.size < cap) {
+                if (std::ferror(f)) {
+                    ok = false;
+                    ioErr = errno ? errno : EIO;
+                }
+                if (std::feof(f) || !ok) break;
             }
-            if (n == 0) break;
-            out.size += static_cast<std::size_t>(n);
         }
     } catch (const std::bad_alloc&) {
         ok = false;
         ioErr = ENOMEM;
     }
-    close(fd);
+    std::fclose(f);
     if (!ok) err = DxfError{0, "cannot read '" + narrow + "': " + std::strerror(ioErr)};
     return ok;
 }
@@ -240,8 +244,10 @@ bool WriteDxf(const AcDbDatabase* pDb, const wchar_t* path, DxfError& err, const
     std::string text;
     if (!WriteDxfString(pDb, text, err, opts)) return false;
     const std::string target = host::WideToUtf8(path);
-    const std::string temp = target + ".tmp" + std::to_string(static_cast<long>(getpid()));
-    std::FILE* f = std::fopen(temp.c_str(), "wb");
+    // A temporary beside the target, renamed over it: a reader never sees a
+    // half-written drawing.
+    const std::wstring temp = std::wstring(path) + L".tmp" + std::to_wstring(static_cast<long>(getpid()));
+    std::FILE* f = _wfopen(temp.c_str(), L"wb");
     if (!f) {
         err = DxfError{0, "cannot write '" + target + "': " + std::strerror(errno)};
         return false;
@@ -252,13 +258,16 @@ bool WriteDxf(const AcDbDatabase* pDb, const wchar_t* path, DxfError& err, const
         ok = false;
         ioErr = errno;
     }
-    if (ok && std::rename(temp.c_str(), target.c_str()) != 0) {
-        std::remove(temp.c_str());
-        err = DxfError{0, "cannot replace '" + target + "': " + std::strerror(errno)};
-        return false;
+    if (ok) {
+        const int renameErr = host::native::RenameReplacing(temp.c_str(), path);
+        if (renameErr != 0) {
+            host::native::RemoveFile(temp.c_str());
+            err = DxfError{0, "cannot replace '" + target + "': " + std::strerror(renameErr)};
+            return false;
+        }
     }
     if (!ok) {
-        std::remove(temp.c_str());
+        host::native::RemoveFile(temp.c_str());
         err = DxfError{0, "cannot write '" + target + "': " + std::strerror(ioErr)};
         return false;
     }

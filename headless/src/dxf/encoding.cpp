@@ -70,7 +70,7 @@ std::wstring Unescape(const std::wstring& text) {
             cp = 0x10000 + ((cp - 0xD800) << 10) + (low - 0xDC00);
             i += 7;
         }
-        host::AppendCodePoint(out, cp);
+        host::AppendChar(out, cp > 0x10FFFF || host::IsSurrogate(cp) ? host::kReplacementChar : cp);
     }
     return out;
 }
@@ -168,7 +168,7 @@ std::string Codec::encode(const std::wstring& text) {
     out.clear();
     std::size_t i = 0;
     while (i < text.size()) {
-        const char32_t c = host::NextCodePoint(text, i);
+        const char32_t c = host::NextChar(text.data(), text.size(), i);
         if (c < 0x20) {
             out += '^';
             out += static_cast<char>(c + 0x40);
@@ -178,7 +178,7 @@ std::string Codec::encode(const std::wstring& text) {
             out += static_cast<char>(c);
         } else {
             std::wstring one;
-            host::AppendCodePoint(one, c);
+            host::AppendChar(one, c);
             const std::string u8 = host::WideToUtf8(one);
             if (m_utf8) {
                 out += u8;
@@ -228,7 +228,7 @@ std::string Codec::transcode(std::string_view raw, Codec& to) {
     std::size_t i = 0;
     while (i < w.size()) {
         const std::size_t start = i;
-        const char32_t c = host::NextCodePoint(w, i);
+        const char32_t c = host::NextChar(w.data(), w.size(), i);
         if (c < 0x80) {
             out += static_cast<char>(c);
             continue;

@@ -335,6 +335,16 @@ private:
             m_table = 0;
             return;
         }
+        if (!m_table && TableKindOf(type) != TableKind::Other) {
+            // A record of a modelled table outside any table: the head it
+            // lacks is put before it, and the table is written with one.
+            warn(line, std::string(type) + " outside a table: TABLE head added");
+            m_tableKind = TableKindOf(type);
+            const std::uint32_t head = add("TABLE", begin, begin, line, Role::Table);
+            m_img.records[head].aux = static_cast<std::uint32_t>(m_tableKind);
+            if (!m_s.tableHead[static_cast<int>(m_tableKind)]) m_s.tableHead[static_cast<int>(m_tableKind)] = head;
+            m_table = head;
+        }
         const std::uint32_t i = add(type, begin, end, line, Role::Plain);
         Record& r = m_img.records[i];
         identify(r, StructureHasHandles());

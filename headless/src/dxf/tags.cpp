@@ -110,8 +110,12 @@ TagFormat DetectFormat(const char* data, std::size_t size, std::size_t& start) {
     start = 0;
     if (size >= kBinarySentinelSize && std::memcmp(data, kBinarySentinel, kBinarySentinelSize) == 0) {
         start = kBinarySentinelSize;
-        // "0 SECTION": a one-byte code 0 is followed by 'S' at once.
-        if (size > start + 1 && data[start] == 0 && data[start + 1] == 'S') return TagFormat::Binary12;
+        // A one-byte code 0 is followed by its text ("SECTION") at once,
+        // a two-byte one by another zero byte; 255 opens a two-byte code in
+        // the one-byte form (a 999 comment first).
+        if (size > start + 1 && ((data[start] == 0 && data[start + 1] != 0) ||
+                                 static_cast<unsigned char>(data[start]) == 255))
+            return TagFormat::Binary12;
         return TagFormat::Binary;
     }
     if (size >= 3 && std::memcmp(data, "\xEF\xBB\xBF", 3) == 0) start = 3;

@@ -3,6 +3,7 @@
 #include "widetext.h"
 
 #include <algorithm>
+#include <charconv>
 #include <chrono>
 #include <cstring>
 
@@ -10,6 +11,7 @@
 #include "dbgroup.h"
 #include "dbsymtb.h"
 #include "template.h"
+#include "upgrade.h"
 
 namespace host {
 namespace dxf {
@@ -89,7 +91,7 @@ void Split(const std::vector<Tag>& tags, Parts& p) {
 Writer::Writer(const AcDbDatabase* db, FileImage& img, Codec& srcCodec, std::string& body, const std::string& version,
                TagFormat format, std::vector<std::string>* dropped)
     : m_db(db), m_img(img), m_src(srcCodec), m_version(version), m_r12(version <= "AC1009"),
-      m_down(version <= "AC1009" && img.version > "AC1009"),
+      m_down(version <= "AC1009" && img.version > "AC1009"), m_up(version > "AC1009" && img.version <= "AC1009"),
       m_e(body, format, m_dst, img.crlf), m_dropped(dropped) {
     m_dst.setup(version >= "AC1021" || (m_img.textMended && version == m_img.version), m_img.codepage);
     m_verbatim = version == img.version && format == img.format && m_src.sameAs(m_dst);
@@ -103,7 +105,15 @@ void Writer::run() {
         if (m_skipSection && r.role != Role::EndSec) continue;
         if (m_skipTable && r.role != Role::EndTab) continue;
         switch (r.role) {
-        case Role::Header: m_headerAt = m_e.size(); m_header = i; break;
+        case Role::Header:
+            // The first HEADER section is the header; another is kept as read.
+            if (m_header) {
+                raw(r);
+                break;
+            }
+            m_headerAt = m_e.size();
+            m_header = i;
+            break;
         case Role::Section: section(r); break;
         case Role::EndSec: endSection(r); break;
         case Role::Table:
@@ -112,7 +122,7 @@ void Writer::run() {
                 break;
             }
             m_tableSeen[r.aux] = true;
-            raw(r);
+            tableHead(i);
             break;
         case Role::EndTab:
             if (m_skipTable) {
@@ -286,8 +296,81 @@ void Writer::endSection(const Record& r) {
         if (m_paper) newEntities(m_paper);
     }
     if (m_section == SectionKind::Objects) newObjects();
+    if (m_section == SectionKind::Blocks) newBlocks();
     m_section = SectionKind::Other;
     raw(r);
+}
+
+void Writer::newBlocks() {
+    std::unordered_set<std::uint32_t> inFile;
+    for (const Record& r : m_img.records)
+        if (r.role == Role::Block && r.aux) inFile.insert(r.aux);
+    for (const auto& id : newRecordIds(TableKind::BlockRecord)) {
+        const std::uint32_t slot = Slot(id);
+        if (slot == m_model || slot == m_paper || inFile.count(slot)) continue;
+        // A block the client made: its definition, with its entities.
+        const std::wstring name = NameOf(id);
+        const std::uint64_t record = fileOf(id);
+        auto head = [&](const char* type, const char* marker) {
+            m_e.text(0, type);
+            if (!m_r12) {
+                m_e.hex(5, m_fresh++);
+                m_e.hex(330, record);
+                m_e.text(100, "AcDbEntity");
+            }
+            m_e.text(8, "0");
+            if (!m_r12) m_e.text(100, marker);
+        };
+        head("BLOCK", "AcDbBlockBegin");
+        m_e.str(2, name);
+        m_e.integer(70, 0);
+        m_e.point(10, AcGePoint3d(0, 0, 0));
+        m_e.str(3, name);
+        m_e.text(1, "");
+        newEntities(slot);
+        head("ENDBLK", "AcDbBlockEnd");
+    }
+}
+
+// A table head with its count of records (code 70) as written: records
+// may have been added or erased since the file was read.
+void Writer::tableHead(std::uint32_t i) {
+    const Record& r = m_img.records[i];
+    const auto kind = static_cast<TableKind>(r.aux);
+    if (kind == TableKind::Other) {
+        raw(r);
+        return;
+    }
+    if (r.begin == r.end) {
+        // The file had records of the table but no head.
+        long long count = static_cast<long long>(newRecordIds(kind).size());
+        for (std::uint32_t k = i + 1; k < m_img.records.size() && m_img.records[k].role == Role::Plain; ++k) ++count;
+        newTableHead(kind, count);
+        return;
+    }
+    // Writers differ in what they count (some the largest number of
+    // entries): the count read moves by the records added and erased.
+    long long change = static_cast<long long>(newRecordIds(kind).size());
+    for (std::uint32_t k = i + 1; k < m_img.records.size() && m_img.records[k].role == Role::Plain; ++k) {
+        const Record& e = m_img.records[k];
+        const AcDbObject* obj = e.slot ? ObjectAccess::lookup(AcDbObjectId::fromParts(m_db->serial(), e.slot)) : nullptr;
+        if (e.slot && (!obj || obj->isErased())) --change;
+    }
+    std::vector<Tag> tags;
+    if (change != 0) m_img.tags(r, tags, m_values);
+    long long read = -1;
+    for (const Tag& t : tags)
+        if (t.code == 70) ParseInt(t.value, read);
+    if (read < 0) {
+        raw(r);
+        return;
+    }
+    char buf[24];
+    const auto res = std::to_chars(buf, buf + sizeof buf, std::max(0LL, read + change));
+    const std::string_view value = m_values.keep(buf, static_cast<std::size_t>(res.ptr - buf));
+    for (Tag& t : tags)
+        if (t.code == 70) t.value = value;
+    rawTags(r, tags);
 }
 
 bool Writer::needsTable(TableKind k) const {
@@ -306,21 +389,33 @@ void Writer::missingTablesSection() {
     m_e.text(0, "ENDSEC");
 }
 
+namespace {
+const std::pair<TableKind, const char*> kModelledTables[] = {{TableKind::Ltype, "LTYPE"},
+                                                             {TableKind::Layer, "LAYER"},
+                                                             {TableKind::Style, "STYLE"},
+                                                             {TableKind::Appid, "APPID"},
+                                                             {TableKind::BlockRecord, "BLOCK_RECORD"}};
+}  // namespace
+
+void Writer::newTableHead(TableKind kind, long long count) {
+    const char* name = "";
+    for (const auto& t : kModelledTables)
+        if (t.first == kind) name = t.second;
+    m_e.text(0, "TABLE");
+    m_e.text(2, name);
+    if (!m_r12) {
+        m_e.hex(5, fileOf(tableId(kind)));
+        m_e.hex(330, 0);
+        m_e.text(100, "AcDbSymbolTable");
+    }
+    m_e.integer(70, count);
+}
+
 void Writer::missingTables() {
-    static const std::pair<TableKind, const char*> kTables[] = {{TableKind::Ltype, "LTYPE"}, {TableKind::Layer, "LAYER"},
-                                                              {TableKind::Style, "STYLE"}, {TableKind::Appid, "APPID"},
-                                                              {TableKind::BlockRecord, "BLOCK_RECORD"}};
-    for (const auto& t : kTables) {
+    for (const auto& t : kModelledTables) {
         if (!needsTable(t.first)) continue;
         m_tableSeen[static_cast<std::uint32_t>(t.first)] = true;
-        m_e.text(0, "TABLE");
-        m_e.text(2, t.second);
-        if (!m_r12) {
-            m_e.hex(5, fileOf(tableId(t.first)));
-            m_e.hex(330, 0);
-            m_e.text(100, "AcDbSymbolTable");
-        }
-        m_e.integer(70, static_cast<long long>(newRecordIds(t.first).size()));
+        newTableHead(t.first, static_cast<long long>(newRecordIds(t.first).size()));
         newRecords(t.first);
         m_e.text(0, "ENDTAB");
     }
@@ -454,6 +549,11 @@ void Writer::entity(const Record* r, const AcDbEntity* ent, std::uint32_t index)
         // The head merged, the rest of the sequence as read.
         std::vector<Tag> tags;
         m_img.tags(*r, tags, m_values);
+        if (m_up) {
+            std::vector<Tag> upgraded;
+            WithSubclassMarkers(tags, upgraded);
+            tags.swap(upgraded);
+        }
         std::size_t cut = 1;
         while (cut < tags.size() && tags[cut].code != 0) ++cut;
         std::vector<Tag> head(tags.begin(), tags.begin() + static_cast<std::ptrdiff_t>(cut));

@@ -91,6 +91,7 @@ private:
     bool needsTable(TableKind k) const;
     void missingTablesSection();
     void missingTables();
+    void newTableHead(TableKind kind, long long count);
 
     AcDbObjectId tableId(TableKind k) const;
     std::vector<AcDbObjectId> newRecordIds(TableKind k) const;
@@ -99,6 +100,10 @@ private:
     void newEntities(std::uint32_t blockSlot);
 
     void newObjects();
+    // Definitions of the blocks the client made (BLOCK, entities, ENDBLK).
+    void newBlocks();
+    // A table head, its count of records renewed.
+    void tableHead(std::uint32_t i);
 
     // ---- records ----
 
@@ -155,6 +160,7 @@ private:
     std::string m_version;
     bool m_r12;
     bool m_down;  // an R13 or later drawing written as R12
+    bool m_up;    // an R12 drawing written as R2000 or later: its kept records get subclass markers
     Emitter m_e;
     std::vector<std::string>* m_dropped;
     std::map<std::string, int> m_drops;

@@ -6,6 +6,7 @@
 #include "dbdict.h"
 #include "dbgroup.h"
 #include "dbsymtb.h"
+#include "upgrade.h"
 #include "writer_impl.h"
 
 namespace host {
@@ -43,7 +44,10 @@ void Writer::raw(const Record& r) {
     rawTags(r, tags);
 }
 
-void Writer::rawTags(const Record& r, const std::vector<Tag>& tags) {
+void Writer::rawTags(const Record& r, const std::vector<Tag>& given) {
+    std::vector<Tag> upgraded;
+    if (m_up) WithSubclassMarkers(given, upgraded);
+    const std::vector<Tag>& tags = m_up ? upgraded : given;
     const bool dict = r.type == "DICTIONARY";
     const bool sortents = r.type == "SORTENTSTABLE";
     bool handleDone = false;
@@ -213,6 +217,11 @@ void Writer::common(const AcDbEntity* e) {
 void Writer::merged(const Record* r, const AcDbObject* obj, const char* type, std::uint64_t owner) {
     std::vector<Tag> tags;
     if (r) m_img.tags(*r, tags, m_values);
+    if (r && m_up) {
+        std::vector<Tag> upgraded;
+        WithSubclassMarkers(tags, upgraded);
+        tags.swap(upgraded);
+    }
     mergedTags(r, r ? &tags : nullptr, obj, type, owner);
 }
 
@@ -321,10 +330,12 @@ void Writer::mergedTags(const Record* r, const std::vector<Tag>* tags, const AcD
         });
     }
     for (std::size_t k = 0; k < parts.subs.size(); ++k) {
-        if (used[k] || m_r12) continue;
-        m_e.text(100, std::string(parts.subs[k].first));
+        if (used[k]) continue;
+        // R12 has no subclass markers, but the codes under them stay.
+        if (!m_r12) m_e.text(100, std::string(parts.subs[k].first));
         for (const Tag& t : parts.subs[k].second)
-            if (!(kept && parts.subs[k].first == "AcDbEntity" && IsCommonEntityCode(t.code))) tag(m_e, t);
+            if (!(kept && parts.subs[k].first == "AcDbEntity" && IsCommonEntityCode(t.code)) && (!m_r12 || R12Code(t.code)))
+                tag(m_e, t);
     }
     // Extended data: the host's for what it models, the file's otherwise.
     if (kept) {
@@ -343,7 +354,10 @@ bool Writer::OwnedAnywhere(const EntityDescription& d, int code) {
 void Writer::ownedRecord(const AcDbObject* obj, const Parts& parts, bool fromFile) {
     if (const auto* l = AcDbLayerTableRecord::cast(obj)) {
         m_e.str(2, NameOf(l->objectId()));
+        // The flags read (in the head for an R12 record without markers).
         long long orig = 0;
+        for (const Tag& t : parts.head)
+            if (t.code == 70) ParseInt(t.value, orig);
         for (const auto& s : parts.subs)
             for (const Tag& t : s.second)
                 if (t.code == 70) ParseInt(t.value, orig);

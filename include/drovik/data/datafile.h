@@ -20,10 +20,8 @@
 //   CFileException* is passed to the caller. A file that exists but cannot
 //   be read or opened for writing is not replaced (answer 0). The new file
 //   keeps the old file's permission bits; a symbolic link keeps pointing at
-//   the file it named, which receives the new contents. The replaced file's
-//   last handle is closed on a helper thread, so that the caller does not
-//   wait while the system frees the old contents (about a millisecond per
-//   1.6 MB on ext4); every such close finishes before the library unloads.
+//   the file it named, which receives the new contents. Everything happens
+//   on the caller's thread: the old file is closed before the rename.
 // - A negative count in a file counts as no records.
 #include "drovik/data/datanode.h"
 #include "drovik/frame/export.h"

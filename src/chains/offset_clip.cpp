@@ -1,0 +1,507 @@
+// Clipping raw offsets: split at crossings, drop slices too near the input,
+// stitch the rest. Splitting more often than needed is harmless (the
+// stitching joins the parts again); missing a crossing is not, so every
+// crossing test errs on the side of a split.
+#include "chains/offset_clip.h"
+
+#include <algorithm>
+#include <limits>
+
+#include "geometry/box_index.h"
+#include "geometry/constants.h"
+
+namespace drovik::offset {
+namespace {
+
+// Slice ends that are this close are one point: a crossing snapped to a
+// piece's end on one side and kept exact on the other differ by at most two
+// join tolerances.
+constexpr double kStitchTol = 4.0 * kOffsetJoinTol;
+
+// A piece of a raw path, numbered across all paths.
+struct PieceRef {
+    int path = 0;
+    int index = 0;  // within its path
+};
+
+struct Split {
+    int piece = 0;  // global number
+    double t = 0.0;
+    Vec2 pt;
+};
+
+// A part of one raw piece kept in a slice.
+struct Part {
+    PlaneSegment seg;
+    int piece = 0;  // global number
+    double t0 = 0.0, t1 = 1.0;
+};
+
+struct Slice {
+    std::vector<Part> parts;
+    int path = 0;
+    double startPos = 0.0, endPos = 0.0;  // piece index plus place along it, within the path
+    bool loop = false;                    // a whole closed path that nothing cut
+};
+
+std::vector<PlaneBox> PatchBoxes(const std::vector<JoinPatch>& patches) {
+    std::vector<PlaneBox> boxes;
+    boxes.reserve(patches.size());
+    for (const JoinPatch& p : patches) boxes.push_back(p.Box());
+    return boxes;
+}
+
+std::vector<PlaneBox> BoxesOf(const std::vector<PlaneSegment>& segs) {
+    std::vector<PlaneBox> boxes;
+    boxes.reserve(segs.size());
+    for (const PlaneSegment& s : segs) boxes.push_back(s.Box());
+    return boxes;
+}
+
+class Clipper {
+public:
+    Clipper(const std::vector<RawPath>& raws, const std::vector<PlaneSegment>& input,
+            const std::vector<PlaneSegment>& guards, const std::vector<JoinPatch>& patches, double distance,
+            double tolerance)
+        : m_raws(raws),
+          m_input(input),
+          m_guards(guards),
+          m_patches(patches),
+          // Crossings are exact to far better than the stated tolerance: a
+          // slice that dips in by more than rounding is on the wrong side.
+          m_minDistance(distance - std::min(10.0 * kOffsetJoinTol, tolerance)),
+          m_spurLength(tolerance),
+          m_inputIndex(BoxesOf(input)),
+          m_patchIndex(PatchBoxes(patches)) {
+        std::size_t total = 0;
+        for (const RawPath& raw : raws) total += raw.pieces.size();
+        m_pieces.reserve(total);
+        m_refs.reserve(total);
+        for (int p = 0; p < static_cast<int>(raws.size()); ++p) {
+            m_pathFirst.push_back(static_cast<int>(m_pieces.size()));
+            for (int i = 0; i < static_cast<int>(raws[p].pieces.size()); ++i) {
+                m_pieces.push_back(raws[p].pieces[i]);
+                m_refs.push_back({p, i});
+            }
+        }
+    }
+
+    bool AnyCrossing() {
+        FindSelfCrossings();
+        return !m_splits.empty();
+    }
+
+    std::vector<ClippedChain> Run() {
+        FindSelfCrossings();
+        FindGuardCrossings();
+        std::sort(m_splits.begin(), m_splits.end(), [](const Split& a, const Split& b) {
+            return a.piece != b.piece ? a.piece < b.piece : a.t < b.t;
+        });
+        std::vector<Slice> slices;
+        for (int p = 0; p < static_cast<int>(m_raws.size()); ++p) SlicePath(p, slices);
+        slices.erase(std::remove_if(slices.begin(), slices.end(), [&](const Slice& s) { return !IsValid(s); }),
+                     slices.end());
+        if (m_overlaps)
+            DropRepeats(slices);
+        else
+            DropSlivers(slices);
+        return Stitch(slices);
+    }
+
+private:
+    // Pieces next to each other on a path share a joint, which is no crossing.
+    bool SharesJoint(int a, int b, const SegmentHit& hit) const {
+        const PieceRef ra = m_refs[a], rb = m_refs[b];
+        if (ra.path != rb.path) return false;
+        const int count = static_cast<int>(m_raws[ra.path].pieces.size());
+        const bool closed = m_raws[ra.path].closed;
+        const PlaneSegment& sa = m_pieces[a];
+        const PlaneSegment& sb = m_pieces[b];
+        if (rb.index == ra.index + 1 && Distance(hit.pt, sa.end) <= kStitchTol) return true;
+        if (ra.index == rb.index + 1 && Distance(hit.pt, sa.start) <= kStitchTol) return true;
+        if (closed && ra.index == 0 && rb.index == count - 1 && Distance(hit.pt, sa.start) <= kStitchTol) return true;
+        if (closed && rb.index == 0 && ra.index == count - 1 && Distance(hit.pt, sb.start) <= kStitchTol) return true;
+        return false;
+    }
+
+    bool Adjacent(int a, int b) const {
+        const PieceRef ra = m_refs[a], rb = m_refs[b];
+        if (ra.path != rb.path) return false;
+        const int count = static_cast<int>(m_raws[ra.path].pieces.size());
+        const int gap = std::abs(ra.index - rb.index);
+        return gap == 1 || (m_raws[ra.path].closed && gap == count - 1);
+    }
+
+    void FindSelfCrossings() {
+        const BoxIndex index(BoxesOf(m_pieces));
+        SegmentHit hits[4];
+        // Pieces known to lie inside need no splits: every slice through
+        // one is dropped, and splitting others where they cross it changes
+        // no slice's verdict.
+        for (int a = 0; a < static_cast<int>(m_pieces.size()); ++a) {
+            if (m_pieces[a].inside) continue;
+            index.Query(m_pieces[a].Box().Grown(kOffsetJoinTol), [&](int b) {
+                if (b <= a || m_pieces[b].inside) return true;
+                // Straight neighbours meet only at their joint.
+                if (!m_pieces[a].isArc && !m_pieces[b].isArc && Adjacent(a, b)) return true;
+                const int count = IntersectSegments(m_pieces[a], m_pieces[b], kOffsetJoinTol, hits);
+                for (int h = 0; h < count; ++h) {
+                    if (SharesJoint(a, b, hits[h])) continue;
+                    if (hits[h].overlap) m_overlaps = true;
+                    m_splits.push_back({a, hits[h].t1, hits[h].pt});
+                    m_splits.push_back({b, hits[h].t2, hits[h].pt});
+                }
+                return true;
+            });
+        }
+    }
+
+    void FindGuardCrossings() {
+        if (m_guards.empty()) return;
+        const BoxIndex index(BoxesOf(m_guards));
+        SegmentHit hits[4];
+        for (int a = 0; a < static_cast<int>(m_pieces.size()); ++a) {
+            if (m_pieces[a].inside) continue;
+            index.Query(m_pieces[a].Box().Grown(kOffsetJoinTol), [&](int g) {
+                const int count = IntersectSegments(m_pieces[a], m_guards[g], kOffsetJoinTol, hits);
+                for (int h = 0; h < count; ++h) m_splits.push_back({a, hits[h].t1, hits[h].pt});
+                return true;
+            });
+        }
+    }
+
+    // Cuts path p into slices at its splits.
+    void SlicePath(int p, std::vector<Slice>& slices) const {
+        const RawPath& raw = m_raws[p];
+        const int count = static_cast<int>(raw.pieces.size());
+        if (count == 0) return;
+        const int first = m_pathFirst[p];
+        // Parts in path order, each marked when a cut comes before it.
+        std::vector<Part> parts;
+        std::vector<char> cutBefore;
+        std::vector<char> cutAtPiece(static_cast<std::size_t>(count) + 1, 0);
+        auto split = std::lower_bound(m_splits.begin(), m_splits.end(), first,
+                                      [](const Split& s, int piece) { return s.piece < piece; });
+        // First pass: snap splits at piece ends to cuts between pieces.
+        std::vector<std::vector<const Split*>> inner(static_cast<std::size_t>(count));
+        for (; split != m_splits.end() && split->piece < first + count; ++split) {
+            const int k = split->piece - first;
+            const PlaneSegment& seg = raw.pieces[k];
+            if (Distance(split->pt, seg.start) <= kOffsetJoinTol)
+                cutAtPiece[k] = 1;
+            else if (Distance(split->pt, seg.end) <= kOffsetJoinTol)
+                cutAtPiece[k + 1] = 1;
+            else
+                inner[k].push_back(&*split);
+        }
+        if (raw.closed && cutAtPiece[count]) cutAtPiece[0] = 1;
+        if (!raw.closed) cutAtPiece[0] = 1;
+        for (int k = 0; k < count; ++k) {
+            const PlaneSegment& seg = raw.pieces[k];
+            double t = 0.0;
+            Vec2 pt = seg.start;
+            bool cut = cutAtPiece[k] != 0;
+            for (const Split* s : inner[k]) {
+                if (Distance(s->pt, pt) <= kOffsetJoinTol) continue;  // the same crossing again
+                parts.push_back({seg.Part(t, pt, s->t, s->pt), first + k, t, s->t});
+                cutBefore.push_back(cut);
+                t = s->t;
+                pt = s->pt;
+                cut = true;
+            }
+            parts.push_back({seg.Part(t, pt, 1.0, seg.end), first + k, t, 1.0});
+            cutBefore.push_back(cut);
+        }
+        const std::size_t n = parts.size();
+        std::size_t begin = 0;
+        if (raw.closed) {
+            while (begin < n && !cutBefore[begin]) ++begin;
+            if (begin == n) {  // nothing cut the loop
+                Slice whole;
+                whole.parts = parts;
+                whole.path = p;
+                whole.loop = true;
+                slices.push_back(std::move(whole));
+                return;
+            }
+        }
+        Slice current;
+        for (std::size_t step = 0; step < n; ++step) {
+            const std::size_t i = (begin + step) % n;
+            if (cutBefore[i] && !current.parts.empty()) {
+                Finish(current, p, slices);
+                current = Slice();
+            }
+            if (parts[i].seg.Length() > kOffsetJoinTol) current.parts.push_back(parts[i]);
+        }
+        Finish(current, p, slices);
+    }
+
+    void Finish(Slice& slice, int p, std::vector<Slice>& slices) const {
+        if (slice.parts.empty()) return;
+        slice.path = p;
+        const int first = m_pathFirst[p];
+        slice.startPos = (slice.parts.front().piece - first) + slice.parts.front().t0;
+        slice.endPos = (slice.parts.back().piece - first) + slice.parts.back().t1;
+        slices.push_back(std::move(slice));
+    }
+
+    // Whether pt lies at least the minimum distance from every input segment
+    // and outside every join patch.
+    bool FarFromInput(Vec2 pt) const {
+        // Points checked one after another lie close together: the segment
+        // that was too near last time is tried first.
+        if (m_lastNear >= 0 && m_input[m_lastNear].DistanceTo(pt) < m_minDistance) return false;
+        const double reach = m_minDistance > 0.0 ? m_minDistance : 0.0;
+        if (!m_inputIndex.QueryNear(pt.x, pt.y, reach, [&](int i) {
+                if (m_input[i].DistanceTo(pt) >= m_minDistance) return true;
+                m_lastNear = i;
+                return false;
+            }))
+            return false;
+        if (m_patches.empty()) return true;
+        const double margin = 10.0 * kOffsetJoinTol;
+        return m_patchIndex.Query(PlaneBox{pt.x, pt.y, pt.x, pt.y},
+                                  [&](int i) { return !m_patches[i].Contains(pt, margin); });
+    }
+
+    bool CrossesInput(const PlaneSegment& seg) const {
+        SegmentHit hits[4];
+        return !m_inputIndex.Query(seg.Box(), [&](int i) { return IntersectSegments(seg, m_input[i], 0.0, hits) == 0; });
+    }
+
+    // Splits cut the raw offset wherever the distance to the input passes
+    // |dist|, so each slice lies wholly on one side: the middles of up to
+    // kChecks parts spread along it tell. Crossings that are not on that
+    // boundary (two pieces meeting inside a third one's reach) split too;
+    // a short part beyond one dips in from one end, by twice as much there as
+    // at its middle, so with rounding as the only slack the middle is enough.
+    // A part longer than the distance could pass the input between the
+    // points checked, so it is tested for crossing the input.
+    bool IsValid(const Slice& slice) const {
+        constexpr std::size_t kChecks = 16;
+        const double reach = m_minDistance > 0.0 ? m_minDistance : 0.0;
+        const std::size_t n = slice.parts.size();
+        const std::size_t stride = (n + kChecks - 1) / kChecks;
+        for (std::size_t i = 0; i < n; ++i) {
+            const Part& part = slice.parts[i];
+            if (part.seg.inside) return false;
+            if (i % stride == 0 && !FarFromInput(part.seg.PointAt(0.5))) return false;
+            if (part.seg.Length() > reach && CrossesInput(part.seg)) return false;
+        }
+        return true;
+    }
+
+    // Slices whose ends lie within stitching reach of each other: crossings
+    // found twice a rounding apart leave them, and the stitching joins their
+    // neighbours without them.
+    static void DropSlivers(std::vector<Slice>& slices) {
+        slices.erase(std::remove_if(slices.begin(), slices.end(),
+                                    [](const Slice& s) {
+                                        double length = 0.0;
+                                        for (const Part& part : s.parts) length += part.seg.Length();
+                                        return length <= kStitchTol;
+                                    }),
+                     slices.end());
+    }
+
+    // Raw pieces that run over each other (the bevels of a zig-zag's
+    // corners on one line, say) leave the same stretch in two slices: the
+    // later one goes.
+    static void DropRepeats(std::vector<Slice>& slices) {
+        std::vector<PlaneBox> boxes;
+        std::vector<int> owner;
+        for (int s = 0; s < static_cast<int>(slices.size()); ++s)
+            for (const Part& part : slices[s].parts) {
+                boxes.push_back(part.seg.Box().Grown(kStitchTol));
+                owner.push_back(s);
+            }
+        const BoxIndex index(boxes);
+        std::vector<const PlaneSegment*> segs;
+        for (const Slice& slice : slices)
+            for (const Part& part : slice.parts) segs.push_back(&part.seg);
+        std::vector<char> repeated(slices.size(), 0);
+        for (int s = 0; s < static_cast<int>(slices.size()); ++s) {
+            bool all = true;
+            for (const Part& part : slices[s].parts) {
+                const Vec2 mid = part.seg.PointAt(0.5);
+                const bool covered = !index.Query(PlaneBox{mid.x, mid.y, mid.x, mid.y}, [&](int i) {
+                    return !(owner[i] < s && !repeated[owner[i]] && segs[i]->DistanceTo(mid) <= kStitchTol);
+                });
+                if (!covered) {
+                    all = false;
+                    break;
+                }
+            }
+            repeated[s] = all;
+        }
+        std::size_t kept = 0;
+        for (std::size_t s = 0; s < slices.size(); ++s)
+            if (!repeated[s]) {
+                if (kept != s) slices[kept] = std::move(slices[s]);
+                ++kept;
+            }
+        slices.resize(kept);
+    }
+
+    // Joins the kept slices end to end: from a slice's end, on to the slice
+    // starting there that comes next along the same raw path, or else any.
+    // Loops are formed first, so that a short spur ending where a loop
+    // passes (a sliver kept within the tolerance) cannot open the loop; what
+    // is left forms open chains, each begun where no other slice leads in,
+    // so that they come out as long as they can.
+    std::vector<ClippedChain> Stitch(const std::vector<Slice>& slices) const {
+        std::vector<ClippedChain> chains;
+        std::vector<PlaneBox> starts;
+        for (const Slice& s : slices) {
+            const Vec2 a = s.parts.front().seg.start;
+            starts.push_back(PlaneBox{a.x, a.y, a.x, a.y}.Grown(kStitchTol));
+        }
+        const BoxIndex startIndex(starts);
+        const std::size_t n = slices.size();
+        std::vector<char> used(n, 0), open(n, 0);
+        std::vector<int> walk;
+        for (std::size_t s0 = 0; s0 < n; ++s0) {
+            if (used[s0] || open[s0]) continue;
+            walk.assign(1, static_cast<int>(s0));
+            used[s0] = 1;
+            bool closed = slices[s0].loop;
+            const Vec2 head = slices[s0].parts.front().seg.start;
+            while (!closed) {
+                const Slice& current = slices[walk.back()];
+                const Vec2 end = current.parts.back().seg.end;
+                if (Distance(end, head) <= kStitchTol) {
+                    closed = true;
+                    break;
+                }
+                const int next = NextSlice(slices, used, startIndex, current, end);
+                if (next < 0) break;
+                used[next] = 1;
+                walk.push_back(next);
+            }
+            if (closed) {
+                chains.push_back(Joined(slices, walk, true));
+                continue;
+            }
+            // Every slice of a walk that ran dead lies on an open chain.
+            for (int w : walk) {
+                used[w] = 0;
+                open[w] = 1;
+            }
+        }
+        std::vector<char> led(n, 0);
+        for (std::size_t s = 0; s < n; ++s) {
+            if (used[s]) continue;
+            const Vec2 end = slices[s].parts.back().seg.end;
+            startIndex.Query(PlaneBox{end.x, end.y, end.x, end.y}, [&](int c) {
+                if (static_cast<std::size_t>(c) != s && !used[c] &&
+                    Distance(slices[c].parts.front().seg.start, end) <= kStitchTol)
+                    led[c] = 1;
+                return true;
+            });
+        }
+        for (const bool leadIn : {false, true}) {
+            for (std::size_t s0 = 0; s0 < n; ++s0) {
+                if (used[s0] || (led[s0] != 0) != leadIn) continue;
+                walk.assign(1, static_cast<int>(s0));
+                used[s0] = 1;
+                for (;;) {
+                    const Slice& current = slices[walk.back()];
+                    const int next = NextSlice(slices, used, startIndex, current, current.parts.back().seg.end);
+                    if (next < 0) break;
+                    used[next] = 1;
+                    walk.push_back(next);
+                }
+                // Slivers kept within the tolerance can branch off a loop;
+                // an open piece of closed paths is one unless it is long.
+                ClippedChain chain = Joined(slices, walk, false);
+                double length = 0.0;
+                bool ofClosed = true;
+                for (const PlaneSegment& seg : chain.segments) length += seg.Length();
+                for (int w : walk) ofClosed = ofClosed && m_raws[slices[w].path].closed;
+                if (length > (ofClosed ? 10.0 : 1.0) * m_spurLength) chains.push_back(std::move(chain));
+            }
+        }
+        return chains;
+    }
+
+    int NextSlice(const std::vector<Slice>& slices, const std::vector<char>& used, const BoxIndex& startIndex,
+                  const Slice& current, Vec2 end) const {
+        int best = -1;
+        double bestKey = std::numeric_limits<double>::infinity();
+        const double pathLength = static_cast<double>(m_raws[current.path].pieces.size());
+        startIndex.Query(PlaneBox{end.x, end.y, end.x, end.y}, [&](int c) {
+            const Slice& cand = slices[c];
+            if (used[c] || cand.loop || Distance(cand.parts.front().seg.start, end) > kStitchTol) return true;
+            double key = 2.0 * pathLength + c;  // another path: after any slice of this one
+            if (cand.path == current.path) {
+                key = cand.startPos - current.endPos;
+                if (key < 0.0) key += pathLength;
+            }
+            if (key < bestKey) {
+                bestKey = key;
+                best = c;
+            }
+            return true;
+        });
+        return best;
+    }
+
+    // Adds a slice's parts, merging a part with the one before it when both
+    // are stretches of one raw piece that a discarded branch had split.
+    void Append(std::vector<Part>& chain, const Slice& slice) const {
+        for (const Part& part : slice.parts) {
+            if (!chain.empty()) {
+                Part& last = chain.back();
+                if (last.piece == part.piece && last.t1 == part.t0 &&
+                    Distance(last.seg.end, part.seg.start) <= kStitchTol) {
+                    last.seg = m_pieces[part.piece].Part(last.t0, last.seg.start, part.t1, part.seg.end);
+                    last.t1 = part.t1;
+                    continue;
+                }
+            }
+            chain.push_back(part);
+        }
+    }
+
+    ClippedChain Joined(const std::vector<Slice>& slices, const std::vector<int>& walk, bool closed) const {
+        std::vector<Part> parts;
+        for (int w : walk) Append(parts, slices[w]);
+        ClippedChain chain;
+        chain.closed = closed;
+        chain.segments.reserve(parts.size());
+        for (const Part& part : parts) chain.segments.push_back(part.seg);
+        return chain;
+    }
+
+    const std::vector<RawPath>& m_raws;
+    const std::vector<PlaneSegment>& m_input;
+    const std::vector<PlaneSegment>& m_guards;
+    const std::vector<JoinPatch>& m_patches;
+    double m_minDistance;
+    double m_spurLength;  // open chains no longer than this are slivers, not results (ten times for closed paths)
+    BoxIndex m_inputIndex;
+    BoxIndex m_patchIndex;
+    std::vector<PlaneSegment> m_pieces;
+    std::vector<PieceRef> m_refs;
+    std::vector<int> m_pathFirst;
+    std::vector<Split> m_splits;
+    bool m_overlaps = false;  // some raw pieces share a stretch
+    mutable int m_lastNear = -1;  // the input segment last found too near a checked point
+};
+
+}  // namespace
+
+bool PathsCross(const std::vector<RawPath>& paths) {
+    const std::vector<PlaneSegment> none;
+    const std::vector<JoinPatch> noPatches;
+    return Clipper(paths, none, none, noPatches, 0.0, 0.0).AnyCrossing();
+}
+
+std::vector<ClippedChain> ClipRawOffsets(const std::vector<RawPath>& raws, const std::vector<PlaneSegment>& input,
+                                         const std::vector<PlaneSegment>& guards,
+                                         const std::vector<JoinPatch>& patches, double distance, double tolerance) {
+    return Clipper(raws, input, guards, patches, distance, tolerance).Run();
+}
+
+}  // namespace drovik::offset

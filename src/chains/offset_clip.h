@@ -1,0 +1,41 @@
+#pragma once
+// Clipping raw offsets (internal): split them where they cross themselves,
+// each other or a guard curve, keep the slices that stay at the offset
+// distance from the input, and join what is kept end to end.
+#include <vector>
+
+#include "chains/raw_offset.h"
+
+namespace drovik::offset {
+
+// One raw offset path: the pieces of RawOffset, open or closed.
+struct RawPath {
+    std::vector<PlaneSegment> pieces;
+    bool closed = false;
+};
+
+// A result chain: its segments in order of travel.
+struct ClippedChain {
+    std::vector<PlaneSegment> segments;
+    bool closed = false;
+};
+
+// Clips the raw paths of one offset by the signed distance dist.
+// - input: every segment of every input chain (the distance is measured to these);
+// - guards: further curves where the distance to the input may pass |dist|
+//   without a raw path crossing itself there (the opposite offset and the
+//   end circles of open chains); raw paths are split where they cross them;
+// - distance: |dist|; a slice with a point checked closer than that to the
+//   input, by more than rounding, is dropped;
+// - patches: the areas mitres and bevels add; a slice inside one is dropped;
+// - tolerance: the tolerance the result keeps; open result chains no longer
+//   than it (ten times it when all of closed paths) are dropped as slivers.
+std::vector<ClippedChain> ClipRawOffsets(const std::vector<RawPath>& raws, const std::vector<PlaneSegment>& input,
+                                         const std::vector<PlaneSegment>& guards,
+                                         const std::vector<JoinPatch>& patches, double distance, double tolerance);
+
+// Whether any two of the paths, or two parts of one, cross or touch anywhere
+// but at the joints of neighbouring pieces.
+bool PathsCross(const std::vector<RawPath>& paths);
+
+}  // namespace drovik::offset
