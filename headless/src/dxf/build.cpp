@@ -8,7 +8,10 @@
 
 #include "dbdict.h"
 #include "dbgroup.h"
+#include "dbents3d.h"
+#include "dbentsblock.h"
 #include "dbkept.h"
+#include "dbmtext.h"
 #include "dbpl.h"
 #include "dbsymtb.h"
 #include "reader.h"
@@ -485,6 +488,17 @@ private:
         for (auto& p : m_s.entities) {
             Record& r = m_img.records[p.record];
             AcDbEntity* e = nullptr;
+            AcDbObjectId block;
+            if (p.obj && AcDbBlockReference::cast(p.obj.get())) {
+                // A reference to a block the file does not define stays as read.
+                block = find(TableKind::BlockRecord, m_s.codec.decode(p.blockName), AcDbObjectId::kNull);
+                if (block.isNull() || block == m_model || block == m_paper) {
+                    warn(r.line, "INSERT of undefined block '" + std::string(p.blockName) + "': kept as read");
+                    p.obj.reset();
+                    --m_s.modelled;
+                    ++m_s.kept["INSERT"];
+                }
+            }
             if (p.obj) {
                 e = static_cast<AcDbEntity*>(p.obj.release());
             } else {
@@ -499,15 +513,19 @@ private:
                 e->setLinetype(m_byLayer);
             e->setColorIndex(static_cast<Adesk::UInt16>(p.color));
             if (p.invisible) e->setVisibility(AcDb::kInvisible);
-            if (auto* t = AcDbText::cast(e))
-                if (!p.style.empty())
-                    t->setTextStyle(byName(TableKind::Style, p.style, r.line, m_standard, "text style", "Standard"));
+            if (!p.style.empty()) {
+                auto style = [&] { return byName(TableKind::Style, p.style, r.line, m_standard, "text style", "Standard"); };
+                if (auto* t = AcDbText::cast(e)) t->setTextStyle(style());
+                else if (auto* m = AcDbMText::cast(e)) m->setTextStyle(style());
+            }
             if (p.vertex) {
-                AcDb2dPolyline* pl = nullptr;
+                // The reader made each vertex of its polyline's kind.
+                AcDbEntity* pl = nullptr;
                 if (acdbOpenObject(pl, lastPoly, AcDb::kForWrite) == Acad::eOk) {
                     want(r.handle, p.record);
                     AcDbObjectId vid;
-                    pl->appendVertex(vid, static_cast<AcDb2dVertex*>(e));
+                    if (auto* p2 = AcDb2dPolyline::cast(pl)) p2->appendVertex(vid, static_cast<AcDb2dVertex*>(e));
+                    else AcDb3dPolyline::cast(pl)->appendVertex(vid, static_cast<AcDb3dPolylineVertex*>(e));
                     if (p.xdata) e->setXData(p.xdata.get());
                     e->close();
                     pl->close();
@@ -524,9 +542,10 @@ private:
             AcDbObjectId id;
             btr->appendAcDbEntity(id, e);
             btr->close();
+            if (!block.isNull()) AcDbBlockReference::cast(e)->setBlockTableRecord(block);
             if (p.xdata) e->setXData(p.xdata.get());
             e->close();
-            if (AcDb2dPolyline::cast(e)) lastPoly = id;
+            if (AcDb2dPolyline::cast(e) || AcDb3dPolyline::cast(e)) lastPoly = id;
             p.xdata.reset();
         }
         m_s.entities.clear();

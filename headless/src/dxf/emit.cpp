@@ -37,7 +37,7 @@ void Emitter::code(int c) {
         }
         const auto res = std::to_chars(buf + n, buf + sizeof buf, c);
         m_out.append(buf, res.ptr);
-        m_out += m_eol;
+        m_out.append(m_eol.data(), m_eol.size());
         return;
     }
     const auto u = static_cast<std::uint16_t>(c);
@@ -55,7 +55,9 @@ void Emitter::code(int c) {
 void Emitter::text(int c, std::string_view value) {
     code(c);
     if (m_format == TagFormat::Ascii) {
-        if (value.find_first_of("\r\n") == std::string_view::npos) {
+        bool breaks = false;
+        for (const char ch : value) breaks |= ch == '\n' || ch == '\r';
+        if (!breaks) {
             m_out.append(value.data(), value.size());
         } else {
             // Text from binary DXF may hold line breaks, which would end the
@@ -69,7 +71,7 @@ void Emitter::text(int c, std::string_view value) {
                 }
             }
         }
-        m_out += m_eol;
+        m_out.append(m_eol.data(), m_eol.size());
         return;
     }
     binaryValue(c, value);
@@ -123,16 +125,29 @@ void Emitter::num(int c, double v) {
         return;
     }
     char buf[40];
-    text(c, RealText(v, buf));
+    numberText(c, RealText(v, buf));
+}
+
+void Emitter::numberText(int c, std::string_view value) {
+    if (m_format != TagFormat::Ascii) {
+        text(c, value);
+        return;
+    }
+    code(c);
+    m_out.append(value.data(), value.size());
+    m_out.append(m_eol.data(), m_eol.size());
 }
 
 void Emitter::integer(int c, long long v) {
     char buf[24];
     const auto res = std::to_chars(buf, buf + sizeof buf, v);
-    text(c, std::string_view(buf, static_cast<std::size_t>(res.ptr - buf)));
+    numberText(c, std::string_view(buf, static_cast<std::size_t>(res.ptr - buf)));
 }
 
-void Emitter::hex(int c, std::uint64_t h) { text(c, HexText(h)); }
+void Emitter::hex(int c, std::uint64_t h) {
+    char buf[24];
+    numberText(c, HexText(h, buf));
+}
 
 }  // namespace detail
 }  // namespace dxf

@@ -50,10 +50,12 @@ public:
 private:
     void code(int c);
     void binaryValue(int code, std::string_view value);
+    // A number's text: no line breaks to look for.
+    void numberText(int code, std::string_view value);
     std::string& m_out;
     TagFormat m_format;
     Codec& m_codec;
-    const char* m_eol;
+    std::string_view m_eol;  // a view: appending it needs no strlen per tag
 };
 
 // The shortest text that reads back as v, with a decimal point.

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <unordered_map>
 
 #include "dbents.h"
 #include "dbpl.h"
@@ -60,42 +61,6 @@ AcGeVector3d EntityOut::origNormal() const {
 }
 
 namespace {
-
-// Reads the numbers of a record; a value that is no number makes the record
-// one the host keeps as read (with a warning) instead of modelling it.
-struct Numbers {
-    EntityIn& in;
-    const char* type;
-    bool bad = false;
-    double real(const Tag& t) {
-        double d = 0;
-        if (!ParseDouble(t.value, d)) fault(t, "is not a number");
-        return d;
-    }
-    long long integer(const Tag& t) {
-        long long n = 0;
-        if (!ParseInt(t.value, n)) fault(t, "is not an integer");
-        return n;
-    }
-    void fault(const Tag& t, const char* what) {
-        if (!bad) in.warn(t.line, Quote(t.value) + " " + what + " (group code " + std::to_string(t.code) + "): " +
-                                      type + " kept as read");
-        bad = true;
-    }
-    void unfit(const char* why) {
-        if (!bad) in.warn(in.line, std::string(type) + " " + why + ": kept as read");
-        bad = true;
-    }
-};
-
-// Before extended data.
-template <class Fn>
-void EachTag(EntityIn& in, Fn fn) {
-    for (const Tag& t : in.tags) {
-        if (t.code == 1001) break;
-        fn(t);
-    }
-}
 
 // Centre and angles of a circle or arc from its OCS to the host's form: world
 // centre; a normal of -Z becomes its mirrored +Z twin.
@@ -448,7 +413,8 @@ AcDbEntity* ReadPolyline(EntityIn& in) {
         default: break;
         }
     });
-    if (flags & (8 | 16 | 64)) n.bad = true;  // 3D polylines and meshes are kept as read
+    if (flags & (16 | 64)) n.bad = true;  // meshes are kept as read
+    if ((flags & 8) && !n.bad) return ReadPolyline3d(in, flags, curve);
     if (curve == 8) n.unfit("is a Bezier curve");
     if (n.bad) return nullptr;
     auto* e = new AcDb2dPolyline;
@@ -498,6 +464,7 @@ AcDbEntity* ReadVertex(EntityIn& in) {
         }
     });
     if (n.bad) return nullptr;
+    if (flags & 32) return ReadVertex3d(p, flags);
     auto* v = new AcDb2dVertex(p, bulge, sw < 0 ? 0 : sw, ew < 0 ? 0 : ew);
     v->setVertexType(flags & 1    ? AcDb::k2dCurveFitVertex
                      : flags & 16 ? AcDb::k2dSplineCtlVertex
@@ -623,8 +590,8 @@ const AcRxClass* PolylineClass() { return AcDb2dPolyline::desc(); }
 const AcRxClass* VertexClass() { return AcDb2dVertex::desc(); }
 const AcRxClass* WipeoutClass() { return AcDbWipeout::desc(); }
 
-const std::vector<EntityDescription>& Descriptions() {
-    static const std::vector<EntityDescription> kAll = {
+std::vector<EntityDescription> AllDescriptions() {
+    std::vector<EntityDescription> all = {
         {"LINE", LineClass, {{"AcDbLine", {10, 20, 30, 11, 21, 31}}}, ReadLine, WriteLine},
         {"CIRCLE", CircleClass, {{"AcDbCircle", {10, 20, 30, 40, 210, 220, 230}}}, ReadCircle, WriteCircleOrArc},
         {"ARC", ArcClass,
@@ -644,10 +611,21 @@ const std::vector<EntityDescription>& Descriptions() {
          {{"AcDbWipeout", {10, 20, 30, 11, 21, 31, 12, 22, 32, 13, 23, 14, 24, 71, 91}}}, ReadWipeout,
          WriteWipeout},
     };
+    AddSolidDescriptions(all);
+    AddTextDescriptions(all);
+    AddCurveDescriptions(all);
+    AddBlockDescriptions(all);
+    return all;
+}
+
+const std::vector<EntityDescription>& Descriptions() {
+    static const std::vector<EntityDescription> kAll = AllDescriptions();
     return kAll;
 }
 
 }  // namespace
+
+void WriteTextOwned(EntityOut& out, const AcDbEntity* ent, std::size_t i) { WriteText(out, ent, i); }
 
 const EntityDescription* DescriptionOf(std::string_view type) {
     for (const auto& d : Descriptions())
@@ -657,10 +635,14 @@ const EntityDescription* DescriptionOf(std::string_view type) {
 
 const EntityDescription* DescriptionOf(const AcDbEntity* ent) {
     if (!ent) return nullptr;
-    const AcRxClass* cls = ent->isA();
-    for (const auto& d : Descriptions())
-        if (d.cls() == cls) return &d;
-    return nullptr;
+    // Asked once or more for every entity written: by class, not by a walk.
+    static const std::unordered_map<const AcRxClass*, const EntityDescription*> kByClass = [] {
+        std::unordered_map<const AcRxClass*, const EntityDescription*> m;
+        for (const auto& d : Descriptions()) m.emplace(d.cls(), &d);
+        return m;
+    }();
+    const auto it = kByClass.find(ent->isA());
+    return it == kByClass.end() ? nullptr : it->second;
 }
 
 }  // namespace detail

@@ -28,6 +28,7 @@ struct EntityIn {
     std::vector<std::string>& warnings;
     std::uint32_t line;          // of the record
     std::string_view styleName;  // TEXT: code 7 (resolved later)
+    std::string_view blockName = {};  // INSERT: code 2 (resolved later)
     void warn(std::uint32_t at, const std::string& text) {
         warnings.push_back("line " + std::to_string(at) + ": " + text);
     }
@@ -62,6 +63,55 @@ struct EntityDescription {
     // The owned tags of subclass i.
     void (*write)(EntityOut& out, const AcDbEntity* ent, std::size_t i);
 };
+
+// Reads the numbers of a record; a value that is no number makes the record
+// one the host keeps as read (with a warning) instead of modelling it.
+struct Numbers {
+    EntityIn& in;
+    const char* type;
+    bool bad = false;
+    double real(const Tag& t) {
+        double d = 0;
+        if (!ParseDouble(t.value, d)) fault(t, "is not a number");
+        return d;
+    }
+    long long integer(const Tag& t) {
+        long long n = 0;
+        if (!ParseInt(t.value, n)) fault(t, "is not an integer");
+        return n;
+    }
+    void fault(const Tag& t, const char* what) {
+        if (!bad) in.warn(t.line, Quote(t.value) + " " + what + " (group code " + std::to_string(t.code) + "): " +
+                                      type + " kept as read");
+        bad = true;
+    }
+    void unfit(const char* why) {
+        if (!bad) in.warn(in.line, std::string(type) + " " + why + ": kept as read");
+        bad = true;
+    }
+};
+
+// Before extended data.
+template <class Fn>
+void EachTag(EntityIn& in, Fn fn) {
+    for (const Tag& t : in.tags) {
+        if (t.code == 1001) break;
+        fn(t);
+    }
+}
+
+// The descriptions kept in files of their own (entities_*.cpp), appended to
+// the table.
+void AddSolidDescriptions(std::vector<EntityDescription>& all);  // POINT, SOLID, TRACE, 3DFACE
+void AddTextDescriptions(std::vector<EntityDescription>& all);   // MTEXT
+void AddCurveDescriptions(std::vector<EntityDescription>& all);  // SPLINE
+void AddBlockDescriptions(std::vector<EntityDescription>& all);  // INSERT, ATTRIB, ATTDEF
+// A 3D POLYLINE head and a 3D VERTEX (flag 32), from what the 2D reading
+// of the record found.
+AcDbEntity* ReadPolyline3d(EntityIn& in, long long flags, long long curve);
+AcDbEntity* ReadVertex3d(const AcGePoint3d& p, long long flags);
+// The owned tags of TEXT's subclass i, for the text entities derived from it.
+void WriteTextOwned(EntityOut& out, const AcDbEntity* ent, std::size_t i);
 
 // The description of a DXF type, or of a host entity; null when none.
 const EntityDescription* DescriptionOf(std::string_view type);

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "dbents3d.h"
 #include "entities.h"
 #include "widetext.h"
 
@@ -437,7 +438,8 @@ private:
                 identify(r, true);
                 if (type == "VERTEX") {
                     PendingEntity v = read(r, type, i, block, true);
-                    if (!v.obj) {
+                    const bool head3d = AcDb3dPolyline::cast(m_s.entities[m_seqModelled - 1].obj.get()) != nullptr;
+                    if (!v.obj || head3d != (AcDb3dPolylineVertex::cast(v.obj.get()) != nullptr)) {
                         // A vertex the host cannot hold: the whole polyline
                         // stays as read.
                         unmodelSequence();
@@ -573,6 +575,7 @@ private:
             EntityIn in{m_tags, m_s.codec, m_s.warnings, r.line, {}};
             p.obj.reset(desc->read(in));
             p.style = in.styleName;
+            p.blockName = in.blockName;
         }
         if (p.obj) {
             if (!vertex) ++m_s.modelled;

@@ -38,6 +38,7 @@ struct PendingEntity {
     std::uint32_t record = 0;
     ObjectPtr obj;              // the modelled entity; null: kept
     std::string_view layer, linetype, style;
+    std::string_view blockName;  // INSERT: its block (resolved by Build)
     short color = 256;
     bool invisible = false;
     bool vertex = false;        // a VERTEX of the modelled POLYLINE before it

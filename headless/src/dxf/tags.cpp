@@ -19,12 +19,16 @@ std::string Quote(std::string_view v) {
     return "'" + s + "'";
 }
 
-std::string HexText(std::uint64_t h) {
-    char buf[24];
+std::string_view HexText(std::uint64_t h, char (&buf)[24]) {
     const auto res = std::to_chars(buf, buf + sizeof buf, h, 16);
     for (char* p = buf; p != res.ptr; ++p)
         if (*p >= 'a') *p = static_cast<char>(*p - 'a' + 'A');
-    return std::string(buf, res.ptr);
+    return std::string_view(buf, static_cast<std::size_t>(res.ptr - buf));
+}
+
+std::string HexText(std::uint64_t h) {
+    char buf[24];
+    return std::string(HexText(h, buf));
 }
 
 VK KindOfCode(int c) {

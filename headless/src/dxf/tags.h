@@ -25,6 +25,8 @@ struct Failure {
 std::string Quote(std::string_view v);
 // A handle in upper-case hexadecimal.
 std::string HexText(std::uint64_t h);
+// The same into buf, without allocating.
+std::string_view HexText(std::uint64_t h, char (&buf)[24]);
 
 // The value kinds of group codes (binary DXF stores each differently).
 enum class VK : std::uint8_t { Str, Dbl, Int16, Int32, Int64, Handle, Bool, Bin };

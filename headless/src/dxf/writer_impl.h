@@ -9,6 +9,8 @@
 #include <unordered_set>
 #include <vector>
 
+#include "dbentsblock.h"
+#include "dbents3d.h"
 #include "dbkept.h"
 #include "dbpl.h"
 #include "emit.h"
@@ -127,7 +129,12 @@ private:
     void entity(const Record* r, const AcDbEntity* ent, std::uint32_t index);
 
     // The vertices of a modelled polyline and its SEQEND.
-    void vertices(std::uint32_t index, const AcDb2dPolyline* pl);
+    // it: the polyline's vertex iterator (deleted here).
+    void vertices(std::uint32_t index, const AcDbEntity* pl, AcDbObjectIterator* it);
+
+    // The attributes of a modelled block reference and their SEQEND (none
+    // without attributes).
+    void attributes(const AcDbBlockReference* ref);
 
     void lwAsPolyline(const AcDbPolyline* pl, std::uint64_t owner);
 
@@ -171,6 +178,8 @@ private:
     std::unordered_map<std::uint32_t, std::vector<std::uint64_t>> m_groupOf;  // by slot: group file handles
     std::unordered_set<std::uint64_t> m_groupHandles;
     std::unordered_set<std::uint64_t> m_erased;
+    AcDbObjectId m_layerId;     // of the last entity written, and its
+    std::string m_layerText;    // name in the output's encoding
 };
 
 }  // namespace detail

@@ -117,8 +117,7 @@ bool Writer::isFileGroup(std::uint64_t h) const {
     return r && r->type == "GROUP";
 }
 
-void Writer::vertices(std::uint32_t index, const AcDb2dPolyline* pl) {
-    AcDbObjectIterator* it = pl->vertexIterator();
+void Writer::vertices(std::uint32_t index, const AcDbEntity* pl, AcDbObjectIterator* it) {
     const std::uint64_t self = fileOf(pl->objectId());
     for (; !it->done(); it->step()) {
         const AcDbEntity* v = ObjectAccess::peek<AcDbEntity>(it->objectId());
@@ -146,6 +145,27 @@ void Writer::vertices(std::uint32_t index, const AcDb2dPolyline* pl) {
         m_e.text(100, "AcDbEntity");
     }
     m_e.str(8, NameOf(pl->layerId()));
+}
+
+void Writer::attributes(const AcDbBlockReference* ref) {
+    AcDbObjectIterator* it = ref->attributeIterator();
+    if (it->done()) {
+        delete it;
+        return;
+    }
+    const std::uint64_t self = fileOf(ref->objectId());
+    for (; !it->done(); it->step()) {
+        const AcDbEntity* a = ObjectAccess::peek<AcDbEntity>(it->objectId());
+        if (a) merged(m_img.recordOf(Slot(it->objectId())), a, "ATTRIB", self);
+    }
+    delete it;
+    m_e.text(0, "SEQEND");
+    if (!m_r12) {
+        m_e.hex(5, m_fresh++);
+        m_e.hex(330, self);
+        m_e.text(100, "AcDbEntity");
+    }
+    m_e.str(8, NameOf(ref->layerId()));
 }
 
 void Writer::lwAsPolyline(const AcDbPolyline* pl, std::uint64_t owner) {
@@ -180,7 +200,12 @@ void Writer::lwAsPolyline(const AcDbPolyline* pl, std::uint64_t owner) {
 }
 
 void Writer::common(const AcDbEntity* e) {
-    m_e.str(8, NameOf(e->layerId()));
+    // Entities come in runs on one layer: its name is encoded once a run.
+    if (e->layerId() != m_layerId || m_layerText.empty()) {
+        m_layerId = e->layerId();
+        m_layerText = m_e.codec().encode(NameOf(m_layerId));
+    }
+    m_e.text(8, m_layerText);
     if (e->linetypeId() != m_db->byLayerLinetype()) {
         const std::wstring lt = NameOf(e->linetypeId());
         if (!lt.empty()) m_e.str(6, lt);
