@@ -9,6 +9,10 @@
 // single point.
 #include "dbmain.h"
 
+namespace host_detail {
+class OwnedEntities;
+}
+
 // Parameter queries: a curve runs from its start to its end parameter; the
 // distance is the length along the curve from the start. Curves that do not
 // answer them say eNotImplementedYet. getParamAtPoint answers
@@ -242,9 +246,7 @@ public:
     AcDbEntity* entity() const;
 
 private:
-    friend class AcDb2dPolyline;
-    friend class AcDb3dPolyline;
-    friend class AcDbBlockReference;
+    friend class host_detail::OwnedEntities;
     struct Item {
         AcDbObjectId id;
         AcDbEntity* entity;
@@ -253,6 +255,45 @@ private:
     std::vector<Item> m_items;
     int m_pos = 0;
 };
+
+namespace host_detail {
+// Not in the host: the entities one entity owns (a polyline's vertices, a
+// block reference's attributes). Before the owner joins a database it holds
+// them itself; when it joins, they join with it and are kept by id.
+class OwnedEntities {
+public:
+    OwnedEntities() = default;
+    OwnedEntities(const OwnedEntities&) = delete;
+    OwnedEntities& operator=(const OwnedEntities&) = delete;
+    ~OwnedEntities();  // deletes the entities still held
+
+    bool holdsAny() const { return !m_held.empty(); }
+    const std::vector<AcDbObjectId>& ids() const { return m_ids; }
+    const std::vector<AcDbEntity*>& held() const { return m_held; }
+    // The ids of another list (whose entities must all be in a database).
+    void copyIdsFrom(const OwnedEntities& other) { m_ids = other.m_ids; }
+    void clearIds() { m_ids.clear(); }
+
+    // Holds an entity before the owner joins a database.
+    void hold(AcDbEntity* entity);
+    // Takes the entity for owner (open for write): into the owner's
+    // database, owned by it and open for write, or held until the owner
+    // joins one. withOwnersLayer puts it on the owner's layer.
+    Acad::ErrorStatus append(AcDbObjectId& id, AcDbEntity* entity, AcDbEntity& owner, bool withOwnersLayer);
+    // The owner has joined its database: the held entities join it, closed.
+    void ownerAppended(AcDbEntity& owner, bool withOwnersLayer);
+    // A new iterator over them all (the caller deletes it).
+    AcDbObjectIterator* iterator() const;
+    // Those not erased, in order.
+    std::vector<AcDbEntity*> live() const;
+    // Whether id is one of the owner's entities in the database.
+    static bool ownedBy(AcDbObjectId id, const AcDbEntity& owner);
+
+private:
+    std::vector<AcDbObjectId> m_ids;  // in a database
+    std::vector<AcDbEntity*> m_held;  // before
+};
+}  // namespace host_detail
 
 class AcDb2dPolyline : public AcDbCurve {
 public:
@@ -317,8 +358,7 @@ private:
     AcDb::Poly2dType m_type = AcDb::k2dSimplePoly;
     bool m_closed = false;
     double m_elevation = 0.0;
-    std::vector<AcDbObjectId> m_vertexIds;   // in a database
-    std::vector<AcDb2dVertex*> m_pending;    // before
+    host_detail::OwnedEntities m_vertices;
 };
 
 // The other entities of the host's dbents.h.

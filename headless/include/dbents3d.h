@@ -108,8 +108,7 @@ private:
 
     AcDb::Poly3dType m_type = AcDb::k3dSimplePoly;
     bool m_closed = false;
-    std::vector<AcDbObjectId> m_vertexIds;        // in a database
-    std::vector<AcDb3dPolylineVertex*> m_pending;  // before
+    host_detail::OwnedEntities m_vertices;
 };
 
 // Four corners (the fourth equal to the third for a triangle), as AcDbSolid,

@@ -167,8 +167,7 @@ private:
     AcGeScale3d m_scale;
     double m_rotation = 0.0;
     AcGeVector3d m_normal = AcGeVector3d::kZAxis;
-    std::vector<AcDbObjectId> m_attributeIds;  // in a database
-    std::vector<AcDbAttribute*> m_pending;     // before
+    host_detail::OwnedEntities m_attributes;
 };
 
 // A block reference repeated in rows and columns. The array is kept as

@@ -476,18 +476,14 @@ AcDb2dPolyline::AcDb2dPolyline(AcDb::Poly2dType type, const AcGePoint3dArray& ve
     : m_type(type), m_closed(closed), m_elevation(elevation) {
     for (int i = 0; i < vertices.length(); ++i) {
         const double bulge = bulges && i < bulges->length() ? (*bulges)[i] : 0.0;
-        auto* v = new AcDb2dVertex(vertices[i], bulge, defStartWidth, defEndWidth);
-        ObjectAccess::setHeldByParent(v, true);
-        m_pending.push_back(v);
+        m_vertices.hold(new AcDb2dVertex(vertices[i], bulge, defStartWidth, defEndWidth));
     }
 }
 
-AcDb2dPolyline::~AcDb2dPolyline() {
-    for (auto* v : m_pending) delete v;
-}
+AcDb2dPolyline::~AcDb2dPolyline() = default;
 
 AcRxObject* AcDb2dPolyline::clone() const {
-    if (!m_pending.empty()) return nullptr;
+    if (m_vertices.holdsAny()) return nullptr;
     auto* copy = new AcDb2dPolyline();
     copy->takeOwnData(*this);
     return copy;
@@ -497,7 +493,7 @@ Acad::ErrorStatus AcDb2dPolyline::copyFrom(const AcRxObject* other) {
     const AcDb2dPolyline* src = AcDb2dPolyline::cast(other);
     if (!src || src->isA() != isA()) return Acad::eNotThatKindOfClass;
     if (src == this) return Acad::eOk;
-    if (!src->m_pending.empty()) return Acad::eInvalidInput;
+    if (src->m_vertices.holdsAny()) return Acad::eInvalidInput;
     if (!assertWriteEnabled()) return Acad::eNotOpenForWrite;
     takeOwnData(*src);
     return Acad::eOk;
@@ -508,7 +504,7 @@ void AcDb2dPolyline::takeOwnData(const AcDb2dPolyline& src) {
     m_type = src.m_type;
     m_closed = src.m_closed;
     m_elevation = src.m_elevation;
-    m_vertexIds = src.m_vertexIds;
+    m_vertices.copyIdsFrom(src.m_vertices);
 }
 
 Acad::ErrorStatus AcDb2dPolyline::makeClosed() {
@@ -528,49 +524,23 @@ Acad::ErrorStatus AcDb2dPolyline::appendVertex(AcDb2dVertex* vertex) {
 }
 
 Acad::ErrorStatus AcDb2dPolyline::appendVertex(AcDbObjectId& id, AcDb2dVertex* vertex) {
-    if (!isWriteEnabled()) return Acad::eNotOpenForWrite;
-    if (!vertex) return Acad::eNullObjectPointer;
-    if (vertex->database()) return Acad::eAlreadyInDb;
-    assertWriteEnabled();
-    if (database()) {
-        const Acad::ErrorStatus es = database()->addAcDbObject(id, vertex);
-        if (es != Acad::eOk) return es;
-        ObjectAccess::setOwner(vertex, objectId());
-        vertex->setLayer(layerId(), false, true);
-        m_vertexIds.push_back(id);
-    } else {
-        ObjectAccess::setHeldByParent(vertex, true);
-        m_pending.push_back(vertex);
-        id = AcDbObjectId::kNull;
-    }
-    return Acad::eOk;
+    return m_vertices.append(id, vertex, *this, true);
 }
 
 void AcDb2dPolyline::subAppended() {
     AcDbEntity::subAppended();
-    for (auto* v : m_pending) {
-        v->setLayer(layerId(), false, true);
-        ObjectAccess::addClosed(database(), v, objectId());
-        m_vertexIds.push_back(v->objectId());
-    }
-    m_pending.clear();
+    m_vertices.ownerAppended(*this, true);
 }
 
 Acad::ErrorStatus AcDb2dPolyline::subErase(bool) { return Acad::eOk; }
 
-AcDbObjectIterator* AcDb2dPolyline::vertexIterator() const {
-    auto* iter = new AcDbObjectIterator;
-    for (const auto& id : m_vertexIds) iter->m_items.push_back({id, ObjectAccess::peek<AcDbEntity>(id)});
-    for (auto* v : m_pending) iter->m_items.push_back({AcDbObjectId::kNull, v});
-    iter->start();
-    return iter;
-}
+AcDbObjectIterator* AcDb2dPolyline::vertexIterator() const { return m_vertices.iterator(); }
 
 Acad::ErrorStatus AcDb2dPolyline::openVertex(AcDb2dVertex*& vertex, AcDbObjectId id, AcDb::OpenMode mode,
                                              bool openErased) const {
     vertex = nullptr;
-    const auto* v = ObjectAccess::peek<AcDb2dVertex>(id);
-    if (!v || v->ownerId() != objectId() || objectId().isNull()) return Acad::eInvalidInput;
+    if (!ObjectAccess::peek<AcDb2dVertex>(id) || !host_detail::OwnedEntities::ownedBy(id, *this))
+        return Acad::eInvalidInput;
     return acdbOpenObject(vertex, id, mode, openErased);
 }
 
@@ -581,11 +551,7 @@ AcGePoint3d AcDb2dPolyline::vertexPosition(const AcDb2dVertex& vertex) const {
 
 std::vector<const AcDb2dVertex*> AcDb2dPolyline::liveVertices() const {
     std::vector<const AcDb2dVertex*> result;
-    for (const auto& id : m_vertexIds) {
-        const auto* v = ObjectAccess::peek<AcDb2dVertex>(id);
-        if (v && !v->isErased()) result.push_back(v);
-    }
-    for (auto* v : m_pending) result.push_back(v);
+    for (const AcDbEntity* e : m_vertices.live()) result.push_back(static_cast<const AcDb2dVertex*>(e));
     return result;
 }
 

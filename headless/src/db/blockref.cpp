@@ -107,12 +107,10 @@ Acad::ErrorStatus AcDbAttribute::setAttributeFromBlock(const AcDbAttributeDefini
 AcDbBlockReference::AcDbBlockReference(const AcGePoint3d& position, AcDbObjectId blockTableRec)
     : m_block(blockTableRec), m_position(position) {}
 
-AcDbBlockReference::~AcDbBlockReference() {
-    for (auto* a : m_pending) delete a;
-}
+AcDbBlockReference::~AcDbBlockReference() = default;
 
 AcRxObject* AcDbBlockReference::clone() const {
-    if (!m_pending.empty()) return nullptr;
+    if (m_attributes.holdsAny()) return nullptr;
     AcDbBlockReference* copy = newOfSameClass();
     copy->takeOwnData(*this);
     return copy;
@@ -122,7 +120,7 @@ Acad::ErrorStatus AcDbBlockReference::copyFrom(const AcRxObject* other) {
     const AcDbBlockReference* src = AcDbBlockReference::cast(other);
     if (!src || src->isA() != isA()) return Acad::eNotThatKindOfClass;
     if (src == this) return Acad::eOk;
-    if (!src->m_pending.empty()) return Acad::eInvalidInput;
+    if (src->m_attributes.holdsAny()) return Acad::eInvalidInput;
     if (!assertWriteEnabled()) return Acad::eNotOpenForWrite;
     takeOwnData(*src);
     return Acad::eOk;
@@ -135,13 +133,13 @@ void AcDbBlockReference::takeOwnData(const AcDbBlockReference& src) {
     m_scale = src.m_scale;
     m_rotation = src.m_rotation;
     m_normal = src.m_normal;
-    m_attributeIds = src.m_attributeIds;
+    m_attributes.copyIdsFrom(src.m_attributes);
 }
 
 AcDbBlockReference* AcDbBlockReference::copyWithAttributes() const {
     AcDbBlockReference* copy = newOfSameClass();
     copy->takeOwnData(*this);
-    copy->m_attributeIds.clear();
+    copy->m_attributes.clearIds();
     ObjectAccess::setExtensionDictionary(copy, AcDbObjectId::kNull);
     for (const AcDbAttribute* a : liveAttributes()) {
         auto* attr = new AcDbAttribute(*a);
@@ -240,61 +238,27 @@ Acad::ErrorStatus AcDbBlockReference::appendAttribute(AcDbAttribute* pAttr) {
 }
 
 Acad::ErrorStatus AcDbBlockReference::appendAttribute(AcDbObjectId& id, AcDbAttribute* pAttr) {
-    if (!isWriteEnabled()) return Acad::eNotOpenForWrite;
-    if (!pAttr) return Acad::eNullObjectPointer;
-    if (pAttr->database()) return Acad::eAlreadyInDb;
-    if (std::find(m_pending.begin(), m_pending.end(), pAttr) != m_pending.end()) return Acad::eAlreadyInDb;
-    assertWriteEnabled();
-    if (database()) {
-        m_attributeIds.push_back(AcDbObjectId::kNull);
-        ObjectAccess::setOwner(pAttr, objectId());
-        const Acad::ErrorStatus es = database()->addAcDbObject(id, pAttr);
-        if (es != Acad::eOk) {
-            ObjectAccess::setOwner(pAttr, AcDbObjectId::kNull);
-            m_attributeIds.pop_back();
-            return es;
-        }
-        m_attributeIds.back() = id;
-    } else {
-        ObjectAccess::setHeldByParent(pAttr, true);
-        m_pending.push_back(pAttr);
-        id = AcDbObjectId::kNull;
-    }
-    return Acad::eOk;
+    return m_attributes.append(id, pAttr, *this, false);
 }
 
 void AcDbBlockReference::subAppended() {
     AcDbEntity::subAppended();
-    for (auto* a : m_pending) {
-        ObjectAccess::addClosed(database(), a, objectId());
-        m_attributeIds.push_back(a->objectId());
-    }
-    m_pending.clear();
+    m_attributes.ownerAppended(*this, false);
 }
 
-AcDbObjectIterator* AcDbBlockReference::attributeIterator() const {
-    auto* iter = new AcDbObjectIterator;
-    for (const auto& id : m_attributeIds) iter->m_items.push_back({id, ObjectAccess::peek<AcDbEntity>(id)});
-    for (auto* a : m_pending) iter->m_items.push_back({AcDbObjectId::kNull, a});
-    iter->start();
-    return iter;
-}
+AcDbObjectIterator* AcDbBlockReference::attributeIterator() const { return m_attributes.iterator(); }
 
 Acad::ErrorStatus AcDbBlockReference::openAttribute(AcDbAttribute*& pAttr, AcDbObjectId id, AcDb::OpenMode mode,
                                                     bool openErased) const {
     pAttr = nullptr;
-    const auto* a = ObjectAccess::peek<AcDbAttribute>(id);
-    if (!a || objectId().isNull() || a->ownerId() != objectId()) return Acad::eInvalidInput;
+    if (!ObjectAccess::peek<AcDbAttribute>(id) || !host_detail::OwnedEntities::ownedBy(id, *this))
+        return Acad::eInvalidInput;
     return acdbOpenObject(pAttr, id, mode, openErased);
 }
 
 std::vector<const AcDbAttribute*> AcDbBlockReference::liveAttributes() const {
     std::vector<const AcDbAttribute*> result;
-    for (const auto& id : m_attributeIds) {
-        const auto* a = ObjectAccess::peek<AcDbAttribute>(id);
-        if (a && !a->isErased()) result.push_back(a);
-    }
-    for (auto* a : m_pending) result.push_back(a);
+    for (const AcDbEntity* e : m_attributes.live()) result.push_back(static_cast<const AcDbAttribute*>(e));
     return result;
 }
 
@@ -304,7 +268,7 @@ Acad::ErrorStatus AcDbBlockReference::transformBy(const AcGeMatrix3d& xform) {
     const AcGeVector3d x = next * AcGeVector3d::kXAxis, y = next * AcGeVector3d::kYAxis;
     if (std::fabs(x.dotProduct(y)) > 1e-9 * x.length() * y.length()) return Acad::eCannotScaleNonUniformly;
     std::vector<AcDbEntity*> opened;
-    const Acad::ErrorStatus es = host_detail::OpenAllForWrite(m_attributeIds, opened);
+    const Acad::ErrorStatus es = host_detail::OpenAllForWrite(m_attributes.ids(), opened);
     if (es != Acad::eOk) return es;
     const Acad::ErrorStatus set = setBlockTransform(next);
     for (AcDbEntity* a : opened) {
@@ -312,7 +276,7 @@ Acad::ErrorStatus AcDbBlockReference::transformBy(const AcGeMatrix3d& xform) {
         a->close();
     }
     if (set == Acad::eOk)
-        for (auto* a : m_pending) a->transformBy(xform);
+        for (AcDbEntity* a : m_attributes.held()) a->transformBy(xform);
     return set;
 }
 

@@ -62,19 +62,13 @@ Acad::ErrorStatus AcDb3dPolylineVertex::transformBy(const AcGeMatrix3d& xform) {
 
 AcDb3dPolyline::AcDb3dPolyline(AcDb::Poly3dType type, AcGePoint3dArray& vertices, Adesk::Boolean closed)
     : m_type(type), m_closed(closed) {
-    for (const AcGePoint3d& pt : vertices) {
-        auto* v = new AcDb3dPolylineVertex(pt);
-        ObjectAccess::setHeldByParent(v, true);
-        m_pending.push_back(v);
-    }
+    for (const AcGePoint3d& pt : vertices) m_vertices.hold(new AcDb3dPolylineVertex(pt));
 }
 
-AcDb3dPolyline::~AcDb3dPolyline() {
-    for (auto* v : m_pending) delete v;
-}
+AcDb3dPolyline::~AcDb3dPolyline() = default;
 
 AcRxObject* AcDb3dPolyline::clone() const {
-    if (!m_pending.empty()) return nullptr;
+    if (m_vertices.holdsAny()) return nullptr;
     auto* copy = new AcDb3dPolyline();
     copy->takeOwnData(*this);
     return copy;
@@ -84,7 +78,7 @@ Acad::ErrorStatus AcDb3dPolyline::copyFrom(const AcRxObject* other) {
     const AcDb3dPolyline* src = AcDb3dPolyline::cast(other);
     if (!src || src->isA() != isA()) return Acad::eNotThatKindOfClass;
     if (src == this) return Acad::eOk;
-    if (!src->m_pending.empty()) return Acad::eInvalidInput;
+    if (src->m_vertices.holdsAny()) return Acad::eInvalidInput;
     if (!assertWriteEnabled()) return Acad::eNotOpenForWrite;
     takeOwnData(*src);
     return Acad::eOk;
@@ -94,7 +88,7 @@ void AcDb3dPolyline::takeOwnData(const AcDb3dPolyline& src) {
     AcDbCurve::operator=(src);
     m_type = src.m_type;
     m_closed = src.m_closed;
-    m_vertexIds = src.m_vertexIds;
+    m_vertices.copyIdsFrom(src.m_vertices);
 }
 
 Acad::ErrorStatus AcDb3dPolyline::makeClosed() {
@@ -115,58 +109,27 @@ Acad::ErrorStatus AcDb3dPolyline::appendVertex(AcDb3dPolylineVertex* vertex) {
 }
 
 Acad::ErrorStatus AcDb3dPolyline::appendVertex(AcDbObjectId& id, AcDb3dPolylineVertex* vertex) {
-    if (!isWriteEnabled()) return Acad::eNotOpenForWrite;
-    if (!vertex) return Acad::eNullObjectPointer;
-    if (vertex->database() || std::find(m_pending.begin(), m_pending.end(), vertex) != m_pending.end())
-        return Acad::eAlreadyInDb;
-    assertWriteEnabled();
-    if (database()) {
-        const Acad::ErrorStatus es = database()->addAcDbObject(id, vertex);
-        if (es != Acad::eOk) return es;
-        ObjectAccess::setOwner(vertex, objectId());
-        vertex->setLayer(layerId(), false, true);
-        m_vertexIds.push_back(id);
-    } else {
-        ObjectAccess::setHeldByParent(vertex, true);
-        m_pending.push_back(vertex);
-        id = AcDbObjectId::kNull;
-    }
-    return Acad::eOk;
+    return m_vertices.append(id, vertex, *this, true);
 }
 
 void AcDb3dPolyline::subAppended() {
     AcDbEntity::subAppended();
-    for (auto* v : m_pending) {
-        v->setLayer(layerId(), false, true);
-        ObjectAccess::addClosed(database(), v, objectId());
-        m_vertexIds.push_back(v->objectId());
-    }
-    m_pending.clear();
+    m_vertices.ownerAppended(*this, true);
 }
 
-AcDbObjectIterator* AcDb3dPolyline::vertexIterator() const {
-    auto* iter = new AcDbObjectIterator;
-    for (const auto& id : m_vertexIds) iter->m_items.push_back({id, ObjectAccess::peek<AcDbEntity>(id)});
-    for (auto* v : m_pending) iter->m_items.push_back({AcDbObjectId::kNull, v});
-    iter->start();
-    return iter;
-}
+AcDbObjectIterator* AcDb3dPolyline::vertexIterator() const { return m_vertices.iterator(); }
 
 Acad::ErrorStatus AcDb3dPolyline::openVertex(AcDb3dPolylineVertex*& vertex, AcDbObjectId id, AcDb::OpenMode mode,
                                              bool openErased) const {
     vertex = nullptr;
-    const auto* v = ObjectAccess::peek<AcDb3dPolylineVertex>(id);
-    if (!v || objectId().isNull() || v->ownerId() != objectId()) return Acad::eInvalidInput;
+    if (!ObjectAccess::peek<AcDb3dPolylineVertex>(id) || !host_detail::OwnedEntities::ownedBy(id, *this))
+        return Acad::eInvalidInput;
     return acdbOpenObject(vertex, id, mode, openErased);
 }
 
 std::vector<AcDb3dPolylineVertex*> AcDb3dPolyline::allVertices() const {
     std::vector<AcDb3dPolylineVertex*> result;
-    for (const auto& id : m_vertexIds) {
-        auto* v = ObjectAccess::peek<AcDb3dPolylineVertex>(id);
-        if (v && !v->isErased()) result.push_back(v);
-    }
-    for (auto* v : m_pending) result.push_back(v);
+    for (AcDbEntity* e : m_vertices.live()) result.push_back(static_cast<AcDb3dPolylineVertex*>(e));
     return result;
 }
 
@@ -308,14 +271,14 @@ Acad::ErrorStatus AcDb3dPolyline::getParamAtDist(double dist, double& param) con
 Acad::ErrorStatus AcDb3dPolyline::transformBy(const AcGeMatrix3d& xform) {
     if (!isWriteEnabled()) return Acad::eNotOpenForWrite;
     std::vector<AcDbEntity*> opened;
-    const Acad::ErrorStatus es = host_detail::OpenAllForWrite(m_vertexIds, opened);
+    const Acad::ErrorStatus es = host_detail::OpenAllForWrite(m_vertices.ids(), opened);
     if (es != Acad::eOk) return es;
     assertWriteEnabled();
     for (AcDbEntity* v : opened) {
         v->transformBy(xform);
         v->close();
     }
-    for (auto* v : m_pending) v->transformBy(xform);
+    for (AcDbEntity* v : m_vertices.held()) v->transformBy(xform);
     return Acad::eOk;
 }
 
@@ -355,7 +318,7 @@ Acad::ErrorStatus AcDb2dPolyline::transformBy(const AcGeMatrix3d& xform) {
     if (!isWriteEnabled()) return Acad::eNotOpenForWrite;
     if (!host_detail::IsPlaneSimilarity(xform)) return Acad::eCannotScaleNonUniformly;
     std::vector<AcDbEntity*> opened;
-    const Acad::ErrorStatus es = host_detail::OpenAllForWrite(m_vertexIds, opened);
+    const Acad::ErrorStatus es = host_detail::OpenAllForWrite(m_vertices.ids(), opened);
     if (es != Acad::eOk) return es;
     assertWriteEnabled();
     bool mirrors = false;
@@ -364,7 +327,7 @@ Acad::ErrorStatus AcDb2dPolyline::transformBy(const AcGeMatrix3d& xform) {
         if (auto* v = AcDb2dVertex::cast(e)) AcDb2dVertexTransform(*v, xform, m_elevation, mirrors, scale);
         e->close();
     }
-    for (auto* v : m_pending) AcDb2dVertexTransform(*v, xform, m_elevation, mirrors, scale);
+    for (AcDbEntity* e : m_vertices.held()) AcDb2dVertexTransform(*AcDb2dVertex::cast(e), xform, m_elevation, mirrors, scale);
     m_elevation = (xform * AcGePoint3d(0, 0, m_elevation)).z;
     return Acad::eOk;
 }
