@@ -87,7 +87,7 @@ public:
     }
 
     bool AnyCrossing() {
-        FindSelfCrossings();
+        FindSelfCrossings(true);
         return !m_splits.empty();
     }
 
@@ -132,28 +132,26 @@ private:
         return gap == 1 || (m_raws[ra.path].closed && gap == count - 1);
     }
 
-    void FindSelfCrossings() {
+    // Splits where raw pieces cross; with firstOnly, stops at the first.
+    void FindSelfCrossings(bool firstOnly = false) {
         const BoxIndex index(BoxesOf(m_pieces));
         SegmentHit hits[4];
         // Pieces known to lie inside need no splits: every slice through
         // one is dropped, and splitting others where they cross it changes
         // no slice's verdict.
-        for (int a = 0; a < static_cast<int>(m_pieces.size()); ++a) {
-            if (m_pieces[a].inside) continue;
-            index.Query(m_pieces[a].Box().Grown(kOffsetJoinTol), [&](int b) {
-                if (b <= a || m_pieces[b].inside) return true;
-                // Straight neighbours meet only at their joint.
-                if (!m_pieces[a].isArc && !m_pieces[b].isArc && Adjacent(a, b)) return true;
-                const int count = IntersectSegments(m_pieces[a], m_pieces[b], kOffsetJoinTol, hits);
-                for (int h = 0; h < count; ++h) {
-                    if (SharesJoint(a, b, hits[h])) continue;
-                    if (hits[h].overlap) m_overlaps = true;
-                    m_splits.push_back({a, hits[h].t1, hits[h].pt});
-                    m_splits.push_back({b, hits[h].t2, hits[h].pt});
-                }
-                return true;
-            });
-        }
+        index.Pairs(kOffsetJoinTol, [&](int a, int b) {
+            if (m_pieces[a].inside || m_pieces[b].inside) return true;
+            // Straight neighbours meet only at their joint.
+            if (!m_pieces[a].isArc && !m_pieces[b].isArc && Adjacent(a, b)) return true;
+            const int count = IntersectSegments(m_pieces[a], m_pieces[b], kOffsetJoinTol, hits);
+            for (int h = 0; h < count; ++h) {
+                if (SharesJoint(a, b, hits[h])) continue;
+                if (hits[h].overlap) m_overlaps = true;
+                m_splits.push_back({a, hits[h].t1, hits[h].pt});
+                m_splits.push_back({b, hits[h].t2, hits[h].pt});
+            }
+            return !(firstOnly && !m_splits.empty());
+        });
     }
 
     void FindGuardCrossings() {
@@ -176,40 +174,44 @@ private:
         const int count = static_cast<int>(raw.pieces.size());
         if (count == 0) return;
         const int first = m_pathFirst[p];
-        // Parts in path order, each marked when a cut comes before it.
-        std::vector<Part> parts;
-        std::vector<char> cutBefore;
-        std::vector<char> cutAtPiece(static_cast<std::size_t>(count) + 1, 0);
-        auto split = std::lower_bound(m_splits.begin(), m_splits.end(), first,
-                                      [](const Split& s, int piece) { return s.piece < piece; });
+        const auto splitsBegin = std::lower_bound(m_splits.begin(), m_splits.end(), first,
+                                                  [](const Split& s, int piece) { return s.piece < piece; });
+        const auto splitsEnd = std::lower_bound(splitsBegin, m_splits.end(), first + count,
+                                                [](const Split& s, int piece) { return s.piece < piece; });
         // First pass: snap splits at piece ends to cuts between pieces.
-        std::vector<std::vector<const Split*>> inner(static_cast<std::size_t>(count));
-        for (; split != m_splits.end() && split->piece < first + count; ++split) {
+        std::vector<char> cutAtPiece(static_cast<std::size_t>(count) + 1, 0);
+        for (auto split = splitsBegin; split != splitsEnd; ++split) {
             const int k = split->piece - first;
-            const PlaneSegment& seg = raw.pieces[k];
-            if (Distance(split->pt, seg.start) <= kOffsetJoinTol)
-                cutAtPiece[k] = 1;
-            else if (Distance(split->pt, seg.end) <= kOffsetJoinTol)
-                cutAtPiece[k + 1] = 1;
-            else
-                inner[k].push_back(&*split);
+            const SnapAt at = SnapOf(*split, raw.pieces[k]);
+            if (at != SnapAt::kNone) cutAtPiece[at == SnapAt::kStart ? k : k + 1] = 1;
         }
         if (raw.closed && cutAtPiece[count]) cutAtPiece[0] = 1;
         if (!raw.closed) cutAtPiece[0] = 1;
+        // Parts in path order, each marked when a cut comes before it. A
+        // piece no split cuts inside is its own part, copied rather than
+        // rebuilt (the same segment, its angles not worked out again).
+        std::vector<Part> parts;
+        std::vector<char> cutBefore;
+        parts.reserve(static_cast<std::size_t>(count) + static_cast<std::size_t>(splitsEnd - splitsBegin));
+        cutBefore.reserve(parts.capacity());
+        auto split = splitsBegin;
         for (int k = 0; k < count; ++k) {
             const PlaneSegment& seg = raw.pieces[k];
             double t = 0.0;
             Vec2 pt = seg.start;
             bool cut = cutAtPiece[k] != 0;
-            for (const Split* s : inner[k]) {
-                if (Distance(s->pt, pt) <= kOffsetJoinTol) continue;  // the same crossing again
-                parts.push_back({seg.Part(t, pt, s->t, s->pt), first + k, t, s->t});
+            bool whole = true;
+            for (; split != splitsEnd && split->piece == first + k; ++split) {
+                if (SnapOf(*split, seg) != SnapAt::kNone) continue;
+                if (Distance(split->pt, pt) <= kOffsetJoinTol) continue;  // the same crossing again
+                parts.push_back({seg.Part(t, pt, split->t, split->pt), first + k, t, split->t});
                 cutBefore.push_back(cut);
-                t = s->t;
-                pt = s->pt;
+                t = split->t;
+                pt = split->pt;
                 cut = true;
+                whole = false;
             }
-            parts.push_back({seg.Part(t, pt, 1.0, seg.end), first + k, t, 1.0});
+            parts.push_back({whole ? seg : seg.Part(t, pt, 1.0, seg.end), first + k, t, 1.0});
             cutBefore.push_back(cut);
         }
         const std::size_t n = parts.size();
@@ -218,7 +220,7 @@ private:
             while (begin < n && !cutBefore[begin]) ++begin;
             if (begin == n) {  // nothing cut the loop
                 Slice whole;
-                whole.parts = parts;
+                whole.parts = std::move(parts);
                 whole.path = p;
                 whole.loop = true;
                 slices.push_back(std::move(whole));
@@ -235,6 +237,14 @@ private:
             if (parts[i].seg.Length() > kOffsetJoinTol) current.parts.push_back(parts[i]);
         }
         Finish(current, p, slices);
+    }
+
+    enum class SnapAt { kNone, kStart, kEnd };
+    // A split this close to an end of its piece cuts between pieces.
+    static SnapAt SnapOf(const Split& split, const PlaneSegment& seg) {
+        if (Distance(split.pt, seg.start) <= kOffsetJoinTol) return SnapAt::kStart;
+        if (Distance(split.pt, seg.end) <= kOffsetJoinTol) return SnapAt::kEnd;
+        return SnapAt::kNone;
     }
 
     void Finish(Slice& slice, int p, std::vector<Slice>& slices) const {
