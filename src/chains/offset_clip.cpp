@@ -51,18 +51,11 @@ std::vector<PlaneBox> PatchBoxes(const std::vector<JoinPatch>& patches) {
     return boxes;
 }
 
-std::vector<PlaneBox> BoxesOf(const std::vector<PlaneSegment>& segs) {
-    std::vector<PlaneBox> boxes;
-    boxes.reserve(segs.size());
-    for (const PlaneSegment& s : segs) boxes.push_back(s.Box());
-    return boxes;
-}
-
 class Clipper {
 public:
-    Clipper(const std::vector<RawPath>& raws, const std::vector<PlaneSegment>& input,
+    Clipper(const std::vector<RawPath>& raws, const std::vector<PlaneSegment>& input, const BoxIndex& inputIndex,
             const std::vector<PlaneSegment>& guards, const std::vector<JoinPatch>& patches, double distance,
-            double tolerance)
+            double tolerance, const BoxIndex* pieceIndex = nullptr)
         : m_raws(raws),
           m_input(input),
           m_guards(guards),
@@ -71,7 +64,8 @@ public:
           // slice that dips in by more than rounding is on the wrong side.
           m_minDistance(distance - std::min(10.0 * kOffsetJoinTol, tolerance)),
           m_spurLength(tolerance),
-          m_inputIndex(BoxesOf(input)),
+          m_inputIndex(inputIndex),
+          m_pieceIndex(pieceIndex),
           m_patchIndex(PatchBoxes(patches)) {
         std::size_t total = 0;
         for (const RawPath& raw : raws) total += raw.pieces.size();
@@ -134,7 +128,8 @@ private:
 
     // Splits where raw pieces cross; with firstOnly, stops at the first.
     void FindSelfCrossings(bool firstOnly = false) {
-        const BoxIndex index(BoxesOf(m_pieces));
+        const BoxIndex built(m_pieceIndex ? std::vector<PlaneBox>() : BoxesOf(m_pieces));
+        const BoxIndex& index = m_pieceIndex ? *m_pieceIndex : built;
         SegmentHit hits[4];
         // Pieces known to lie inside need no splits: every slice through
         // one is dropped, and splitting others where they cross it changes
@@ -490,7 +485,8 @@ private:
     const std::vector<JoinPatch>& m_patches;
     double m_minDistance;
     double m_spurLength;  // open chains no longer than this are slivers, not results (ten times for closed paths)
-    BoxIndex m_inputIndex;
+    const BoxIndex& m_inputIndex;
+    const BoxIndex* m_pieceIndex;  // over m_pieces, when the caller has one
     BoxIndex m_patchIndex;
     std::vector<PlaneSegment> m_pieces;
     std::vector<PieceRef> m_refs;
@@ -502,16 +498,24 @@ private:
 
 }  // namespace
 
-bool PathsCross(const std::vector<RawPath>& paths) {
+std::vector<PlaneBox> BoxesOf(const std::vector<PlaneSegment>& segs) {
+    std::vector<PlaneBox> boxes;
+    boxes.reserve(segs.size());
+    for (const PlaneSegment& s : segs) boxes.push_back(s.Box());
+    return boxes;
+}
+
+bool PathsCross(const std::vector<RawPath>& paths, const BoxIndex* pieceIndex) {
     const std::vector<PlaneSegment> none;
     const std::vector<JoinPatch> noPatches;
-    return Clipper(paths, none, none, noPatches, 0.0, 0.0).AnyCrossing();
+    const BoxIndex noIndex{std::vector<PlaneBox>()};
+    return Clipper(paths, none, noIndex, none, noPatches, 0.0, 0.0, pieceIndex).AnyCrossing();
 }
 
 std::vector<ClippedChain> ClipRawOffsets(const std::vector<RawPath>& raws, const std::vector<PlaneSegment>& input,
-                                         const std::vector<PlaneSegment>& guards,
+                                         const BoxIndex& inputIndex, const std::vector<PlaneSegment>& guards,
                                          const std::vector<JoinPatch>& patches, double distance, double tolerance) {
-    return Clipper(raws, input, guards, patches, distance, tolerance).Run();
+    return Clipper(raws, input, inputIndex, guards, patches, distance, tolerance).Run();
 }
 
 }  // namespace drovik::offset
