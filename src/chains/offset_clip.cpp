@@ -254,9 +254,10 @@ private:
     // Whether pt lies at least the minimum distance from every input segment
     // and outside every join patch.
     bool FarFromInput(Vec2 pt) const {
-        // Points checked one after another lie close together: the segment
-        // that was too near last time is tried first.
-        if (m_lastNear >= 0 && m_input[m_lastNear].DistanceTo(pt) < m_minDistance) return false;
+        // Points checked one after another lie close together, and so do
+        // input segments next to each other in a chain: the segment that was
+        // too near last time, and then its neighbours, are tried first.
+        if (m_lastNear >= 0 && NearLastNear(pt)) return false;
         const double reach = m_minDistance > 0.0 ? m_minDistance : 0.0;
         if (!m_inputIndex.QueryNear(pt.x, pt.y, reach, [&](int i) {
                 if (m_input[i].DistanceTo(pt) >= m_minDistance) return true;
@@ -268,6 +269,20 @@ private:
         const double margin = 10.0 * kOffsetJoinTol;
         return m_patchIndex.Query(PlaneBox{pt.x, pt.y, pt.x, pt.y},
                                   [&](int i) { return !m_patches[i].Contains(pt, margin); });
+    }
+
+    bool NearLastNear(Vec2 pt) const {
+        constexpr int kReach = 8;  // neighbours each way
+        const int count = static_cast<int>(m_input.size());
+        for (int step = 0; step <= 2 * kReach; ++step) {
+            const int i = m_lastNear + (step % 2 ? (step + 1) / 2 : -(step / 2));
+            if (i < 0 || i >= count) continue;
+            if (m_input[i].DistanceTo(pt) < m_minDistance) {
+                m_lastNear = i;
+                return true;
+            }
+        }
+        return false;
     }
 
     bool CrossesInput(const PlaneSegment& seg) const {
