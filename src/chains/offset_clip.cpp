@@ -37,8 +37,23 @@ struct Part {
     double t0 = 0.0, t1 = 1.0;
 };
 
+// A run of parts held in the clipper's store: slices come by the ten
+// thousand, and one store beats a vector each.
+struct PartRun {
+    const Part* first = nullptr;
+    std::size_t count = 0;
+    const Part* begin() const { return first; }
+    const Part* end() const { return first + count; }
+    const Part& front() const { return first[0]; }
+    const Part& back() const { return first[count - 1]; }
+    const Part& operator[](std::size_t i) const { return first[i]; }
+    std::size_t size() const { return count; }
+    bool empty() const { return count == 0; }
+};
+
 struct Slice {
-    std::vector<Part> parts;
+    PartRun parts;       // set once all paths are sliced
+    std::size_t at = 0;  // where its parts start in the store
     int path = 0;
     double startPos = 0.0, endPos = 0.0;  // piece index plus place along it, within the path
     bool loop = false;                    // a whole closed path that nothing cut
@@ -88,11 +103,10 @@ public:
     std::vector<ClippedChain> Run() {
         FindSelfCrossings();
         FindGuardCrossings();
-        std::sort(m_splits.begin(), m_splits.end(), [](const Split& a, const Split& b) {
-            return a.piece != b.piece ? a.piece < b.piece : a.t < b.t;
-        });
+        SortSplits();
         std::vector<Slice> slices;
         for (int p = 0; p < static_cast<int>(m_raws.size()); ++p) SlicePath(p, slices);
+        for (Slice& slice : slices) slice.parts.first = m_store.data() + slice.at;
         slices.erase(std::remove_if(slices.begin(), slices.end(), [&](const Slice& s) { return !IsValid(s); }),
                      slices.end());
         if (m_overlaps)
@@ -163,8 +177,25 @@ private:
         }
     }
 
+    // Orders the splits by piece and along each piece: grouped by piece by
+    // counting, then sorted within each group (most pieces have a few).
+    void SortSplits() {
+        std::vector<std::size_t> next(m_pieces.size() + 1, 0);
+        for (const Split& split : m_splits) ++next[static_cast<std::size_t>(split.piece) + 1];
+        for (std::size_t k = 1; k < next.size(); ++k) next[k] += next[k - 1];
+        const std::vector<std::size_t> groups = next;
+        std::vector<Split> sorted(m_splits.size());
+        for (const Split& split : m_splits) sorted[next[static_cast<std::size_t>(split.piece)]++] = split;
+        const auto alongPiece = [](const Split& a, const Split& b) { return a.t < b.t; };
+        for (std::size_t k = 0; k + 1 < groups.size(); ++k)
+            if (groups[k + 1] - groups[k] > 1)
+                std::sort(sorted.begin() + static_cast<std::ptrdiff_t>(groups[k]),
+                          sorted.begin() + static_cast<std::ptrdiff_t>(groups[k + 1]), alongPiece);
+        m_splits.swap(sorted);
+    }
+
     // Cuts path p into slices at its splits.
-    void SlicePath(int p, std::vector<Slice>& slices) const {
+    void SlicePath(int p, std::vector<Slice>& slices) {
         const RawPath& raw = m_raws[p];
         const int count = static_cast<int>(raw.pieces.size());
         if (count == 0) return;
@@ -215,21 +246,28 @@ private:
             while (begin < n && !cutBefore[begin]) ++begin;
             if (begin == n) {  // nothing cut the loop
                 Slice whole;
-                whole.parts = std::move(parts);
+                whole.at = m_store.size();
+                whole.parts.count = n;
+                m_store.insert(m_store.end(), parts.begin(), parts.end());
                 whole.path = p;
                 whole.loop = true;
-                slices.push_back(std::move(whole));
+                slices.push_back(whole);
                 return;
             }
         }
         Slice current;
+        current.at = m_store.size();
         for (std::size_t step = 0; step < n; ++step) {
             const std::size_t i = (begin + step) % n;
-            if (cutBefore[i] && !current.parts.empty()) {
+            if (cutBefore[i] && current.parts.count > 0) {
                 Finish(current, p, slices);
                 current = Slice();
+                current.at = m_store.size();
             }
-            if (parts[i].seg.Length() > kOffsetJoinTol) current.parts.push_back(parts[i]);
+            if (parts[i].seg.Length() > kOffsetJoinTol) {
+                m_store.push_back(parts[i]);
+                ++current.parts.count;
+            }
         }
         Finish(current, p, slices);
     }
@@ -243,12 +281,14 @@ private:
     }
 
     void Finish(Slice& slice, int p, std::vector<Slice>& slices) const {
-        if (slice.parts.empty()) return;
+        if (slice.parts.count == 0) return;
         slice.path = p;
         const int first = m_pathFirst[p];
-        slice.startPos = (slice.parts.front().piece - first) + slice.parts.front().t0;
-        slice.endPos = (slice.parts.back().piece - first) + slice.parts.back().t1;
-        slices.push_back(std::move(slice));
+        const Part& front = m_store[slice.at];
+        const Part& back = m_store[slice.at + slice.parts.count - 1];
+        slice.startPos = (front.piece - first) + front.t0;
+        slice.endPos = (back.piece - first) + back.t1;
+        slices.push_back(slice);
     }
 
     // Whether pt lies at least the minimum distance from every input segment
@@ -507,6 +547,7 @@ private:
     std::vector<PieceRef> m_refs;
     std::vector<int> m_pathFirst;
     std::vector<Split> m_splits;
+    std::vector<Part> m_store;  // the parts of all slices, each slice's together
     bool m_overlaps = false;  // some raw pieces share a stretch
     mutable int m_lastNear = -1;  // the input segment last found too near a checked point
 };
