@@ -43,56 +43,8 @@ public:
     // for anything too near (visit answering false) ends soon.
     template <class Visit>
     bool QueryNear(double x, double y, double reach, Visit&& visit) const {
-        if (m_levels.empty()) return true;
         const double reachSq = reach * reach;
-        struct Near {
-            double distSq;
-            std::uint32_t code;
-        };
-        std::vector<std::uint32_t>& stack = m_stack;
-        stack.clear();
-        Near near[kNodeSize];
-        // The children [begin, end) of a node at `level` within reach, the
-        // nearest first; answers how many.
-        auto nearest = [&](std::size_t level, std::uint32_t begin, std::uint32_t end) {
-            const Level& below = m_levels[level];
-            std::uint32_t count = 0;
-            for (std::uint32_t i = begin; i < end; ++i) {
-                const double d = m_boxes[below.first + i].DistanceSquaredTo(x, y);
-                if (d > reachSq) continue;
-                std::uint32_t k = count++;
-                for (; k > 0 && near[k - 1].distSq > d; --k) near[k] = near[k - 1];
-                near[k] = {d, i};
-            }
-            return count;
-        };
-        const std::size_t top = m_levels.size() - 1;
-        auto visitItems = [&](std::uint32_t begin, std::uint32_t end) {
-            const std::uint32_t count = nearest(0, begin, end);
-            for (std::uint32_t k = 0; k < count; ++k)
-                if (!visit(static_cast<int>(m_items[near[k].code]))) return false;
-            return true;
-        };
-        auto pushNodes = [&](std::size_t level, std::uint32_t begin, std::uint32_t end) {
-            for (std::uint32_t k = nearest(level, begin, end); k > 0; --k)
-                stack.push_back(Encode(level, near[k - 1].code));  // the nearest is popped first
-        };
-        if (top == 0) return visitItems(0, m_levels[0].count);
-        pushNodes(top, 0, m_levels[top].count);
-        while (!stack.empty()) {
-            const std::uint32_t code = stack.back();
-            stack.pop_back();
-            const std::size_t level = code >> kLevelShift;
-            const std::uint32_t node = code & kNodeMask;
-            const std::uint32_t begin = node * kNodeSize;
-            const std::uint32_t end = std::min(begin + kNodeSize, m_levels[level - 1].count);
-            if (level == 1) {
-                if (!visitItems(begin, end)) return false;
-                continue;
-            }
-            pushNodes(level - 1, begin, end);
-        }
-        return true;
+        return Walk([&](const PlaneBox& box) { return box.DistanceSquaredTo(x, y) <= reachSq; }, visit);
     }
 
     // Calls visit(i, j) once for every two items i < j whose boxes lie
