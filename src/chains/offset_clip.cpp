@@ -142,14 +142,25 @@ private:
 
     // Splits where raw pieces cross; with firstOnly, stops at the first.
     void FindSelfCrossings(bool firstOnly = false) {
-        const BoxIndex built(m_pieceIndex ? std::vector<PlaneBox>() : BoxesOf(m_pieces));
-        const BoxIndex& index = m_pieceIndex ? *m_pieceIndex : built;
-        SegmentHit hits[4];
         // Pieces known to lie inside need no splits: every slice through
         // one is dropped, and splitting others where they cross it changes
-        // no slice's verdict.
-        index.Pairs(kOffsetJoinTol, [&](int a, int b) {
-            if (m_pieces[a].inside || m_pieces[b].inside) return true;
+        // no slice's verdict. They stay out of the index (a caller's index
+        // is of pieces that are not inside).
+        std::vector<int> outside;  // piece of each item, in increasing order
+        std::vector<PlaneBox> boxes;
+        if (!m_pieceIndex) {
+            for (int i = 0; i < static_cast<int>(m_pieces.size()); ++i) {
+                if (m_pieces[i].inside) continue;
+                outside.push_back(i);
+                boxes.push_back(m_pieces[i].Box());
+            }
+        }
+        const BoxIndex built(boxes);
+        const BoxIndex& index = m_pieceIndex ? *m_pieceIndex : built;
+        SegmentHit hits[4];
+        index.Pairs(kOffsetJoinTol, [&](int i, int j) {
+            const int a = m_pieceIndex ? i : outside[i];
+            const int b = m_pieceIndex ? j : outside[j];
             // Straight neighbours meet only at their joint.
             if (!m_pieces[a].isArc && !m_pieces[b].isArc && Adjacent(a, b)) return true;
             const int count = IntersectSegments(m_pieces[a], m_pieces[b], kOffsetJoinTol, hits);
