@@ -38,9 +38,7 @@ public:
     }
 
     // The same for the boxes within distance reach of (x, y), a disc rather
-    // than a square: fewer nodes to open around a point. Nearer nodes and
-    // items come first (among the children of each node), so that a search
-    // for anything too near (visit answering false) ends soon.
+    // than a square: fewer nodes to open around a point.
     template <class Visit>
     bool QueryNear(double x, double y, double reach, Visit&& visit) const {
         const double reachSq = reach * reach;
