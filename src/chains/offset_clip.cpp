@@ -37,8 +37,23 @@ struct Part {
     double t0 = 0.0, t1 = 1.0;
 };
 
+// A run of parts held in the clipper's store: slices come by the ten
+// thousand, and one store beats a vector each.
+struct PartRun {
+    const Part* first = nullptr;
+    std::size_t count = 0;
+    const Part* begin() const { return first; }
+    const Part* end() const { return first + count; }
+    const Part& front() const { return first[0]; }
+    const Part& back() const { return first[count - 1]; }
+    const Part& operator[](std::size_t i) const { return first[i]; }
+    std::size_t size() const { return count; }
+    bool empty() const { return count == 0; }
+};
+
 struct Slice {
-    std::vector<Part> parts;
+    PartRun parts;       // set once all paths are sliced
+    std::size_t at = 0;  // where its parts start in the store
     int path = 0;
     double startPos = 0.0, endPos = 0.0;  // piece index plus place along it, within the path
     bool loop = false;                    // a whole closed path that nothing cut
@@ -51,18 +66,11 @@ std::vector<PlaneBox> PatchBoxes(const std::vector<JoinPatch>& patches) {
     return boxes;
 }
 
-std::vector<PlaneBox> BoxesOf(const std::vector<PlaneSegment>& segs) {
-    std::vector<PlaneBox> boxes;
-    boxes.reserve(segs.size());
-    for (const PlaneSegment& s : segs) boxes.push_back(s.Box());
-    return boxes;
-}
-
 class Clipper {
 public:
-    Clipper(const std::vector<RawPath>& raws, const std::vector<PlaneSegment>& input,
+    Clipper(const std::vector<RawPath>& raws, const std::vector<PlaneSegment>& input, const BoxIndex& inputIndex,
             const std::vector<PlaneSegment>& guards, const std::vector<JoinPatch>& patches, double distance,
-            double tolerance)
+            double tolerance, const BoxIndex* pieceIndex = nullptr)
         : m_raws(raws),
           m_input(input),
           m_guards(guards),
@@ -71,7 +79,8 @@ public:
           // slice that dips in by more than rounding is on the wrong side.
           m_minDistance(distance - std::min(10.0 * kOffsetJoinTol, tolerance)),
           m_spurLength(tolerance),
-          m_inputIndex(BoxesOf(input)),
+          m_inputIndex(inputIndex),
+          m_pieceIndex(pieceIndex),
           m_patchIndex(PatchBoxes(patches)) {
         std::size_t total = 0;
         for (const RawPath& raw : raws) total += raw.pieces.size();
@@ -87,18 +96,17 @@ public:
     }
 
     bool AnyCrossing() {
-        FindSelfCrossings();
+        FindSelfCrossings(true);
         return !m_splits.empty();
     }
 
     std::vector<ClippedChain> Run() {
         FindSelfCrossings();
         FindGuardCrossings();
-        std::sort(m_splits.begin(), m_splits.end(), [](const Split& a, const Split& b) {
-            return a.piece != b.piece ? a.piece < b.piece : a.t < b.t;
-        });
+        SortSplits();
         std::vector<Slice> slices;
         for (int p = 0; p < static_cast<int>(m_raws.size()); ++p) SlicePath(p, slices);
+        for (Slice& slice : slices) slice.parts.first = m_store.data() + slice.at;
         slices.erase(std::remove_if(slices.begin(), slices.end(), [&](const Slice& s) { return !IsValid(s); }),
                      slices.end());
         if (m_overlaps)
@@ -132,28 +140,38 @@ private:
         return gap == 1 || (m_raws[ra.path].closed && gap == count - 1);
     }
 
-    void FindSelfCrossings() {
-        const BoxIndex index(BoxesOf(m_pieces));
-        SegmentHit hits[4];
+    // Splits where raw pieces cross; with firstOnly, stops at the first.
+    void FindSelfCrossings(bool firstOnly = false) {
         // Pieces known to lie inside need no splits: every slice through
         // one is dropped, and splitting others where they cross it changes
-        // no slice's verdict.
-        for (int a = 0; a < static_cast<int>(m_pieces.size()); ++a) {
-            if (m_pieces[a].inside) continue;
-            index.Query(m_pieces[a].Box().Grown(kOffsetJoinTol), [&](int b) {
-                if (b <= a || m_pieces[b].inside) return true;
-                // Straight neighbours meet only at their joint.
-                if (!m_pieces[a].isArc && !m_pieces[b].isArc && Adjacent(a, b)) return true;
-                const int count = IntersectSegments(m_pieces[a], m_pieces[b], kOffsetJoinTol, hits);
-                for (int h = 0; h < count; ++h) {
-                    if (SharesJoint(a, b, hits[h])) continue;
-                    if (hits[h].overlap) m_overlaps = true;
-                    m_splits.push_back({a, hits[h].t1, hits[h].pt});
-                    m_splits.push_back({b, hits[h].t2, hits[h].pt});
-                }
-                return true;
-            });
+        // no slice's verdict. They stay out of the index (a caller's index
+        // is of pieces that are not inside).
+        std::vector<int> outside;  // piece of each item, in increasing order
+        std::vector<PlaneBox> boxes;
+        if (!m_pieceIndex) {
+            for (int i = 0; i < static_cast<int>(m_pieces.size()); ++i) {
+                if (m_pieces[i].inside) continue;
+                outside.push_back(i);
+                boxes.push_back(m_pieces[i].Box());
+            }
         }
+        const BoxIndex built(boxes);
+        const BoxIndex& index = m_pieceIndex ? *m_pieceIndex : built;
+        SegmentHit hits[4];
+        index.Pairs(kOffsetJoinTol, [&](int i, int j) {
+            const int a = m_pieceIndex ? i : outside[i];
+            const int b = m_pieceIndex ? j : outside[j];
+            // Straight neighbours meet only at their joint.
+            if (!m_pieces[a].isArc && !m_pieces[b].isArc && Adjacent(a, b)) return true;
+            const int count = IntersectSegments(m_pieces[a], m_pieces[b], kOffsetJoinTol, hits);
+            for (int h = 0; h < count; ++h) {
+                if (SharesJoint(a, b, hits[h])) continue;
+                if (hits[h].overlap) m_overlaps = true;
+                m_splits.push_back({a, hits[h].t1, hits[h].pt});
+                m_splits.push_back({b, hits[h].t2, hits[h].pt});
+            }
+            return !(firstOnly && !m_splits.empty());
+        });
     }
 
     void FindGuardCrossings() {
@@ -170,46 +188,67 @@ private:
         }
     }
 
+    // Orders the splits by piece and along each piece: grouped by piece by
+    // counting, then sorted within each group (most pieces have a few).
+    void SortSplits() {
+        std::vector<std::size_t> next(m_pieces.size() + 1, 0);
+        for (const Split& split : m_splits) ++next[static_cast<std::size_t>(split.piece) + 1];
+        for (std::size_t k = 1; k < next.size(); ++k) next[k] += next[k - 1];
+        const std::vector<std::size_t> groups = next;
+        std::vector<Split> sorted(m_splits.size());
+        for (const Split& split : m_splits) sorted[next[static_cast<std::size_t>(split.piece)]++] = split;
+        const auto alongPiece = [](const Split& a, const Split& b) { return a.t < b.t; };
+        for (std::size_t k = 0; k + 1 < groups.size(); ++k)
+            if (groups[k + 1] - groups[k] > 1)
+                std::sort(sorted.begin() + static_cast<std::ptrdiff_t>(groups[k]),
+                          sorted.begin() + static_cast<std::ptrdiff_t>(groups[k + 1]), alongPiece);
+        m_splits.swap(sorted);
+    }
+
     // Cuts path p into slices at its splits.
-    void SlicePath(int p, std::vector<Slice>& slices) const {
+    void SlicePath(int p, std::vector<Slice>& slices) {
         const RawPath& raw = m_raws[p];
         const int count = static_cast<int>(raw.pieces.size());
         if (count == 0) return;
         const int first = m_pathFirst[p];
-        // Parts in path order, each marked when a cut comes before it.
-        std::vector<Part> parts;
-        std::vector<char> cutBefore;
-        std::vector<char> cutAtPiece(static_cast<std::size_t>(count) + 1, 0);
-        auto split = std::lower_bound(m_splits.begin(), m_splits.end(), first,
-                                      [](const Split& s, int piece) { return s.piece < piece; });
+        const auto splitsBegin = std::lower_bound(m_splits.begin(), m_splits.end(), first,
+                                                  [](const Split& s, int piece) { return s.piece < piece; });
+        const auto splitsEnd = std::lower_bound(splitsBegin, m_splits.end(), first + count,
+                                                [](const Split& s, int piece) { return s.piece < piece; });
         // First pass: snap splits at piece ends to cuts between pieces.
-        std::vector<std::vector<const Split*>> inner(static_cast<std::size_t>(count));
-        for (; split != m_splits.end() && split->piece < first + count; ++split) {
+        std::vector<char> cutAtPiece(static_cast<std::size_t>(count) + 1, 0);
+        for (auto split = splitsBegin; split != splitsEnd; ++split) {
             const int k = split->piece - first;
-            const PlaneSegment& seg = raw.pieces[k];
-            if (Distance(split->pt, seg.start) <= kOffsetJoinTol)
-                cutAtPiece[k] = 1;
-            else if (Distance(split->pt, seg.end) <= kOffsetJoinTol)
-                cutAtPiece[k + 1] = 1;
-            else
-                inner[k].push_back(&*split);
+            const SnapAt at = SnapOf(*split, raw.pieces[k]);
+            if (at != SnapAt::kNone) cutAtPiece[at == SnapAt::kStart ? k : k + 1] = 1;
         }
         if (raw.closed && cutAtPiece[count]) cutAtPiece[0] = 1;
         if (!raw.closed) cutAtPiece[0] = 1;
+        // Parts in path order, each marked when a cut comes before it. A
+        // piece no split cuts inside is its own part, copied rather than
+        // rebuilt (the same segment, its angles not worked out again).
+        std::vector<Part> parts;
+        std::vector<char> cutBefore;
+        parts.reserve(static_cast<std::size_t>(count) + static_cast<std::size_t>(splitsEnd - splitsBegin));
+        cutBefore.reserve(parts.capacity());
+        auto split = splitsBegin;
         for (int k = 0; k < count; ++k) {
             const PlaneSegment& seg = raw.pieces[k];
             double t = 0.0;
             Vec2 pt = seg.start;
             bool cut = cutAtPiece[k] != 0;
-            for (const Split* s : inner[k]) {
-                if (Distance(s->pt, pt) <= kOffsetJoinTol) continue;  // the same crossing again
-                parts.push_back({seg.Part(t, pt, s->t, s->pt), first + k, t, s->t});
+            bool whole = true;
+            for (; split != splitsEnd && split->piece == first + k; ++split) {
+                if (SnapOf(*split, seg) != SnapAt::kNone) continue;
+                if (Distance(split->pt, pt) <= kOffsetJoinTol) continue;  // the same crossing again
+                parts.push_back({seg.Part(t, pt, split->t, split->pt), first + k, t, split->t});
                 cutBefore.push_back(cut);
-                t = s->t;
-                pt = s->pt;
+                t = split->t;
+                pt = split->pt;
                 cut = true;
+                whole = false;
             }
-            parts.push_back({seg.Part(t, pt, 1.0, seg.end), first + k, t, 1.0});
+            parts.push_back({whole ? seg : seg.Part(t, pt, 1.0, seg.end), first + k, t, 1.0});
             cutBefore.push_back(cut);
         }
         const std::size_t n = parts.size();
@@ -218,40 +257,58 @@ private:
             while (begin < n && !cutBefore[begin]) ++begin;
             if (begin == n) {  // nothing cut the loop
                 Slice whole;
-                whole.parts = parts;
+                whole.at = m_store.size();
+                whole.parts.count = n;
+                m_store.insert(m_store.end(), parts.begin(), parts.end());
                 whole.path = p;
                 whole.loop = true;
-                slices.push_back(std::move(whole));
+                slices.push_back(whole);
                 return;
             }
         }
         Slice current;
+        current.at = m_store.size();
         for (std::size_t step = 0; step < n; ++step) {
             const std::size_t i = (begin + step) % n;
-            if (cutBefore[i] && !current.parts.empty()) {
+            if (cutBefore[i] && current.parts.count > 0) {
                 Finish(current, p, slices);
                 current = Slice();
+                current.at = m_store.size();
             }
-            if (parts[i].seg.Length() > kOffsetJoinTol) current.parts.push_back(parts[i]);
+            if (parts[i].seg.Length() > kOffsetJoinTol) {
+                m_store.push_back(parts[i]);
+                ++current.parts.count;
+            }
         }
         Finish(current, p, slices);
     }
 
+    enum class SnapAt { kNone, kStart, kEnd };
+    // A split this close to an end of its piece cuts between pieces.
+    static SnapAt SnapOf(const Split& split, const PlaneSegment& seg) {
+        if (Distance(split.pt, seg.start) <= kOffsetJoinTol) return SnapAt::kStart;
+        if (Distance(split.pt, seg.end) <= kOffsetJoinTol) return SnapAt::kEnd;
+        return SnapAt::kNone;
+    }
+
     void Finish(Slice& slice, int p, std::vector<Slice>& slices) const {
-        if (slice.parts.empty()) return;
+        if (slice.parts.count == 0) return;
         slice.path = p;
         const int first = m_pathFirst[p];
-        slice.startPos = (slice.parts.front().piece - first) + slice.parts.front().t0;
-        slice.endPos = (slice.parts.back().piece - first) + slice.parts.back().t1;
-        slices.push_back(std::move(slice));
+        const Part& front = m_store[slice.at];
+        const Part& back = m_store[slice.at + slice.parts.count - 1];
+        slice.startPos = (front.piece - first) + front.t0;
+        slice.endPos = (back.piece - first) + back.t1;
+        slices.push_back(slice);
     }
 
     // Whether pt lies at least the minimum distance from every input segment
     // and outside every join patch.
     bool FarFromInput(Vec2 pt) const {
-        // Points checked one after another lie close together: the segment
-        // that was too near last time is tried first.
-        if (m_lastNear >= 0 && m_input[m_lastNear].DistanceTo(pt) < m_minDistance) return false;
+        // Points checked one after another lie close together, and so do
+        // input segments next to each other in a chain: the segment that was
+        // too near last time, and then its neighbours, are tried first.
+        if (m_lastNear >= 0 && NearLastNear(pt)) return false;
         const double reach = m_minDistance > 0.0 ? m_minDistance : 0.0;
         if (!m_inputIndex.QueryNear(pt.x, pt.y, reach, [&](int i) {
                 if (m_input[i].DistanceTo(pt) >= m_minDistance) return true;
@@ -263,6 +320,20 @@ private:
         const double margin = 10.0 * kOffsetJoinTol;
         return m_patchIndex.Query(PlaneBox{pt.x, pt.y, pt.x, pt.y},
                                   [&](int i) { return !m_patches[i].Contains(pt, margin); });
+    }
+
+    bool NearLastNear(Vec2 pt) const {
+        constexpr int kReach = 8;  // neighbours each way
+        const int count = static_cast<int>(m_input.size());
+        for (int step = 0; step <= 2 * kReach; ++step) {
+            const int i = m_lastNear + (step % 2 ? (step + 1) / 2 : -(step / 2));
+            if (i < 0 || i >= count) continue;
+            if (m_input[i].DistanceTo(pt) < m_minDistance) {
+                m_lastNear = i;
+                return true;
+            }
+        }
+        return false;
     }
 
     bool CrossesInput(const PlaneSegment& seg) const {
@@ -480,28 +551,38 @@ private:
     const std::vector<JoinPatch>& m_patches;
     double m_minDistance;
     double m_spurLength;  // open chains no longer than this are slivers, not results (ten times for closed paths)
-    BoxIndex m_inputIndex;
+    const BoxIndex& m_inputIndex;
+    const BoxIndex* m_pieceIndex;  // over m_pieces, when the caller has one
     BoxIndex m_patchIndex;
     std::vector<PlaneSegment> m_pieces;
     std::vector<PieceRef> m_refs;
     std::vector<int> m_pathFirst;
     std::vector<Split> m_splits;
+    std::vector<Part> m_store;  // the parts of all slices, each slice's together
     bool m_overlaps = false;  // some raw pieces share a stretch
     mutable int m_lastNear = -1;  // the input segment last found too near a checked point
 };
 
 }  // namespace
 
-bool PathsCross(const std::vector<RawPath>& paths) {
+std::vector<PlaneBox> BoxesOf(const std::vector<PlaneSegment>& segs) {
+    std::vector<PlaneBox> boxes;
+    boxes.reserve(segs.size());
+    for (const PlaneSegment& s : segs) boxes.push_back(s.Box());
+    return boxes;
+}
+
+bool PathsCross(const std::vector<RawPath>& paths, const BoxIndex* pieceIndex) {
     const std::vector<PlaneSegment> none;
     const std::vector<JoinPatch> noPatches;
-    return Clipper(paths, none, none, noPatches, 0.0, 0.0).AnyCrossing();
+    const BoxIndex noIndex{std::vector<PlaneBox>()};
+    return Clipper(paths, none, noIndex, none, noPatches, 0.0, 0.0, pieceIndex).AnyCrossing();
 }
 
 std::vector<ClippedChain> ClipRawOffsets(const std::vector<RawPath>& raws, const std::vector<PlaneSegment>& input,
-                                         const std::vector<PlaneSegment>& guards,
+                                         const BoxIndex& inputIndex, const std::vector<PlaneSegment>& guards,
                                          const std::vector<JoinPatch>& patches, double distance, double tolerance) {
-    return Clipper(raws, input, guards, patches, distance, tolerance).Run();
+    return Clipper(raws, input, inputIndex, guards, patches, distance, tolerance).Run();
 }
 
 }  // namespace drovik::offset

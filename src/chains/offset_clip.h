@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "chains/raw_offset.h"
+#include "geometry/box_index.h"
 
 namespace drovik::offset {
 
@@ -20,8 +21,12 @@ struct ClippedChain {
     bool closed = false;
 };
 
+// Boxes of segments, in order: what a BoxIndex over them is built from.
+std::vector<PlaneBox> BoxesOf(const std::vector<PlaneSegment>& segs);
+
 // Clips the raw paths of one offset by the signed distance dist.
-// - input: every segment of every input chain (the distance is measured to these);
+// - input: every segment of every input chain (the distance is measured to
+//   these), and inputIndex, an index over BoxesOf(input);
 // - guards: further curves where the distance to the input may pass |dist|
 //   without a raw path crossing itself there (the opposite offset and the
 //   end circles of open chains); raw paths are split where they cross them;
@@ -31,11 +36,12 @@ struct ClippedChain {
 // - tolerance: the tolerance the result keeps; open result chains no longer
 //   than it (ten times it when all of closed paths) are dropped as slivers.
 std::vector<ClippedChain> ClipRawOffsets(const std::vector<RawPath>& raws, const std::vector<PlaneSegment>& input,
-                                         const std::vector<PlaneSegment>& guards,
+                                         const BoxIndex& inputIndex, const std::vector<PlaneSegment>& guards,
                                          const std::vector<JoinPatch>& patches, double distance, double tolerance);
 
 // Whether any two of the paths, or two parts of one, cross or touch anywhere
-// but at the joints of neighbouring pieces.
-bool PathsCross(const std::vector<RawPath>& paths);
+// but at the joints of neighbouring pieces. pieceIndex, when given, is an
+// index over the boxes of all the paths' pieces, one path after another.
+bool PathsCross(const std::vector<RawPath>& paths, const BoxIndex* pieceIndex = nullptr);
 
 }  // namespace drovik::offset

@@ -167,13 +167,17 @@ bool ParallelOffsetChains(const CArray<CPolyLineVertex, CPolyLineVertex&>& arrSr
         if (!chain.closed) AddGuards(chain, dDist, guards);
         if (chain.closed) closedChains.push_back({chain.segments, true});
     }
-    if (!closedChains.empty() && drovik::offset::PathsCross(closedChains))
+    // One index over the input serves the clipping and, when every chain is
+    // closed (the closed chains are then the input), the crossing check.
+    const drovik::BoxIndex inputIndex(drovik::offset::BoxesOf(input));
+    const bool allClosed = closedChains.size() == set.chains.size();
+    if (!closedChains.empty() && drovik::offset::PathsCross(closedChains, allClosed ? &inputIndex : nullptr))
         for (const PlaneChain& chain : set.chains)
             if (chain.closed) AddGuards(chain, dDist, guards);
     guards.insert(guards.end(), replaced.arcs.begin(), replaced.arcs.end());
     const double tol = std::fmin(drovik::kCoincidentTol, std::fabs(dDist) * 0.1);
     const std::vector<ClippedChain> result =
-        drovik::offset::ClipRawOffsets(raws, input, guards, replaced.patches, std::fabs(dDist), tol);
+        drovik::offset::ClipRawOffsets(raws, input, inputIndex, guards, replaced.patches, std::fabs(dDist), tol);
     Clear(arrDst, arrDstCounts, arrDstClosed);
     WriteChains(result, set, arrDst, arrDstCounts, arrDstClosed);
     return true;

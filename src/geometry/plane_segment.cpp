@@ -22,9 +22,23 @@ double Folded(double a) {
     return a < kTwoPi ? a : 0.0;
 }
 
+// Whether a candidate point, found on the circle of arc `seg` (to within
+// endTol), is surely not on the arc: outside its wedge and well clear of
+// both ends, so that neither the angle nor the end tolerance could take it
+// in. Saves working out the angle for most of the candidates that miss.
+bool OffArc(const PlaneSegment& seg, Vec2 pt, double endTol) {
+    if (!seg.isArc || !(std::fabs(seg.sweep) > 0.0) || std::fabs(seg.sweep) >= kTwoPi) return false;
+    // Beyond an end by endTol along the arc is at most about 2 endTol away
+    // in a straight line; the rest covers rounding near the end radii.
+    const double clear = 3.0 * endTol + 1e-9 * seg.radius;
+    if (Distance(pt, seg.start) <= clear || Distance(pt, seg.end) <= clear) return false;
+    return !seg.InWedge(pt);
+}
+
 // The place along `seg` of a candidate point, when it lies on the segment
 // (within endTol of its ends); clamped to [0, 1].
 bool PlaceOn(const PlaneSegment& seg, Vec2 pt, double endTol, double& t) {
+    if (OffArc(seg, pt, endTol)) return false;
     t = seg.ParamOf(pt);
     if (t >= 0.0 && t <= 1.0) return true;
     const double len = seg.Length();
@@ -44,7 +58,12 @@ void Keep(const PlaneSegment& s1, const PlaneSegment& s2, Vec2 pt, double endTol
     if (count >= 4) return;
     SegmentHit hit;
     hit.pt = pt;
-    if (!PlaceOn(s1, pt, endTol, hit.t1) || !PlaceOn(s2, pt, endTol, hit.t2)) return;
+    // A line's test is the cheaper: it goes first (the order changes nothing else).
+    if (s1.isArc && !s2.isArc) {
+        if (!PlaceOn(s2, pt, endTol, hit.t2) || !PlaceOn(s1, pt, endTol, hit.t1)) return;
+    } else if (!PlaceOn(s1, pt, endTol, hit.t1) || !PlaceOn(s2, pt, endTol, hit.t2)) {
+        return;
+    }
     for (int i = 0; i < count; ++i)
         if (Distance(hits[i].pt, pt) <= endTol) return;
     hits[count++] = hit;
@@ -215,16 +234,18 @@ double PlaneSegment::DistanceTo(Vec2 pt) const {
         t = std::clamp(t, 0.0, 1.0);
         return Distance(pt, start + d * t);
     }
-    // Within the arc's wedge the nearest point is on the arc; the wedge is
-    // told by the sides of the two end radii, without angles (this runs for
+    // Within the arc's wedge the nearest point is on the arc (this runs for
     // every point checked against every nearby input segment).
+    if (InWedge(pt) || std::fabs(sweep) >= kTwoPi) return std::fabs(drovik::Length(pt - center) - radius);
+    return std::min(Distance(pt, start), Distance(pt, end));
+}
+
+bool PlaneSegment::InWedge(Vec2 pt) const {
     const double turn = sweep > 0.0 ? 1.0 : -1.0;
     const Vec2 toPt = pt - center;
     const bool afterStart = turn * Cross(start - center, toPt) >= 0.0;
     const bool beforeEnd = turn * Cross(toPt, end - center) >= 0.0;
-    const bool inWedge = std::fabs(sweep) <= kPi ? afterStart && beforeEnd : afterStart || beforeEnd;
-    if (inWedge || std::fabs(sweep) >= kTwoPi) return std::fabs(drovik::Length(toPt) - radius);
-    return std::min(Distance(pt, start), Distance(pt, end));
+    return std::fabs(sweep) <= kPi ? afterStart && beforeEnd : afterStart || beforeEnd;
 }
 
 int IntersectSegments(const PlaneSegment& s1, const PlaneSegment& s2, double endTol, SegmentHit hits[4]) {

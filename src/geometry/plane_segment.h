@@ -61,6 +61,9 @@ struct PlaneSegment {
     PlaneSegment Part(double t0, Vec2 p0, double t1, Vec2 p1) const;
     // Plan distance from pt to the nearest point of the segment.
     double DistanceTo(Vec2 pt) const;
+    // For an arc: whether pt lies in the wedge its two end radii bound (on
+    // the arc's side of them), told without angles.
+    bool InWedge(Vec2 pt) const;
 };
 
 // A point where two segments meet, with its place along each.

@@ -1,7 +1,6 @@
 // `drovik offset`: the cleaned-up offset, its joins, closed outlines and the
 // vertex-by-vertex offset kept behind --vertexwise.
 #include <cmath>
-#include <cstdio>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -12,6 +11,7 @@
 #include <widetext.h>
 
 #include "chains/offset_checks.h"
+#include "cli/cli_support.h"
 #include "commands.h"
 #include "drawing_query.h"
 #include "drovik/drovik.h"
@@ -19,25 +19,9 @@
 
 namespace {
 namespace fs = std::filesystem;
+using cli_support::Outcome;
+using cli_support::RunCli;
 using offset_checks::Vtx;
-
-struct Outcome {
-    int code = -1;
-    std::string out, err;
-};
-
-Outcome RunCli(const std::vector<std::string>& args) {
-    std::FILE* out = std::tmpfile();
-    std::FILE* err = std::tmpfile();
-    Outcome outcome;
-    outcome.code = drovik::cli::Run(args, out, err);
-    for (auto [file, text] : {std::pair{out, &outcome.out}, std::pair{err, &outcome.err}}) {
-        std::rewind(file);
-        for (int c; (c = std::fgetc(file)) != EOF;) text->push_back(static_cast<char>(c));
-        std::fclose(file);
-    }
-    return outcome;
-}
 
 struct Polyline {
     offset_checks::ChainSet chain;  // one chain, closed or open
