@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "commands.h"
+#include "text_escape.h"
 
 namespace cli_support {
 
@@ -36,5 +37,9 @@ inline Outcome RunCli(const std::vector<std::string>& args, const std::string& i
     outcome.err = Drain(err);
     return outcome;
 }
+
+// A file name as the program's messages show it (a Windows path's
+// backslashes come escaped).
+inline std::string Shown(const std::string& path) { return drovik::cli::Printable(path); }
 
 }  // namespace cli_support

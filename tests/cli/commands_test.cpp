@@ -84,7 +84,7 @@ TEST_F(DrovikProgram, UnreadableAndUnwritableFilesAnswerOneNamingTheFile) {
     const std::string bad = Path("bad.dxf");
     std::ofstream(bad) << "this is\nnot a drawing\n";
     const std::pair<std::vector<std::string>, std::string> cases[] = {
-        {{"info", missing}, "cannot read '" + missing + "'"},
+        {{"info", missing}, "cannot read '" + cli_support::Shown(missing) + "'"},
         {{"render", bad, "-o", Path("bad.svg")}, "line 1"},
         {{"stake", Sample(), "--interval", "20", "-o", Path("no/such/folder/out.dxf")}, "cannot write"},
     };

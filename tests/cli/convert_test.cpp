@@ -17,6 +17,7 @@ namespace {
 namespace fs = std::filesystem;
 using cli_support::Outcome;
 using cli_support::RunCli;
+using cli_support::Shown;
 using drovik::cli::kExitFile;
 using drovik::cli::kExitOk;
 using drovik::cli::kExitUsage;
@@ -68,7 +69,7 @@ TEST_F(Convert, ExitCodesAndMessages) {
         {{"convert", Sample(), "-o", out, "--ascii", "--binary"}, kExitUsage, "--ascii and --binary exclude each other"},
         {{"convert", Sample(), "-o", Sample()}, kExitUsage, "is the input file; pass --overwrite"},
         {{"convert", Sample(), out, "-o", out}, kExitUsage, "unexpected argument"},
-        {{"convert", missing, "-o", out}, kExitFile, "cannot read '" + missing + "'"},
+        {{"convert", missing, "-o", out}, kExitFile, "cannot read '" + Shown(missing) + "'"},
         {{"convert", Sample(), "-o", "/no/such/folder/out.dxf"}, kExitFile, "cannot write '/no/such/folder/out.dxf'"},
     };
     for (const auto& tc : cases) {
@@ -84,7 +85,7 @@ TEST_F(Convert, SavesADrawingThatReadsBackTheSame) {
     const std::string out = Temp("road.dxf");
     const Outcome o = RunCli({"convert", Sample(), "-o", out});
     ASSERT_EQ(o.code, kExitOk) << o.err;
-    EXPECT_NE(o.out.find(out + ": 27 entities written"), std::string::npos) << o.out;
+    EXPECT_NE(o.out.find(Shown(out) + ": 27 entities written"), std::string::npos) << o.out;
     // The same summary, below the version line (the writer may change the version).
     auto belowVersion = [](const std::string& text) { return text.substr(text.find('\n')); };
     EXPECT_EQ(belowVersion(RunCli({"info", out}).out), belowVersion(RunCli({"info", Sample()}).out));
@@ -106,7 +107,7 @@ TEST_F(Convert, OtherVersionsAreWrittenAsAskedOrRefused) {
             EXPECT_NE(FileText(out).find(code), std::string::npos) << name;
         } else {
             EXPECT_EQ(o.code, kExitFile);
-            EXPECT_NE(o.err.find("cannot write '" + out + "'"), std::string::npos) << o.err;
+            EXPECT_NE(o.err.find("cannot write '" + Shown(out) + "'"), std::string::npos) << o.err;
             EXPECT_TRUE(OneLine(o.err)) << o.err;
             EXPECT_FALSE(fs::exists(out));
         }
@@ -153,13 +154,13 @@ TEST_F(Convert, MendsAreCountedAndStrictRefusesThem) {
     for (std::vector<std::string> args : commands) {
         const Outcome tolerant = RunCli(args);
         EXPECT_EQ(tolerant.code, kExitOk) << tolerant.err;
-        EXPECT_NE(tolerant.err.find("drovik " + args[0] + ": " + file + ": 1 mend while reading"), std::string::npos)
+        EXPECT_NE(tolerant.err.find("drovik " + args[0] + ": " + Shown(file) + ": 1 mend while reading"), std::string::npos)
             << tolerant.err;
         std::remove(out.c_str());
         args.push_back("--strict");
         const Outcome strict = RunCli(args);
         EXPECT_EQ(strict.code, kExitFile) << args[0];
-        EXPECT_NE(strict.err.find("cannot read '" + file + "': "), std::string::npos) << strict.err;
+        EXPECT_NE(strict.err.find("cannot read '" + Shown(file) + "': "), std::string::npos) << strict.err;
         EXPECT_NE(strict.err.find("NOLAYER"), std::string::npos) << strict.err;  // names the mend
         EXPECT_TRUE(OneLine(strict.err)) << strict.err;
         EXPECT_FALSE(fs::exists(out)) << args[0];

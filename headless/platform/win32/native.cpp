@@ -1,5 +1,5 @@
 // Headless host: the native services on Windows, and the POSIX pieces the
-// runtime lacks (iconv.h, sys/mman.h in include/). Compiled without the
+// runtime lacks (iconv.h in include/). Compiled without the
 // host's own headers, which would clash with windows.h.
 #include <errno.h>
 #include <io.h>
@@ -11,7 +11,6 @@
 
 #include "../native.h"
 #include "include/iconv.h"
-#include "include/sys/mman.h"
 
 namespace {
 int ErrnoOf(DWORD error) {
@@ -210,44 +209,6 @@ std::size_t iconv(iconv_t cd, char** inbuf, std::size_t* inbytesleft, char** out
         *outbytesleft -= nBytes;
         *inbuf += len;
         *inbytesleft -= len;
-    }
-    return 0;
-}
-
-// ---------------------------------------------------------------------------
-// mmap
-
-void* mmap(void* addr, std::size_t length, int prot, int flags, int fd, off_t offset) {
-    if (addr || prot != PROT_READ || (flags != MAP_PRIVATE && flags != MAP_SHARED) || offset != 0 || length == 0) {
-        errno = EINVAL;
-        return MAP_FAILED;
-    }
-    const auto file = reinterpret_cast<HANDLE>(_get_osfhandle(fd));
-    if (file == INVALID_HANDLE_VALUE) {
-        errno = EBADF;
-        return MAP_FAILED;
-    }
-    const ULONGLONG size = length;
-    HANDLE mapping = CreateFileMappingW(file, nullptr, PAGE_READONLY, static_cast<DWORD>(size >> 32),
-                                        static_cast<DWORD>(size), nullptr);
-    if (!mapping) {
-        errno = ErrnoOf(GetLastError());
-        return MAP_FAILED;
-    }
-    void* view = MapViewOfFile(mapping, FILE_MAP_READ, 0, 0, length);
-    const DWORD error = GetLastError();
-    CloseHandle(mapping);  // the view keeps the mapping alive
-    if (!view) {
-        errno = ErrnoOf(error);
-        return MAP_FAILED;
-    }
-    return view;
-}
-
-int munmap(void* addr, std::size_t) {
-    if (!UnmapViewOfFile(addr)) {
-        errno = EINVAL;
-        return -1;
     }
     return 0;
 }
