@@ -245,7 +245,8 @@ void Writer::prepare() {
         for (bool grew = true; grew;) {
             grew = false;
             for (const Record& r : m_img.records)
-                if (r.owner && r.handle && !r.slot && m_erased.count(r.owner) && m_erased.insert(r.handle).second)
+                if (r.owner && r.handle && (!r.slot || OwnedObject(r.slot)) && m_erased.count(r.owner) &&
+                    m_erased.insert(r.handle).second)
                     grew = true;
         }
     }
@@ -491,7 +492,7 @@ void Writer::plain(std::uint32_t i) {
         return;
     }
     const AcDbObject* obj = ObjectAccess::lookup(AcDbObjectId::fromParts(m_db->serial(), r.slot));
-    if (!obj || obj->isErased()) return;
+    if (!obj || obj->isErased() || (OwnedObject(r.slot) && m_erased.count(r.handle))) return;
     if (const auto* ent = AcDbEntity::cast(obj)) {
         entity(&r, ent, i);
         return;

@@ -211,6 +211,12 @@ bool Writer::writtenWithOwner(const AcDbObject* obj) const {
     return false;
 }
 
+bool Writer::OwnedObject(std::uint32_t slot) const {
+    const AcDbObject* obj = ObjectAccess::lookup(AcDbObjectId::fromParts(m_db->serial(), slot));
+    return (AcDbDictionary::cast(obj) || AcDbXrecord::cast(obj)) && obj->objectId() != m_db->namedObjectsDictionaryId() &&
+           obj->objectId() != m_db->groupDictionaryId();
+}
+
 void Writer::newDictionaryObjects() {
     if (m_r12) return;
     const auto& all = ObjectAccess::objects(m_db);

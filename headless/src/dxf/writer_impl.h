@@ -160,6 +160,9 @@ private:
     // dictionaries and what is filed in them).
     void newDictionaryObjects();
     bool writtenWithOwner(const AcDbObject* obj) const;
+    // Whether the object of the slot is a dictionary object that goes with
+    // its owner (an extension dictionary, an xrecord in one).
+    bool OwnedObject(std::uint32_t slot) const;
     // The object's {ACAD_XDICTIONARY group, when it has one.
     void xdictGroup(const AcDbObject* obj);
     // Result-buffer items as tags (extended data, xrecord data).

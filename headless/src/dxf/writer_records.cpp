@@ -32,13 +32,14 @@ void Writer::raw(const Record& r) {
         m_e.text(0, std::string(r.type));
         return;
     }
+    // Erased, or owned by what was erased (also when it refers to nothing).
+    if (r.handle && !m_erased.empty() && m_erased.count(r.handle)) return;
     const bool filter = !m_erased.empty() && (r.flags & kHasRefs);
     const bool lonePoint = r.flags & kNewHandle;
     if (m_verbatim && !filter && !lonePoint) {
         m_e.bytes(m_img.span(r));
         return;
     }
-    if (r.handle && m_erased.count(r.handle)) return;
     std::vector<Tag> tags;
     m_img.tags(r, tags, m_values);
     rawTags(r, tags);
