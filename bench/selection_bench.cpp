@@ -11,6 +11,8 @@
 #include <aced.h>
 #include <hostharness.h>
 
+#include "bench_support.h"
+
 #include "drovik/drovik.h"
 
 namespace {
@@ -33,24 +35,7 @@ void BuildDrawing(bool showAll) {
 
 void BM_CrossingQueryMillion(benchmark::State& state) {
     BuildDrawing(true);
-    ads_name ss;
-    const ads_point warm = {0, 0, 0};
-    if (acedSSGet(L"c", warm, warm, nullptr, ss) == RTNORM) acedSSFree(ss);  // builds the index
-    std::mt19937 rng(11);
-    std::uniform_real_distribution<double> at(0.0, kSide);
-    long found = 0;
-    for (auto _ : state) {
-        const double x = at(rng), y = at(rng);
-        const ads_point a = {x - 1.0, y - 1.0, 0.0};
-        const ads_point b = {x + 1.0, y + 1.0, 0.0};
-        if (acedSSGet(L"c", a, b, nullptr, ss) == RTNORM) {
-            long n = 0;
-            acedSSLength(ss, &n);
-            found += n;
-            acedSSFree(ss);
-        }
-    }
-    state.counters["members"] = benchmark::Counter(static_cast<double>(found), benchmark::Counter::kAvgIterations);
+    benchsupport::CrossingQueries(state, kSide, 1.0);
     host::harness::ResetHost();
 }
 BENCHMARK(BM_CrossingQueryMillion)->Unit(benchmark::kMicrosecond)->Repetitions(5)->ReportAggregatesOnly(true);

@@ -12,12 +12,15 @@
 //   in every version, and so are caret forms ("^J" a control character, "^ "
 //   a caret).
 // - Modelled: lines, arcs, circles, ellipses, texts, lightweight polylines,
-//   2D polylines with their vertices and wipeouts of model space; layers,
-//   linetypes, text styles, registered applications, groups, extended data.
+//   2D and 3D polylines with their vertices, wipeouts, points, solids,
+//   traces, 3D faces, MText, splines, block references with their
+//   attributes and arrays, attribute definitions, of model space and of
+//   block definitions; block records (base point, description, path);
+//   layers, linetypes, text styles, registered applications, groups,
+//   extension dictionaries and their xrecords, extended data.
 //   Everything else is kept as it was read: entities of every other kind and
-//   every entity of paper space and of block definitions are database
-//   objects of class AcDbKeptEntity (see dbkept.h) that the editor sees by
-//   their extents; the other tables and records, header variables, CLASSES,
+//   every entity of paper space are database objects of class
+//   AcDbKeptEntity (see dbkept.h) that the editor sees by their extents; the other tables and records, header variables, CLASSES,
 //   BLOCKS, OBJECTS, THUMBNAILIMAGE and ACDSDATA are kept with the drawing.
 //   Modelled objects keep every code the model has no field for
 //   (lineweight, true colour, transparency, thickness, extrusion, reactors,

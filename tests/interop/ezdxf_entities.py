@@ -3,7 +3,10 @@
 
   ezdxf_entities.py make OUT.dxf      a drawing of every kind, made by ezdxf
   ezdxf_entities.py dump IN.dxf       every property of every entity of
-                                      those kinds in model space, one line each
+                                      those kinds in model space, one line each,
+                                      then each block definition (a BLOCK line
+                                      and its entities); extension dictionaries
+                                      with their xrecords at the end of a line
   ezdxf_entities.py resave IN OUT     read with ezdxf and saved again
 
 Exit status 0, or 1 with the reason on stderr.
@@ -49,10 +52,56 @@ def make(path):
     ref.add_attrib("ID", "W-1", (100, 200))
     ref.add_attrib("DEPTH", "12.5", (100, 199))
     msp.add_blockref("WELL", (3, 4, 5), dxfattribs={"extrusion": (0, 0, -1), "layer": "W"})
+    arr = msp.add_blockref("WELL", (50, 60, 0), dxfattribs={"rotation": 30})
+    arr.dxf.column_count = 3
+    arr.dxf.row_count = 2
+    arr.dxf.column_spacing = 4.0
+    arr.dxf.row_spacing = 5.5
+    msp.add_attdef("NOTE", (7, 8), "none", dxfattribs={
+        "prompt": "Note", "flags": 9, "height": 0.4, "rotation": 15, "layer": "A"})
+    # A block holding a reference with an attribute (nested), described
+    # with the blocks and exploded by the tests.
+    site = doc.blocks.new("SITE", base_point=(0, 0, 0))
+    site.add_line((0, 0), (4, 0))
+    inner = site.add_blockref("WELL", (2, 0, 0))
+    inner.add_attrib("ID", "W-9", (2, 0))
+    msp.add_blockref("SITE", (10, 0, 0), dxfattribs={"rotation": 90})
+    # Extension dictionaries: an xrecord on a point.
+    marked = msp.add_point((9, 9, 0))
+    xr = marked.new_extension_dict().add_xrecord("SURVEY")
+    xr.reset([(1, "station 4"), (40, 2.5), (10, (1, 2, 3)), (70, 4), (90, 70000)])
     doc.saveas(path)
 
 
+def value(v):
+    if isinstance(v, str):
+        return v
+    if isinstance(v, float):
+        return num(v)
+    if isinstance(v, int):
+        return str(v)
+    return vec(v)
+
+
+def xdict(e):
+    """The xrecords of the entity's extension dictionary, by key."""
+    if not e.has_extension_dict:
+        return ""
+    d = e.get_extension_dict().dictionary
+    items = []
+    for key in sorted(d.keys()):
+        x = d[key]
+        if x.dxftype() == "XRECORD":
+            items.append("%s=[%s]" % (key, ",".join("%d:%s" % (c, value(v)) for c, v in x.tags)))
+    return " xdict {%s}" % " ".join(items)
+
+
 def describe(e):
+    line = describe_entity(e)
+    return line + xdict(e) if line else line
+
+
+def describe_entity(e):
     t = e.dxftype()
     d = e.dxf
     common = "layer=%s color=%s" % (d.layer, d.color)
@@ -81,9 +130,15 @@ def describe(e):
                                                  "".join(" " + vec(p) for p in e.points()))
     if t == "INSERT":
         attribs = " ".join("%s=<%s>@%s" % (a.dxf.tag, a.dxf.text, vec(a.dxf.insert)) for a in e.attribs)
-        return "INSERT %s %s at %s scale %s,%s,%s rot %s n %s attribs [%s]" % (
+        array = ""
+        if e.mcount > 1:
+            array = " array %dx%d %s,%s" % (d.column_count, d.row_count, num(d.column_spacing), num(d.row_spacing))
+        return "INSERT %s %s at %s scale %s,%s,%s rot %s n %s%s attribs [%s]" % (
             common, d.name, vec(d.insert), num(d.xscale), num(d.yscale), num(d.zscale), num(d.rotation),
-            vec(d.extrusion), attribs)
+            vec(d.extrusion), array, attribs)
+    if t == "ATTDEF":
+        return "ATTDEF %s %s prompt <%s> text <%s> flags %d at %s h %s rot %s" % (
+            common, d.tag, d.prompt, d.text, d.flags, vec(d.insert), num(d.height), num(d.rotation))
     return None
 
 
@@ -93,6 +148,14 @@ def dump(path):
         line = describe(e)
         if line:
             print(line)
+    for blk in sorted(doc.blocks, key=lambda b: b.name):
+        if blk.name.lower() in ("*model_space", "*paper_space") or blk.name.startswith("*"):
+            continue
+        print("BLOCK %s base %s" % (blk.name, vec(blk.block.dxf.base_point)))
+        for e in blk:
+            line = describe(e)
+            if line:
+                print("  " + line)
     auditor = doc.audit()
     if auditor.has_errors:
         sys.stderr.write("audit errors: %s\n" % "; ".join(str(x.message) for x in auditor.errors))

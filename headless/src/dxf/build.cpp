@@ -14,6 +14,8 @@
 #include "dbmtext.h"
 #include "dbpl.h"
 #include "dbsymtb.h"
+#include "dbxrecrd.h"
+#include "blocks.h"
 #include "reader.h"
 #include "widetext.h"
 
@@ -158,6 +160,7 @@ public:
         for (auto& r : m_s.tableRecords) setXData(r.xdata, m_recordIds[r.record]);
         entities(ids);
         groups(ids.groupDict);
+        extensionDictionaries();
         finish();
     }
 
@@ -384,7 +387,9 @@ private:
                     ids.modelSpace = m_recordIds[p.record];
                 continue;
             }
-            if (addRecord(TableKind::BlockRecord, new AcDbBlockTableRecord, p.name, p.record))
+            auto* rec = new AcDbBlockTableRecord;
+            ReadBlockRecordFields(p.tags, *rec);
+            if (addRecord(TableKind::BlockRecord, rec, p.name, p.record))
                 byHandle[m_img.records[p.record].handle] = m_recordIds[p.record];
         }
         if (ids.modelSpace.isNull()) ids.modelSpace = ensure(TableKind::BlockRecord, ACDB_MODEL_SPACE, new AcDbBlockTableRecord);
@@ -414,6 +419,14 @@ private:
             }
             m_blockOf[b] = id;
             m_img.records[b].aux = static_cast<std::uint32_t>(id.handle());
+            AcDbBlockTableRecord* rec = nullptr;
+            if (id != m_model && acdbOpenObject(rec, id, AcDb::kForWrite) == Acad::eOk) {
+                std::vector<Tag> tags;
+                Arena values;
+                m_img.tags(r, tags, values);
+                ReadBlockBegin(tags, m_s.codec, *rec);
+                rec->close();
+            }
         }
         for (const Record& r : m_img.records)
             if (r.role == Role::EndBlk && r.aux) m_endOf[r.aux] = 0;
@@ -484,19 +497,25 @@ private:
     }
 
     void entities(const ObjectAccess::DatabaseIds& ids) {
-        AcDbObjectId lastPoly;
+        AcDbObjectId lastPoly, lastRef;
+        bool partsKept = false;  // the parts after a head that stayed as read
         for (auto& p : m_s.entities) {
             Record& r = m_img.records[p.record];
+            if (p.vertex && partsKept) continue;
+            partsKept = false;
             AcDbEntity* e = nullptr;
             AcDbObjectId block;
             if (p.obj && AcDbBlockReference::cast(p.obj.get())) {
-                // A reference to a block the file does not define stays as read.
+                // A reference to a block the file does not define stays as
+                // read, with its attributes.
                 block = find(TableKind::BlockRecord, m_s.codec.decode(p.blockName), AcDbObjectId::kNull);
                 if (block.isNull() || block == m_model || block == m_paper) {
                     warn(r.line, "INSERT of undefined block '" + std::string(p.blockName) + "': kept as read");
                     p.obj.reset();
                     --m_s.modelled;
                     ++m_s.kept["INSERT"];
+                    partsKept = KeepSequence(m_img, p.record);
+                    block = AcDbObjectId::kNull;
                 }
             }
             if (p.obj) {
@@ -517,6 +536,20 @@ private:
                 auto style = [&] { return byName(TableKind::Style, p.style, r.line, m_standard, "text style", "Standard"); };
                 if (auto* t = AcDbText::cast(e)) t->setTextStyle(style());
                 else if (auto* m = AcDbMText::cast(e)) m->setTextStyle(style());
+            }
+            if (p.vertex && AcDbAttribute::cast(e)) {
+                AcDbBlockReference* ref = nullptr;
+                if (acdbOpenObject(ref, lastRef, AcDb::kForWrite) == Acad::eOk) {
+                    want(r.handle, p.record);
+                    AcDbObjectId aid;
+                    ref->appendAttribute(aid, AcDbAttribute::cast(e));
+                    if (p.xdata) e->setXData(p.xdata.get());
+                    e->close();
+                    ref->close();
+                } else {
+                    delete e;
+                }
+                continue;
             }
             if (p.vertex) {
                 // The reader made each vertex of its polyline's kind.
@@ -546,6 +579,7 @@ private:
             if (p.xdata) e->setXData(p.xdata.get());
             e->close();
             if (AcDb2dPolyline::cast(e) || AcDb3dPolyline::cast(e)) lastPoly = id;
+            if (AcDbBlockReference::cast(e)) lastRef = id;
             p.xdata.reset();
         }
         m_s.entities.clear();
@@ -581,6 +615,125 @@ private:
             group->close();
         }
         dict->close();
+    }
+
+    void unkeep(const char* type) {
+        if (--m_s.kept[type] <= 0) m_s.kept.erase(type);
+    }
+
+    // Extended data of an object read after the tables: applications it
+    // names that are not registered yet are registered (and reported).
+    void objectXData(AcDbObject* obj, const std::vector<Tag>& tags, std::size_t at) {
+        std::vector<std::pair<std::wstring, std::uint32_t>> apps;
+        RbList xd = ReadXData(tags, at, m_s.codec, m_s.warnings, apps);
+        for (const auto& app : apps) {
+            if (!find(TableKind::Appid, app.first, AcDbObjectId::kNull).isNull()) continue;
+            warn(app.second, "extended data of unregistered application '" + host::WideToUtf8(app.first) +
+                                 "': application registered");
+            ensure(TableKind::Appid, app.first.c_str(), new AcDbRegAppTableRecord);
+        }
+        if (xd) obj->setXData(xd.get());
+    }
+
+    // Extension dictionaries of the objects the host holds, with the
+    // xrecords filed in them; their other entries stay as read (the writer
+    // puts them back in their place). An object is done once its owner is
+    // in: a dictionary of an xrecord waits for the xrecord.
+    void extensionDictionaries() {
+        std::unordered_map<std::uint64_t, std::uint32_t> dictAt, xrecordAt;
+        for (std::uint32_t d : m_s.dictionaries) dictAt.emplace(m_img.records[d].handle, d);
+        for (std::uint32_t x : m_s.xrecords) xrecordAt.emplace(m_img.records[x].handle, x);
+        auto todo = m_s.xdictOf;
+        for (bool progress = true; progress && !todo.empty();) {
+            progress = false;
+            std::vector<std::pair<std::uint64_t, std::uint32_t>> later;
+            for (const auto& x : todo) {
+                const Record& owner = m_img.records[x.second];
+                const auto d = dictAt.find(x.first);
+                if (d == dictAt.end() || (owner.flags & kNewHandle)) continue;
+                if (!owner.slot) {
+                    later.push_back(x);
+                    continue;
+                }
+                const Record& dr = m_img.records[d->second];
+                if (dr.slot || dr.owner != owner.handle) continue;  // one dictionary, one owner
+                extensionDictionary(owner.slot, d->second, xrecordAt);
+                progress = true;
+            }
+            todo.swap(later);
+        }
+    }
+
+    void extensionDictionary(std::uint32_t ownerSlot, std::uint32_t record,
+                             const std::unordered_map<std::uint64_t, std::uint32_t>& xrecordAt) {
+        AcDbObject* owner = ObjectAccess::lookup(AcDbObjectId::fromParts(m_db->serial(), ownerSlot));
+        if (!owner) return;
+        auto* dict = new AcDbDictionary;
+        want(handleOf(record), record);
+        AcDbObjectId did;
+        if (m_db->addAcDbObject(did, dict) != Acad::eOk) {
+            delete dict;
+            m_img.records[record].slot = 0;
+            return;
+        }
+        ObjectAccess::setOwner(dict, owner->objectId());
+        ObjectAccess::setExtensionDictionary(owner, did);
+        unkeep("DICTIONARY");
+        std::vector<Tag> tags;
+        Arena values;
+        m_img.tags(m_img.records[record], tags, values);
+        std::wstring key;
+        for (std::size_t k = 0; k < tags.size(); ++k) {
+            const Tag& t = tags[k];
+            if (t.code == 1001) {
+                objectXData(dict, tags, k);
+                break;
+            }
+            if (t.code == 3) key = m_s.codec.decode(t.value);
+            std::uint64_t h = 0;
+            if ((t.code != 350 && t.code != 360) || key.empty() || !ParseHex(t.value, h)) continue;
+            const auto x = xrecordAt.find(h);
+            if (x != xrecordAt.end() && !m_img.records[x->second].slot &&
+                m_img.records[x->second].owner == m_img.records[record].handle)
+                xrecord(dict, key, x->second);
+            key.clear();
+        }
+        dict->close();
+    }
+
+    // An xrecord filed in dict; kept as read when its data would not come
+    // back the same.
+    void xrecord(AcDbDictionary* dict, const std::wstring& key, std::uint32_t record) {
+        std::vector<Tag> tags;
+        Arena values;
+        m_img.tags(m_img.records[record], tags, values);
+        XrecordData data;
+        auto slotOf = [&](std::uint64_t h) -> std::uint32_t {
+            const AcDbObjectId id = idOfFile(h);
+            return ObjectAccess::lookup(id) ? static_cast<std::uint32_t>(id.handle()) : 0;
+        };
+        if (!ReadXrecordData(tags, m_s.codec, m_db, slotOf, data)) return;
+        RbList list(data.list);
+        auto* x = new AcDbXrecord;
+        if (list && x->setFromRbChain(*list) != Acad::eOk) {
+            delete x;
+            return;
+        }
+        x->setMergeStyle(static_cast<AcDb::DuplicateRecordCloning>(data.mergeStyle));
+        want(handleOf(record), record);
+        AcDbObjectId xid;
+        if (dict->setAt(key.c_str(), x, xid) != Acad::eOk) {
+            delete x;
+            m_img.records[record].slot = 0;
+            return;
+        }
+        for (std::size_t k = 0; k < tags.size(); ++k)
+            if (tags[k].code == 1001) {
+                objectXData(x, tags, k);
+                break;
+            }
+        x->close();
+        unkeep("XRECORD");
     }
 
     void finish() {

@@ -56,8 +56,65 @@ bool EntityOut::has(int code) const {
     return false;
 }
 
+bool EntityOut::asRead(std::initializer_list<int> codes, const std::wstring& text) const {
+    if (!orig || !src) return false;
+    std::string raw;
+    std::vector<const Tag*> found;
+    for (const Tag& t : *orig) {
+        if (t.code == 1001) break;
+        if (std::find(codes.begin(), codes.end(), t.code) == codes.end()) continue;
+        raw.append(t.value.data(), t.value.size());
+        found.push_back(&t);
+    }
+    if (found.empty() || src->decode(raw) != text) return false;
+    for (const Tag* t : found) {
+        if (src->sameAs(e.codec())) e.tag(*t);
+        else e.text(t->code, src->transcode(t->value, e.codec()));
+    }
+    return true;
+}
+
 AcGeVector3d EntityOut::origNormal() const {
     return AcGeVector3d(origReal(210, 0), origReal(220, 0), origReal(230, 1));
+}
+
+bool TextField(EntityIn& in, Numbers& n, const Tag& t, TextFields& f) {
+    switch (t.code) {
+    case 10: f.pos.x = n.real(t); break;
+    case 20: f.pos.y = n.real(t); break;
+    case 30: f.pos.z = n.real(t); break;
+    case 11: f.align.x = n.real(t); f.hasAlign = true; break;
+    case 21: f.align.y = n.real(t); break;
+    case 31: f.align.z = n.real(t); break;
+    case 40: f.height = n.real(t); break;
+    case 1: f.text = in.codec.decode(t.value); break;
+    case 50: f.rot = n.real(t) / kDegPerRad; break;
+    case 51: f.oblique = n.real(t) / kDegPerRad; break;
+    case 41: f.width = n.real(t); break;
+    case 7: in.styleName = t.value; break;
+    case 72: f.h = n.integer(t); break;
+    default: return false;
+    }
+    return true;
+}
+
+bool CheckTextFields(Numbers& n, const TextFields& f) {
+    if (f.height < 0) n.unfit("has a negative height");
+    if (!(f.width > 0)) n.unfit("has a width factor that is not positive");
+    if (f.h < 0 || f.h > 5 || f.v < 0 || f.v > 3) n.unfit("has an unknown justification");
+    return !n.bad;
+}
+
+void ApplyTextFields(AcDbText* e, const TextFields& f) {
+    e->setPosition(f.pos);
+    e->setTextString(f.text.c_str());
+    e->setHeight(f.height);
+    e->setRotation(f.rot);
+    e->setWidthFactor(f.width);
+    e->setOblique(f.oblique);
+    e->setHorizontalMode(static_cast<AcDb::TextHorzMode>(f.h));
+    e->setVerticalMode(static_cast<AcDb::TextVertMode>(f.v));
+    e->setAlignmentPoint(f.hasAlign ? f.align : f.pos);
 }
 
 namespace {
@@ -261,40 +318,13 @@ void WriteEllipse(EntityOut& out, const AcDbEntity* ent, std::size_t) {
 
 AcDbEntity* ReadText(EntityIn& in) {
     Numbers n{in, "TEXT"};
-    AcGePoint3d pos, align;
-    bool hasAlign = false;
-    double height = 0, rot = 0, width = 1, oblique = 0;
-    long long h = 0, v = 0;
-    std::wstring text;
+    TextFields f;
     EachTag(in, [&](const Tag& t) {
-        switch (t.code) {
-        case 10: pos.x = n.real(t); break;
-        case 20: pos.y = n.real(t); break;
-        case 30: pos.z = n.real(t); break;
-        case 11: align.x = n.real(t); hasAlign = true; break;
-        case 21: align.y = n.real(t); break;
-        case 31: align.z = n.real(t); break;
-        case 40: height = n.real(t); break;
-        case 1: text = in.codec.decode(t.value); break;
-        case 50: rot = n.real(t) / kDegPerRad; break;
-        case 51: oblique = n.real(t) / kDegPerRad; break;
-        case 41: width = n.real(t); break;
-        case 7: in.styleName = t.value; break;
-        case 72: h = n.integer(t); break;
-        case 73: v = n.integer(t); break;
-        default: break;
-        }
+        if (!TextField(in, n, t, f) && t.code == 73) f.v = n.integer(t);
     });
-    if (height < 0) n.unfit("has a negative height");
-    if (!(width > 0)) n.unfit("has a width factor that is not positive");
-    if (h < 0 || h > 5 || v < 0 || v > 3) n.unfit("has an unknown justification");
-    if (n.bad) return nullptr;
-    auto* e = new AcDbText(pos, text.c_str(), AcDbObjectId::kNull, height, rot);
-    e->setWidthFactor(width);
-    e->setOblique(oblique);
-    e->setHorizontalMode(static_cast<AcDb::TextHorzMode>(h));
-    e->setVerticalMode(static_cast<AcDb::TextVertMode>(v));
-    e->setAlignmentPoint(hasAlign ? align : pos);
+    if (!CheckTextFields(n, f)) return nullptr;
+    auto* e = new AcDbText;
+    ApplyTextFields(e, f);
     return e;
 }
 
@@ -306,7 +336,7 @@ void WriteText(EntityOut& out, const AcDbEntity* ent, std::size_t i) {
     }
     out.e.point(10, t->position());
     out.e.num(40, t->height());
-    out.e.str(1, t->textStringConst());
+    if (!out.asRead({1}, t->textStringConst())) out.e.str(1, t->textStringConst());
     if (t->rotation() != 0.0) out.e.num(50, t->rotation() * kDegPerRad);
     if (t->widthFactor() != 1.0) out.e.num(41, t->widthFactor());
     if (t->oblique() != 0.0) out.e.num(51, t->oblique() * kDegPerRad);

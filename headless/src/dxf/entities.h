@@ -5,10 +5,12 @@
 // record and are written back around the owned ones, subclass by subclass.
 // Adding a modelled kind is adding one description to the table.
 #include <cstdint>
+#include <initializer_list>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "dbents.h"
 #include "dbmain.h"
 #include "emit.h"
 #include "encoding.h"
@@ -45,6 +47,10 @@ struct EntityOut {
     long long origInt(int code, long long fallback) const;
     bool has(int code) const;
     AcGeVector3d origNormal() const;  // 210/220/230, +Z when absent
+    Codec* src = nullptr;  // the encoding of the record as read
+    // Writes the file's tags of these codes as they were spelled (escapes
+    // kept) when together they say text; false (nothing written) otherwise.
+    bool asRead(std::initializer_list<int> codes, const std::wstring& text) const;
 };
 
 struct Subclass {
@@ -99,6 +105,21 @@ void EachTag(EntityIn& in, Fn fn) {
         fn(t);
     }
 }
+
+// The fields TEXT shares with the attribute entities, read tag by tag:
+// TextField answers whether the tag was one of them (73, the vertical mode
+// of TEXT, is not: attributes hold it under 74).
+struct TextFields {
+    AcGePoint3d pos, align;
+    bool hasAlign = false;
+    double height = 0, rot = 0, width = 1, oblique = 0;
+    long long h = 0, v = 0;
+    std::wstring text;
+};
+bool TextField(EntityIn& in, Numbers& n, const Tag& t, TextFields& f);
+// False (the record kept as read, with a warning) for values the host refuses.
+bool CheckTextFields(Numbers& n, const TextFields& f);
+void ApplyTextFields(AcDbText* e, const TextFields& f);
 
 // The descriptions kept in files of their own (entities_*.cpp), appended to
 // the table.

@@ -103,7 +103,7 @@ void WriteMText(EntityOut& out, const AcDbEntity* ent, std::size_t) {
     if (m->height() != 0.0 || out.has(46)) out.e.num(46, m->height());
     out.e.integer(71, m->attachment());
     if (m->flowDirection() != AcDbMText::kLtoR || out.has(72) || !out.orig) out.e.integer(72, m->flowDirection());
-    WriteContents(out.e, m->contentsConst());
+    if (!out.asRead({3, 1}, m->contentsConst())) WriteContents(out.e, m->contentsConst());
     if (!m->textStyle().isNull()) {
         const std::wstring style = out.nameOf(m->textStyle());
         if (!style.empty() && (out.has(7) || !out.orig || style != L"Standard")) out.e.str(7, style);

@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "dbents3d.h"
+#include "dbentsblock.h"
 #include "entities.h"
 #include "widetext.h"
 
@@ -182,20 +183,27 @@ private:
         const bool dimstyle = r.type == "DIMSTYLE";
         const bool r12 = m_img.version <= "AC1009";
         int depth = 0;
-        bool inReactors = false;
+        bool inReactors = false, inXdict = false;
         bool found = false;
+        // Records of the image (not the scratch record of a kept sequence's part).
+        const bool inImage = &r >= m_img.records.data() && &r < m_img.records.data() + m_img.records.size();
         for (const Tag& t : m_tags) {
             if (t.code == 102) {
                 const std::string_view v = Trim(t.value);
                 if (!v.empty() && v.front() == '{') {
                     ++depth;
                     inReactors = v == "{ACAD_REACTORS";
+                    inXdict = v == "{ACAD_XDICTIONARY";
                 } else if (v == "}" && depth > 0) {
                     --depth;
                     inReactors = false;
+                    inXdict = false;
                 }
                 continue;
             }
+            std::uint64_t xdict = 0;
+            if (t.code == 360 && inXdict && inImage && ParseHex(t.value, xdict) && xdict)
+                m_s.xdictOf.emplace_back(xdict, static_cast<std::uint32_t>(&r - m_img.records.data()));
             if ((t.code == 5 && !dimstyle && !found) || (t.code == 105 && dimstyle && !found && !r12)) {
                 found = true;
                 std::uint64_t h = 0;
@@ -420,7 +428,8 @@ private:
             // A kept sequence ends where the next record begins.
             warn(line, std::string(m_img.records[m_seqRecord].type) + " is not ended by SEQEND");
         }
-        if (m_seqModelled) warn(line, "POLYLINE is not ended by SEQEND");
+        if (m_seqModelled)
+            warn(line, std::string(m_img.records[m_seqRecord].type) + " is not ended by SEQEND");
         m_seqRecord = 0;
         m_seqModelled = 0;
     }
@@ -432,15 +441,15 @@ private:
         if (sub && m_seqRecord) {
             Record& head = m_img.records[m_seqRecord];
             if (m_seqModelled) {
-                // Parts of a modelled polyline: bound records of their own.
+                // Parts of a modelled polyline or reference: bound records
+                // of their own.
                 const std::uint32_t i = add(type, begin, end, line, Role::Sub);
                 Record& r = m_img.records[i];
                 identify(r, true);
-                if (type == "VERTEX") {
+                if (type != "SEQEND") {
                     PendingEntity v = read(r, type, i, block, true);
-                    const bool head3d = AcDb3dPolyline::cast(m_s.entities[m_seqModelled - 1].obj.get()) != nullptr;
-                    if (!v.obj || head3d != (AcDb3dPolylineVertex::cast(v.obj.get()) != nullptr)) {
-                        // A vertex the host cannot hold: the whole polyline
+                    if (!v.obj || !FitsHead(m_s.entities[m_seqModelled - 1].obj.get(), v.obj.get())) {
+                        // A part the host cannot hold: the whole sequence
                         // stays as read.
                         unmodelSequence();
                         return;
@@ -502,8 +511,8 @@ private:
         p.obj.reset();
         p.xdata.reset();
         --m_s.modelled;
-        ++m_s.kept["POLYLINE"];
         Record& r = m_img.records[head];
+        ++m_s.kept[std::string(r.type)];
         r.flags |= kSequence;
         // The records after the head become part of its span.
         std::size_t end = r.end;
@@ -516,10 +525,19 @@ private:
         r.end = m_img.size;  // extended as the sequence goes on
         r.end = end;
         m_seqModelled = 0;
-        m_seqBounded = true;
+        m_seqBounded = r.type == "POLYLINE";
     }
 
-    PendingEntity read(Record& r, std::string_view type, std::uint32_t index, std::uint32_t block, bool vertex) {
+    // Whether a part read after a modelled head belongs to it: vertices of
+    // the polyline's kind, attributes of a reference.
+    static bool FitsHead(const AcDbObject* head, const AcDbObject* part) {
+        if (AcDbBlockReference::cast(head)) return AcDbAttribute::cast(part) != nullptr;
+        if (AcDb3dPolyline::cast(head)) return AcDb3dPolylineVertex::cast(part) != nullptr;
+        return AcDb2dVertex::cast(part) != nullptr;
+    }
+
+    // sub: a VERTEX or ATTRIB of the modelled head before it.
+    PendingEntity read(Record& r, std::string_view type, std::uint32_t index, std::uint32_t block, bool sub) {
         PendingEntity p;
         p.record = index;
         p.block = block;
@@ -569,8 +587,11 @@ private:
         }
         if (!IsPlusZ(normal)) p.extents = AcDbExtents();  // not in world coordinates
         if (paper || (m_paperHandle && r.owner == m_paperHandle)) r.flags |= kPaper;
-        const EntityDescription* desc = block || (r.flags & kPaper) ? nullptr : DescriptionOf(type);
-        if (vertex) desc = DescriptionOf("VERTEX");
+        // Entities of paper space stay as read, and so do parts outside a
+        // sequence; those of block definitions are modelled like those of
+        // model space.
+        const bool stray = !sub && (type == "VERTEX" || type == "ATTRIB" || type == "SEQEND");
+        const EntityDescription* desc = (r.flags & kPaper) || stray ? nullptr : DescriptionOf(type);
         if (desc) {
             EntityIn in{m_tags, m_s.codec, m_s.warnings, r.line, {}};
             p.obj.reset(desc->read(in));
@@ -578,10 +599,10 @@ private:
             p.blockName = in.blockName;
         }
         if (p.obj) {
-            if (!vertex) ++m_s.modelled;
+            if (!sub) ++m_s.modelled;
             if (xd < m_tags.size()) p.xdata = ReadXData(m_tags, xd, m_s.codec, m_s.warnings, m_s.xdataApps);
-        } else {
-            ++m_s.kept[std::string(type)];
+        } else if (!sub) {
+            ++m_s.kept[std::string(type)];  // a part that fails keeps its head as read instead
         }
         return p;
     }
@@ -627,6 +648,9 @@ private:
             m_s.groups.push_back(std::move(g));
             return;
         }
+        // Build models those of extension dictionaries.
+        if (type == "DICTIONARY") m_s.dictionaries.push_back(i);
+        if (type == "XRECORD") m_s.xrecords.push_back(i);
         ++m_s.kept[std::string(type)];
     }
 

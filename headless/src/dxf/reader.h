@@ -81,6 +81,8 @@ struct Scanned {
     int modelled = 0;
     std::vector<std::pair<std::uint64_t, std::uint32_t>> subHandles;  // handles inside kept sequences, with the record
     std::vector<std::string_view> blockNames;                        // by BLOCK record
+    std::vector<std::uint32_t> dictionaries, xrecords;               // DICTIONARY and XRECORD records
+    std::vector<std::pair<std::uint64_t, std::uint32_t>> xdictOf;     // extension dictionary handle, owner record
 };
 
 // Scans the bytes (the image takes them over). Throws Failure.

@@ -10,6 +10,7 @@
 #include "dbdict.h"
 #include "dbgroup.h"
 #include "dbsymtb.h"
+#include "dbxrecrd.h"
 #include "template.h"
 #include "upgrade.h"
 
@@ -49,9 +50,10 @@ const RecordDescription* RecordDescriptionOf(const AcDbObject* obj) {
     static const RecordDescription kLtype{"AcDbLinetypeTableRecord", {2, 3}};
     static const RecordDescription kStyle{"AcDbTextStyleTableRecord", {2, 3, 4, 40, 41}};
     static const RecordDescription kApp{"AcDbRegAppTableRecord", {2}};
-    static const RecordDescription kBlock{"AcDbBlockTableRecord", {2}};
+    static const RecordDescription kBlock{"AcDbBlockTableRecord", {}, true};
     static const RecordDescription kGroup{"AcDbGroup", {300, 70, 71, 340}};
     static const RecordDescription kDict{"AcDbDictionary", {3, 350, 360}};
+    static const RecordDescription kXrecord{"AcDbXrecord", {}, true};
     if (AcDbLayerTableRecord::cast(obj)) return &kLayer;
     if (AcDbLinetypeTableRecord::cast(obj)) return &kLtype;
     if (AcDbTextStyleTableRecord::cast(obj)) return &kStyle;
@@ -59,6 +61,7 @@ const RecordDescription* RecordDescriptionOf(const AcDbObject* obj) {
     if (AcDbBlockTableRecord::cast(obj)) return &kBlock;
     if (AcDbGroup::cast(obj)) return &kGroup;
     if (AcDbDictionary::cast(obj)) return &kDict;
+    if (AcDbXrecord::cast(obj)) return &kXrecord;
     return nullptr;
 }
 const char* TypeOf(const AcDbObject* obj) {
@@ -69,6 +72,7 @@ const char* TypeOf(const AcDbObject* obj) {
     if (AcDbBlockTableRecord::cast(obj)) return "BLOCK_RECORD";
     if (AcDbGroup::cast(obj)) return "GROUP";
     if (AcDbDictionary::cast(obj)) return "DICTIONARY";
+    if (AcDbXrecord::cast(obj)) return "XRECORD";
     return "";
 }
 
@@ -132,7 +136,7 @@ void Writer::run() {
             newRecords(static_cast<TableKind>(r.aux));
             raw(r);
             break;
-        case Role::Block: raw(r); break;
+        case Role::Block: blockBegin(r); break;
         case Role::EndBlk:
             if (r.aux && r.aux != m_model && r.aux != m_paper) newEntities(r.aux);
             raw(r);
@@ -241,7 +245,8 @@ void Writer::prepare() {
         for (bool grew = true; grew;) {
             grew = false;
             for (const Record& r : m_img.records)
-                if (r.owner && r.handle && !r.slot && m_erased.count(r.owner) && m_erased.insert(r.handle).second)
+                if (r.owner && r.handle && (!r.slot || OwnedObject(r.slot)) && m_erased.count(r.owner) &&
+                    m_erased.insert(r.handle).second)
                     grew = true;
         }
     }
@@ -322,11 +327,7 @@ void Writer::newBlocks() {
             if (!m_r12) m_e.text(100, marker);
         };
         head("BLOCK", "AcDbBlockBegin");
-        m_e.str(2, name);
-        m_e.integer(70, 0);
-        m_e.point(10, AcGePoint3d(0, 0, 0));
-        m_e.str(3, name);
-        m_e.text(1, "");
+        newBlockFields(ObjectAccess::peek<AcDbBlockTableRecord>(id));
         newEntities(slot);
         head("ENDBLK", "AcDbBlockEnd");
     }
@@ -473,6 +474,7 @@ void Writer::newObjects() {
         if (g && !g->isErased() && !m_img.recordOf(Slot(it->objectId()))) merged(nullptr, g, "GROUP", fileOf(gdId));
     }
     delete it;
+    newDictionaryObjects();
 }
 
 void Writer::plain(std::uint32_t i) {
@@ -490,7 +492,7 @@ void Writer::plain(std::uint32_t i) {
         return;
     }
     const AcDbObject* obj = ObjectAccess::lookup(AcDbObjectId::fromParts(m_db->serial(), r.slot));
-    if (!obj || obj->isErased()) return;
+    if (!obj || obj->isErased() || (OwnedObject(r.slot) && m_erased.count(r.handle))) return;
     if (const auto* ent = AcDbEntity::cast(obj)) {
         entity(&r, ent, i);
         return;
@@ -531,6 +533,7 @@ void Writer::entity(const Record* r, const AcDbEntity* ent, std::uint32_t index)
         m_e.bytes(m_img.span(*r));
         if (const auto* pl = AcDb2dPolyline::cast(ent)) vertices(index, pl, pl->vertexIterator());
         if (const auto* pl = AcDb3dPolyline::cast(ent)) vertices(index, pl, pl->vertexIterator());
+        if (const auto* ref = AcDbBlockReference::cast(ent)) attributes(index, ref);
         return;
     }
     // A kept entity that did not change, in another format or encoding:
@@ -567,7 +570,7 @@ void Writer::entity(const Record* r, const AcDbEntity* ent, std::uint32_t index)
     merged(r, ent, type.c_str(), owner);
     if (const auto* pl = AcDb2dPolyline::cast(ent)) vertices(index, pl, pl->vertexIterator());
     if (const auto* pl = AcDb3dPolyline::cast(ent)) vertices(index, pl, pl->vertexIterator());
-    if (const auto* ref = AcDbBlockReference::cast(ent)) attributes(ref);
+    if (const auto* ref = AcDbBlockReference::cast(ent)) attributes(index, ref);
 }
 
 

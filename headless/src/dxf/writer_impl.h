@@ -11,8 +11,11 @@
 
 #include "dbentsblock.h"
 #include "dbents3d.h"
+#include "dbdict.h"
 #include "dbkept.h"
 #include "dbpl.h"
+#include "dbsymtb.h"
+#include "dbxrecrd.h"
 #include "emit.h"
 #include "entities.h"
 #include "image.h"
@@ -36,6 +39,8 @@ bool R12Code(int c);
 struct RecordDescription {
     const char* marker;
     std::vector<int> codes;
+    bool ownsAll = false;  // every code of its subclass (an xrecord's data)
+    bool owns(int code) const;
 };
 const RecordDescription* RecordDescriptionOf(const AcDbObject* obj);
 // The DXF record type of a modelled non-entity ("LAYER"; "" for others).
@@ -133,8 +138,35 @@ private:
     void vertices(std::uint32_t index, const AcDbEntity* pl, AcDbObjectIterator* it);
 
     // The attributes of a modelled block reference and their SEQEND (none
-    // without attributes).
-    void attributes(const AcDbBlockReference* ref);
+    // without attributes); index: the reference's record (0 for a new one).
+    void attributes(std::uint32_t index, const AcDbBlockReference* ref);
+    // The SEQEND bound after the record index (0: none).
+    std::uint32_t seqendAfter(std::uint32_t index) const;
+    void newSeqend(const AcDbEntity* head);
+
+    // ---- blocks and dictionary objects (writer_blocks.cpp) ----
+
+    // A BLOCK record: as read, or with what the model states of its block.
+    void blockBegin(const Record& r);
+    // The BLOCK fields of a block the client made.
+    void newBlockFields(const AcDbBlockTableRecord* rec);
+    // The owned fields of a BLOCK_RECORD.
+    void blockRecordFields(const AcDbBlockTableRecord* rec, const Parts& parts, bool fromFile);
+    // A dictionary's entries: the file's in their order (modelled ones as the
+    // dictionary holds them now, the others as read), then the new ones.
+    void dictionaryEntries(const AcDbDictionary* d, const Parts& parts, bool fromFile);
+    void xrecordFields(const AcDbXrecord* x, bool fromFile);
+    // Dictionaries and xrecords the file did not have (extension
+    // dictionaries and what is filed in them).
+    void newDictionaryObjects();
+    bool writtenWithOwner(const AcDbObject* obj) const;
+    // Whether the object of the slot is a dictionary object that goes with
+    // its owner (an extension dictionary, an xrecord in one).
+    bool OwnedObject(std::uint32_t slot) const;
+    // The object's {ACAD_XDICTIONARY group, when it has one.
+    void xdictGroup(const AcDbObject* obj);
+    // Result-buffer items as tags (extended data, xrecord data).
+    void items(const resbuf* list);
 
     void lwAsPolyline(const AcDbPolyline* pl, std::uint64_t owner);
 

@@ -32,13 +32,14 @@ void Writer::raw(const Record& r) {
         m_e.text(0, std::string(r.type));
         return;
     }
+    // Erased, or owned by what was erased (also when it refers to nothing).
+    if (r.handle && !m_erased.empty() && m_erased.count(r.handle)) return;
     const bool filter = !m_erased.empty() && (r.flags & kHasRefs);
     const bool lonePoint = r.flags & kNewHandle;
     if (m_verbatim && !filter && !lonePoint) {
         m_e.bytes(m_img.span(r));
         return;
     }
-    if (r.handle && m_erased.count(r.handle)) return;
     std::vector<Tag> tags;
     m_img.tags(r, tags, m_values);
     rawTags(r, tags);
@@ -130,24 +131,32 @@ void Writer::vertices(std::uint32_t index, const AcDbEntity* pl, AcDbObjectItera
         }
     }
     delete it;
+    if (const std::uint32_t seq = seqendAfter(index)) {
+        raw(m_img.records[seq]);
+        return;
+    }
+    newSeqend(pl);
+}
+
+std::uint32_t Writer::seqendAfter(std::uint32_t index) const {
     std::uint32_t seq = 0;
     if (index)
         for (std::uint32_t k = index + 1; k < m_img.records.size() && m_img.records[k].role == Role::Sub; ++k)
             if (m_img.records[k].type == "SEQEND") seq = k;
-    if (seq) {
-        raw(m_img.records[seq]);
-        return;
-    }
+    return seq;
+}
+
+void Writer::newSeqend(const AcDbEntity* head) {
     m_e.text(0, "SEQEND");
     if (!m_r12) {
         m_e.hex(5, m_fresh++);
-        m_e.hex(330, self);
+        m_e.hex(330, fileOf(head->objectId()));
         m_e.text(100, "AcDbEntity");
     }
-    m_e.str(8, NameOf(pl->layerId()));
+    m_e.str(8, NameOf(head->layerId()));
 }
 
-void Writer::attributes(const AcDbBlockReference* ref) {
+void Writer::attributes(std::uint32_t index, const AcDbBlockReference* ref) {
     AcDbObjectIterator* it = ref->attributeIterator();
     if (it->done()) {
         delete it;
@@ -156,16 +165,23 @@ void Writer::attributes(const AcDbBlockReference* ref) {
     const std::uint64_t self = fileOf(ref->objectId());
     for (; !it->done(); it->step()) {
         const AcDbEntity* a = ObjectAccess::peek<AcDbEntity>(it->objectId());
-        if (a) merged(m_img.recordOf(Slot(it->objectId())), a, "ATTRIB", self);
+        if (!a) continue;
+        const Record* ar = m_img.recordOf(Slot(it->objectId()));
+        if (ar && m_verbatim && !ObjectAccess::isTouched(a) && !m_renamed && !(ar->flags & kNewHandle) &&
+            (m_erased.empty() || !(ar->flags & kHasRefs))) {
+            m_e.bytes(m_img.span(*ar));
+        } else {
+            merged(ar, a, "ATTRIB", self);
+        }
     }
     delete it;
-    m_e.text(0, "SEQEND");
-    if (!m_r12) {
-        m_e.hex(5, m_fresh++);
-        m_e.hex(330, self);
-        m_e.text(100, "AcDbEntity");
+    // The file's SEQEND, unless the attributes all are new.
+    const std::uint32_t seq = seqendAfter(index);
+    if (seq) {
+        raw(m_img.records[seq]);
+        return;
     }
-    m_e.str(8, NameOf(ref->layerId()));
+    newSeqend(ref);
 }
 
 void Writer::lwAsPolyline(const AcDbPolyline* pl, std::uint64_t owner) {
@@ -250,13 +266,26 @@ void Writer::mergedTags(const Record* r, const std::vector<Tag>* tags, const AcD
             for (const auto h : reactors) m_e.hex(330, h);
             m_e.text(102, "}");
         }
-        bool skip = false;
+        if (!tags && !ent && (AcDbXrecord::cast(obj) || AcDbDictionary::cast(obj)) && owner &&
+            obj->ownerId() != m_db->namedObjectsDictionaryId()) {
+            // A new dictionary object points back at its owner, as the host's do.
+            m_e.text(102, "{ACAD_REACTORS");
+            m_e.hex(330, owner);
+            m_e.text(102, "}");
+        }
+        bool skip = false, xdictDone = false;
         int depth = 0;
         for (const Tag& t : parts.head) {
             if (t.code == 5 || t.code == 105) continue;
             if (t.code == 102) {
                 const std::string_view v = Trim(t.value);
                 if (v == "{ACAD_REACTORS") skip = ent != nullptr;
+                if (v == "{ACAD_XDICTIONARY" && depth == 0) {
+                    // The model's extension dictionary in its place.
+                    skip = true;
+                    if (!xdictDone) xdictGroup(obj);
+                    xdictDone = true;
+                }
                 if (!v.empty() && v.front() == '{') ++depth;
                 if (v == "}") {
                     --depth;
@@ -278,12 +307,13 @@ void Writer::mergedTags(const Record* r, const std::vector<Tag>* tags, const AcD
             if (!m_erased.empty() && refersToErased(t)) continue;
             tag(m_e, t);
         }
+        if (!xdictDone) xdictGroup(obj);
         m_e.hex(330, owner);
     } else {
         for (const Tag& t : parts.head)
             if (t.code != 5 && t.code != 105 && t.code != 330 && t.code != 102 && R12Code(t.code) &&
                 !(ent && IsCommonEntityCode(t.code)) && !(desc && OwnedAnywhere(*desc, t.code)) &&
-                !(rdesc && std::find(rdesc->codes.begin(), rdesc->codes.end(), t.code) != rdesc->codes.end()))
+                !(rdesc && rdesc->owns(t.code)))
                 tag(m_e, t);
     }
     std::vector<bool> used(parts.subs.size(), false);
@@ -305,6 +335,7 @@ void Writer::mergedTags(const Record* r, const std::vector<Tag>* tags, const AcD
         extras("AcDbEntity", IsCommonEntityCode);
         if (desc) {
             EntityOut out{m_e, tags, NameOf};
+            out.src = &m_src;
             for (std::size_t i = 0; i < desc->subclasses.size(); ++i) {
                 marker(desc->subclasses[i].marker);
                 desc->write(out, ent, i);
@@ -325,9 +356,7 @@ void Writer::mergedTags(const Record* r, const std::vector<Tag>* tags, const AcD
         }
         marker(rdesc->marker);
         ownedRecord(obj, parts, tags != nullptr);
-        extras(rdesc->marker, [&](int c) {
-            return std::find(rdesc->codes.begin(), rdesc->codes.end(), c) != rdesc->codes.end();
-        });
+        extras(rdesc->marker, [&](int c) { return rdesc->owns(c); });
     }
     for (std::size_t k = 0; k < parts.subs.size(); ++k) {
         if (used[k]) continue;
@@ -396,13 +425,10 @@ void Writer::ownedRecord(const AcDbObject* obj, const Parts& parts, bool fromFil
     } else if (AcDbRegAppTableRecord::cast(obj)) {
         m_e.str(2, NameOf(obj->objectId()));
         if (!fromFile) m_e.integer(70, 0);
-    } else if (AcDbBlockTableRecord::cast(obj)) {
-        m_e.str(2, NameOf(obj->objectId()));
-        if (!fromFile) {
-            m_e.integer(70, 0);
-            m_e.integer(280, 1);
-            m_e.integer(281, 0);
-        }
+    } else if (const auto* b = AcDbBlockTableRecord::cast(obj)) {
+        blockRecordFields(b, parts, fromFile);
+    } else if (const auto* x = AcDbXrecord::cast(obj)) {
+        xrecordFields(x, fromFile);
     } else if (const auto* g = AcDbGroup::cast(obj)) {
         m_e.str(300, g->description());
         m_e.integer(70, g->isAnonymous() ? 1 : 0);
@@ -430,47 +456,26 @@ void Writer::ownedRecord(const AcDbObject* obj, const Parts& parts, bool fromFil
                 m_e.text(3, "ACAD_GROUP");
                 m_e.hex(350, fileOf(m_db->groupDictionaryId()));
             }
+            // Dictionaries and xrecords a client filed in it since.
+            AcDbDictionaryIterator* it = d->newIterator();
+            for (; !it->done(); it->next()) {
+                const AcDbObject* o = ObjectAccess::lookup(it->objectId());
+                if (!o || o->isErased() || m_img.recordOf(Slot(it->objectId())) ||
+                    it->objectId() == m_db->groupDictionaryId() || (!AcDbDictionary::cast(o) && !AcDbXrecord::cast(o)))
+                    continue;
+                m_e.str(3, it->name());
+                m_e.hex(350, fileOf(it->objectId()));
+            }
+            delete it;
             return;
         }
-        AcDbDictionaryIterator* it = d->newIterator();
-        for (; !it->done(); it->next()) {
-            const AcDbObject* o = ObjectAccess::lookup(it->objectId());
-            if (!o || o->isErased()) continue;
-            m_e.str(3, it->name());
-            m_e.hex(350, fileOf(it->objectId()));
-        }
-        delete it;
+        dictionaryEntries(d, parts, fromFile);
     }
 }
 
 void Writer::xdata(const AcDbObject* obj) {
     resbuf* list = obj->xData();
-    for (const resbuf* rb = list; rb; rb = rb->rbnext) {
-        const int t = rb->restype;
-        if (t == 1004) {
-            std::string hexText;
-            static const char kHex[] = "0123456789ABCDEF";
-            for (int k = 0; k < rb->resval.rbinary.clen; ++k) {
-                const auto b = static_cast<unsigned char>(rb->resval.rbinary.buf[k]);
-                hexText += kHex[b >> 4];
-                hexText += kHex[b & 15];
-            }
-            m_e.text(1004, hexText);
-            continue;
-        }
-        switch (host::RbKindOf(t)) {
-        case host::RbKind::String: m_e.str(t, rb->resval.rstring); break;
-        case host::RbKind::Point:
-            m_e.num(t, rb->resval.rpoint[0]);
-            m_e.num(t + 10, rb->resval.rpoint[1]);
-            m_e.num(t + 20, rb->resval.rpoint[2]);
-            break;
-        case host::RbKind::Real: m_e.num(t, rb->resval.rreal); break;
-        case host::RbKind::Short: m_e.integer(t, rb->resval.rint); break;
-        case host::RbKind::Long: m_e.integer(t, rb->resval.rlong); break;
-        default: break;
-        }
-    }
+    items(list);
     acutRelRb(list);
 }
 
