@@ -615,6 +615,8 @@ std::vector<EntityDescription> AllDescriptions() {
     AddTextDescriptions(all);
     AddCurveDescriptions(all);
     AddBlockDescriptions(all);
+    AddHatchDescriptions(all);
+    AddDimensionDescriptions(all);
     return all;
 }
 
