@@ -12,8 +12,10 @@
 //   in every version, and so are caret forms ("^J" a control character, "^ "
 //   a caret).
 // - Modelled: lines, arcs, circles, ellipses, texts, lightweight polylines,
-//   2D polylines with their vertices and wipeouts of model space; layers,
-//   linetypes, text styles, registered applications, groups, extended data.
+//   2D polylines with their vertices, wipeouts, hatches and aligned, rotated,
+//   radial and diametric dimensions (with their blocks) of model space, and
+//   the other kinds headless/README.md lists; layers, linetypes, text
+//   styles, dimension styles, registered applications, groups, extended data.
 //   Everything else is kept as it was read: entities of every other kind and
 //   every entity of paper space and of block definitions are database
 //   objects of class AcDbKeptEntity (see dbkept.h) that the editor sees by
@@ -52,6 +54,9 @@
 // - Erased objects are not written, and neither are references to them
 //   (reactors, dictionary entries, group members, objects they own), so the
 //   written file has no dangling reference.
+// - Dimensions without a current block get one first (lines, arrowheads,
+//   measured text), so every reader shows them: saving adds these blocks to
+//   the drawing.
 // - Written to a temporary file beside the target and renamed over it, so a
 //   failure never leaves a half-written file. A drawing holding a coordinate
 //   that is not a finite number is refused.
