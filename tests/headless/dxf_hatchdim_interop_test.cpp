@@ -421,6 +421,13 @@ TEST_F(DxfHatchDimInterop, DimensionMadeInCodeIsSavedWithItsBlock) {
     DxfError err;
     const std::string ours = UniqueTempPath("dim_block.dxf");
     ASSERT_TRUE(host::dxf::WriteDxf(Db(), W(ours).c_str(), err)) << err.what();
+    // One dimension style, "Standard": the drawing's, not a second one of
+    // the new drawing's template.
+    const std::string text = FileText(ours);
+    std::size_t styles = 0;
+    for (std::size_t at = text.find("\nDIMSTYLE\n"); at != std::string::npos; at = text.find("\nDIMSTYLE\n", at + 1))
+        ++styles;
+    EXPECT_EQ(styles, 2u) << "the table and its one record";
     std::istringstream lines(Script("blocks", ours));
     std::string line;
     // Two extension lines and the dimension line, two arrowheads; 10 with
