@@ -30,7 +30,8 @@ struct ObjectDeleter {
 };
 using ObjectPtr = std::unique_ptr<AcDbObject, ObjectDeleter>;
 
-enum class TableKind : std::uint32_t { Other, Layer, Ltype, Style, Appid, BlockRecord };
+enum class TableKind : std::uint32_t { Other, Layer, Ltype, Style, Appid, BlockRecord, DimStyle };
+constexpr int kTableKinds = 7;
 TableKind TableKindOf(std::string_view name);
 
 // An entity read: modelled (obj set) or kept as read.
@@ -38,7 +39,8 @@ struct PendingEntity {
     std::uint32_t record = 0;
     ObjectPtr obj;              // the modelled entity; null: kept
     std::string_view layer, linetype, style;
-    std::string_view blockName;  // INSERT: its block (resolved by Build)
+    std::string_view blockName;  // INSERT, DIMENSION: its block (resolved by Build)
+    std::vector<std::pair<int, std::uint64_t>> refs;  // HATCH: (loop, source handle)
     short color = 256;
     bool invisible = false;
     bool vertex = false;        // a VERTEX of the modelled POLYLINE before it
@@ -72,11 +74,11 @@ struct Scanned {
     std::map<std::string, int> kept;
     std::vector<PendingEntity> entities;
     std::vector<PendingRecord> tableRecords;
-    std::uint32_t tableHead[6] = {0, 0, 0, 0, 0, 0};  // record of each TableKind's TABLE
+    std::uint32_t tableHead[kTableKinds] = {};  // record of each TableKind's TABLE
     std::vector<std::uint32_t> blocks;               // BLOCK records
     std::uint32_t rootDict = 0, groupDict = 0;        // their records
     std::vector<PendingGroup> groups;
-    std::wstring clayer, textstyle;
+    std::wstring clayer, textstyle, dimstyle;
     std::vector<std::pair<std::wstring, std::uint32_t>> xdataApps;  // applications used, with a line
     int modelled = 0;
     std::vector<std::pair<std::uint64_t, std::uint32_t>> subHandles;  // handles inside kept sequences, with the record
