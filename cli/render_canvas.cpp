@@ -17,8 +17,17 @@ std::string Pt(const PagePoint& p) { return SvgNumber(p.x) + "," + SvgNumber(p.y
 }  // namespace
 
 std::string SvgNumber(double v) {
-    char buf[32];
-    std::snprintf(buf, sizeof buf, "%.6g", std::fabs(v) < 1e-12 ? 0.0 : v);
+    if (!std::isfinite(v)) return "0";
+    char buf[48];
+    // Thousandths of a pixel, whatever the size of the page.
+    if (std::fabs(v) < 1e15) {
+        std::snprintf(buf, sizeof buf, "%.3f", v);
+        std::string text = buf;
+        while (text.back() == '0') text.pop_back();
+        if (text.back() == '.') text.pop_back();
+        return text == "-0" ? "0" : text;
+    }
+    std::snprintf(buf, sizeof buf, "%.6g", v);
     return buf;
 }
 
@@ -53,15 +62,19 @@ PageMapping::PageMapping(const AcDbExtents& ext, double pageWidthPx, double marg
 void PagePath::MoveTo(const PagePoint& p) {
     m_d += (m_d.empty() ? "M " : " M ") + Pt(p);
     m_started = true;
+    m_last = p;
 }
 
 void PagePath::LineTo(const PagePoint& p) {
     if (!m_started) return MoveTo(p);
+    if (std::fabs(p.x - m_last.x) < 1e-9 && std::fabs(p.y - m_last.y) < 1e-9) return;
     m_d += " L " + Pt(p);
+    m_last = p;
 }
 
 void PagePath::CurveTo(const PagePoint& c1, const PagePoint& c2, const PagePoint& p) {
     m_d += " C " + Pt(c1) + " " + Pt(c2) + " " + Pt(p);
+    m_last = p;
 }
 
 void PagePath::Append(const PagePath& other) {

@@ -12,7 +12,7 @@
 
 namespace drovik::cli {
 
-// "%.6g" of a number, with -0 and values below 1e-12 written as 0.
+// A page coordinate to a thousandth, without trailing zeros ("12.5", "0").
 std::string SvgNumber(double v);
 // UTF-8 of wide text with the XML specials escaped.
 std::string EscapeXml(const std::wstring& text);
@@ -53,6 +53,7 @@ public:
 private:
     std::string m_d;
     bool m_started = false;
+    PagePoint m_last;  // the current point
 };
 
 class Canvas {

@@ -1,5 +1,7 @@
-// Dimensions and tables through the anonymous blocks that draw them, and
-// leaders through their vertices.
+// Kinds drawn from their kept tags: dimensions and tables through the
+// anonymous blocks that draw them, leaders through their vertices, and
+// construction lines (XLINE both ways, RAY one way) across the page.
+#include <cmath>
 #include <cstdlib>
 
 #include <dbdim.h>
@@ -45,6 +47,29 @@ void DrawLeader(Scene& scene, const std::vector<host::dxf::FileTag>& tags, const
     scene.canvas().Stroke(path, look.color, look.widthPx);
 }
 
+AcGePoint3d PointAt(const std::vector<host::dxf::FileTag>& tags, int xCode) {
+    AcGePoint3d p;
+    if (const std::string* x = TagValue(tags, xCode)) p.x = std::strtod(x->c_str(), nullptr);
+    if (const std::string* y = TagValue(tags, xCode + 10)) p.y = std::strtod(y->c_str(), nullptr);
+    return p;
+}
+
+void DrawConstructionLine(Scene& scene, const std::vector<host::dxf::FileTag>& tags, bool bothWays,
+                          const Look& look) {
+    const AcGePoint3d base = PointAt(tags, 10);
+    const AcGePoint3d to = PointAt(tags, 11);
+    AcGeVector3d direction(to.x, to.y, 0);
+    if (!(direction.length() > 0)) return;
+    direction = direction.normal();
+    // Twice the page's diagonal reaches past its edges from anywhere on it.
+    const PageMapping& page = scene.canvas().page();
+    const double reach = 2.0 * std::hypot(page.pageWidth(), page.pageHeight()) / page.scale();
+    PagePath path;
+    scene.canvas().AddLine(path, bothWays ? base - direction * reach : base);
+    scene.canvas().AddLine(path, base + direction * reach);
+    scene.canvas().Stroke(path, look.color, look.widthPx);
+}
+
 }  // namespace
 
 bool DrawDimension(Scene& scene, const AcDbEntity& ent, const AcDbEntity& style, const Look& look) {
@@ -58,6 +83,10 @@ bool DrawDimension(Scene& scene, const AcDbEntity& ent, const AcDbEntity& style,
     if (kind == "DIMENSION" || kind == "ACAD_TABLE") {
         if (const std::string* name = TagValue(scene.TagsOf(style), 2))
             DrawInPlace(scene, BlockNamed(scene.db(), *name), look);
+        return true;
+    }
+    if (kind == "XLINE" || kind == "RAY") {
+        DrawConstructionLine(scene, scene.TagsOf(style), kind == "XLINE", look);
         return true;
     }
     if (kind == "LEADER") {
