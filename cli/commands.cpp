@@ -142,7 +142,8 @@ const std::map<std::string, const char*> kCommandHelp = {
      "image through rsvg-convert (Debian package librsvg2-bin): block references\n"
      "with their attributes, texts, hatches, dimensions, splines and the rest, in\n"
      "their colours and lineweights; layers that are off or frozen are left out.\n"
-     "  -o OUT         a .svg or .png file ('-': SVG on standard output)\n"
+     "  -o OUT         the picture: PNG for a name ending in .png, SVG otherwise\n"
+     "                 ('-': SVG on standard output)\n"
      "  --width PX     the picture's width in pixels, 16 to 20000 (default 1600)\n"
      "  --layout NAME  a paper-space layout instead of model space (\"Model\": model space)\n"
      "examples:\n"
@@ -423,10 +424,8 @@ int Render(const std::vector<std::string>& argv, Io& io) {
     args.expectPositional(1, "FILE");
     const std::string input = args.positional()[0];
     const std::string output = OutputPath(args, input);
+    // A name ending in .png asks for PNG; anything else is written as SVG.
     const bool png = EndsWith(output, ".png");
-    if (!png && output != "-" && !EndsWith(output, ".svg"))
-        throw UsageError{"-o must name a .svg or .png file (or '-' for SVG on standard output), not '" +
-                         Printable(output) + "'"};
     SvgOptions options;
     if (const auto width = args.positiveNumber("width")) {
         if (*width < 16 || *width > 20000) throw UsageError{"--width must be from 16 to 20000 pixels"};
