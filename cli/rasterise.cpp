@@ -1,6 +1,7 @@
 // PNG pictures through rsvg-convert.
 #include "rasterise.h"
 
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>

@@ -204,13 +204,21 @@ TEST_F(RenderCommand, PngAtTheAskedWidth) {
     EXPECT_EQ((byte(16) << 24) | (byte(17) << 16) | (byte(18) << 8) | byte(19), 333) << "IHDR width";
 }
 
+void SetPath(const std::string& value) {
+#ifdef _WIN32
+    _putenv_s("PATH", value.c_str());
+#else
+    setenv("PATH", value.c_str(), 1);
+#endif
+}
+
 // Without the rasteriser a PNG is refused before anything is written.
 TEST_F(RenderCommand, MissingRasteriserIsAClearError) {
     const char* path = std::getenv("PATH");
     const std::string saved = path ? path : "";
-    setenv("PATH", "/nonexistent-drovik-test-dir", 1);
+    SetPath("/nonexistent-drovik-test-dir");
     const auto r = cli_support::RunCli({"render", m_in, "-o", m_out});
-    setenv("PATH", saved.c_str(), 1);
+    SetPath(saved);
     EXPECT_EQ(r.code, 1);
     EXPECT_NE(r.err.find("rsvg-convert is not installed (Debian package librsvg2-bin)"), std::string::npos) << r.err;
     std::ifstream none(m_out);
