@@ -56,6 +56,7 @@ EXCLUDED = {
     "examples_dxf__text_negative_extrusion.dxf": _TEXT,
     "examples_dxf__text_mirror_shx_font.dxf": "texts in SHX fonts, which LibreCAD draws in its own stroke font",
     "examples_dxf__text_stacked_shx_font.dxf": "texts in SHX fonts, which LibreCAD draws in its own stroke font",
+    "examples_dxf__text_fonts.dxf": "texts in many fonts, which LibreCAD draws in its own stroke font",
     "examples_dxf__3dface.dxf": "LibreCAD prints almost nothing of its 3D faces (looked at side by side)",
     "examples_dxf__VP4.dxf": "LibreCAD prints its paper-space viewport frames with model space",
     "examples_dxf__image__images.dxf": "raster images are not drawn (LibreCAD draws them)",
