@@ -226,6 +226,29 @@ TEST_F(DxfRoundTrip, R2000CodePageAndUnicodeEscapes) {
     }
 }
 
+// Broke under Wine: the code page conversion took Windows' "best fit" and
+// wrote U+2205 (empty set) as 0xD8 (O with stroke) instead of its escape.
+TEST_F(DxfRoundTrip, CharactersTheCodePageLacksAreWrittenAsEscapes) {
+    const std::string text =
+        "0\nSECTION\n2\nHEADER\n9\n$ACADVER\n1\nAC1015\n9\n$DWGCODEPAGE\n3\nANSI_1252\n0\nENDSEC\n"
+        "0\nSECTION\n2\nENTITIES\n0\nTEXT\n5\n2A\n8\n0\n10\n0\n20\n0\n40\n1\n1\n\\U+2205 \xD8 \\U+4E95\n"
+        "0\nENDSEC\n0\nEOF\n";
+    DxfReport report;
+    ASSERT_TRUE(Read(text, &report));
+    // Set anew, so the text is encoded rather than written back as read.
+    const auto ids = host::harness::ModelSpaceIds();
+    ASSERT_EQ(ids.size(), 1u);
+    AcDbText* t = nullptr;
+    ASSERT_EQ(acdbOpenObject(t, ids[0], AcDb::kForWrite), Acad::eOk);
+    EXPECT_EQ(std::wstring(t->textStringConst()), L"\u2205 \u00D8 \u4E95");
+    t->setTextString(L"\u2205 \u00D8 \u4E95!");
+    t->close();
+    const std::string file = Temp("escapes.dxf");
+    DxfError err;
+    ASSERT_TRUE(host::dxf::WriteDxf(Db(), W(file).c_str(), err)) << err.what();
+    EXPECT_NE(FileText(file).find("\n\\U+2205 \xD8 \\U+4E95!\n"), std::string::npos);
+}
+
 TEST_F(DxfRoundTrip, WritingRefusesNonFiniteNumbersAndLeavesTheFileAlone) {
     DxfError err;
     EXPECT_FALSE(host::dxf::WriteDxf(Db(), L"/nonexistent-dir/x.dxf", err));

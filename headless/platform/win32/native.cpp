@@ -152,6 +152,14 @@ std::size_t CharLength(unsigned cp, const unsigned char* p, std::size_t n) {
     if (IsDBCSLeadByteEx(cp, p[0])) return n >= 2 ? 2 : 0;
     return 1;
 }
+
+// The bytes decode to the same UTF-16 units: what a code page without a
+// WC_NO_BEST_FIT_CHARS table still maps to a substitute is caught here.
+bool RoundTrips(unsigned cp, const char* bytes, int nBytes, const wchar_t* units, int nUnits) {
+    wchar_t back[8];
+    const int n = MultiByteToWideChar(cp, 0, bytes, nBytes, back, 8);
+    return n == nUnits && std::memcmp(back, units, static_cast<std::size_t>(n) * sizeof(wchar_t)) == 0;
+}
 }  // namespace
 
 iconv_t iconv_open(const char* tocode, const char* fromcode) {
@@ -191,10 +199,13 @@ std::size_t iconv(iconv_t cd, char** inbuf, std::size_t* inbytesleft, char** out
             nBytes = static_cast<std::size_t>(nUnits) * sizeof(wchar_t);
             std::memcpy(bytes, units, nBytes);
         } else {
+            // No "best fit": a character the code page lacks is an error
+            // (as in iconv), not a look-alike such as U+2205 written as 0xD8.
             BOOL lossy = FALSE;
-            const int made = WideCharToMultiByte(c->to, 0, units, nUnits, bytes, sizeof bytes, nullptr,
-                                                 c->to == CP_UTF8 ? nullptr : &lossy);
-            if (made <= 0 || lossy) {
+            const bool utf8 = c->to == CP_UTF8;
+            const int made = WideCharToMultiByte(c->to, utf8 ? 0 : WC_NO_BEST_FIT_CHARS, units, nUnits, bytes,
+                                                 sizeof bytes, nullptr, utf8 ? nullptr : &lossy);
+            if (made <= 0 || lossy || (!utf8 && !RoundTrips(c->to, bytes, made, units, nUnits))) {
                 errno = EILSEQ;
                 return static_cast<std::size_t>(-1);
             }
