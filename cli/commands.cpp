@@ -2,7 +2,9 @@
 #include "commands.h"
 
 #include <algorithm>
+#include <cctype>
 #include <charconv>
+#include <cmath>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -19,6 +21,7 @@
 #include "info.h"
 #include "offset.h"
 #include "progress.h"
+#include "rasterise.h"
 #include "stake.h"
 #include "stake_table.h"
 #include "svg_render.h"
@@ -42,9 +45,10 @@ const char* const kProgramHelp =
     "  stake FILE --interval D -o OUT [--table OUT.csv] [--layer L] [--handle H]...\n"
     "                             stake marks (tick and label) along polylines, and their table\n"
     "  offset FILE --distance D -o OUT [--side left|right|both] [--layer L]\n"
-    "         [--join round|miter|bevel] [--miter-limit R] [--vertexwise]\n"
+    "         [--join round|miter|bevel] [--miter-limit R] [--vertexwise] [--json]\n"
     "                             offsets of polylines and of chains of lines and arcs\n"
-    "  render FILE -o OUT.svg     a picture of the drawing\n"
+    "  render FILE -o OUT.svg|OUT.png [--width PX] [--layout NAME]\n"
+    "                             a picture of the drawing\n"
     "  demo [--out DIR]           stake, offset and render the sample road drawing\n"
     "\n"
     "Every command that reads a drawing takes --strict: refuse a file that needed mends.\n"
@@ -111,7 +115,8 @@ const std::map<std::string, const char*> kCommandHelp = {
      "  drovik stake road.dxf --interval 20 --handle 2F --at-vertices --table - --offsets 7.5,-7.5\n"},
     {"offset",
      "usage: drovik offset FILE --distance D -o OUT [--side left|right|both] [--layer L]\n"
-     "                 [--join round|miter|bevel] [--miter-limit R] [--vertexwise] [--strict] [--overwrite]\n"
+     "                 [--join round|miter|bevel] [--miter-limit R] [--vertexwise] [--json]\n"
+     "                 [--strict] [--overwrite]\n"
      "Offsets every polyline, and every chain of touching lines and arcs, by D to the\n"
      "left and/or right of its direction; new polylines go on layer OFFSET. Parts of an\n"
      "offset that come nearer the source than D (tight curves, narrow loops, zig-zags)\n"
@@ -125,14 +130,25 @@ const std::map<std::string, const char*> kCommandHelp = {
      "                    cut square at that distance (default 2, at least 1)\n"
      "  --vertexwise      the plain offset instead: one vertex per segment, no clean-up\n"
      "                    (OffsetVertexs for polylines, OffsetEnts for lines and arcs)\n"
+     "  --json            print the summary as JSON: every source with its length and\n"
+     "                    the offsets made of it (described in README.md)\n"
      "  -o OUT            the DXF file to write ('-': standard output)\n"
-     "example:\n"
-     "  drovik offset road.dxf --distance 7.5 --layer CENTRE --join miter -o road-offset.dxf\n"},
+     "examples:\n"
+     "  drovik offset road.dxf --distance 7.5 --layer CENTRE --join miter -o road-offset.dxf\n"
+     "  drovik offset road.dxf --distance 7.5 -o road-offset.dxf --json\n"},
     {"render",
-     "usage: drovik render FILE -o OUT.svg [--strict] [--overwrite]\n"
-     "Draws the drawing's model space as an SVG picture (y axis up, colours by index).\n"
-     "example:\n"
-     "  drovik render road.dxf -o road.svg\n"},
+     "usage: drovik render FILE -o OUT.svg|OUT.png [--width PX] [--layout NAME] [--strict] [--overwrite]\n"
+     "Draws the drawing's model space (or a layout) as an SVG picture, or as a PNG\n"
+     "image through rsvg-convert (Debian package librsvg2-bin): block references\n"
+     "with their attributes, texts, hatches, dimensions, splines and the rest, in\n"
+     "their colours and lineweights; layers that are off or frozen are left out.\n"
+     "  -o OUT         the picture: PNG for a name ending in .png, SVG otherwise\n"
+     "                 ('-': SVG on standard output)\n"
+     "  --width PX     the picture's width in pixels, 16 to 20000 (default 1600)\n"
+     "  --layout NAME  a paper-space layout instead of model space (\"Model\": model space)\n"
+     "examples:\n"
+     "  drovik render road.dxf -o road.svg\n"
+     "  drovik render site.dxf -o site.png --width 2400 --layout Layout1\n"},
     {"demo",
      "usage: drovik demo [--out DIR]\n"
      "Runs stake, offset and render on the sample road drawing shipped with Drovik and\n"
@@ -359,7 +375,7 @@ Join ParseJoin(const std::optional<std::string>& text) {
 
 int Offset(const std::vector<std::string>& argv, Io& io) {
     const Args args(argv, {"distance", "side", "layer", "output", "join", "miter-limit"},
-                    {"overwrite", "strict", "vertexwise"});
+                    {"overwrite", "strict", "vertexwise", "json"});
     args.expectPositional(1, "FILE");
     OffsetOptions options;
     const auto distance = args.positiveNumber("distance");
@@ -377,12 +393,18 @@ int Offset(const std::vector<std::string>& argv, Io& io) {
     if (const auto layer = args.value("layer")) options.layer = Wide(*layer);
     const std::string input = args.positional()[0];
     const std::string output = OutputPath(args, input);
+    if (output == "-" && args.flag("json"))
+        throw UsageError{"only one of -o - and --json can write to standard output"};
     if (output == "-") io.report = io.err;
     Load(input, args, io);
     io.progress->Stage("offsetting");
     const OffsetResult result = AddOffsets(Db(), options);
     io.progress->Done();
     Save(output, WriteChoice{}, io);
+    if (args.flag("json")) {
+        std::fputs(OffsetSummaryJson(result, options, input, output).c_str(), io.out);
+        return kExitOk;
+    }
     std::fprintf(io.report, "%s: %d offsets of %d polylines and %d chains of lines and arcs", Printable(output).c_str(),
                  result.created, result.polylines, result.chains);
     if (result.failed > 0) std::fprintf(io.report, " (%d could not be made at this distance)", result.failed);
@@ -390,17 +412,51 @@ int Offset(const std::vector<std::string>& argv, Io& io) {
     return kExitOk;
 }
 
+bool EndsWith(const std::string& text, const std::string& end) {
+    if (text.size() < end.size()) return false;
+    for (size_t i = 0; i < end.size(); ++i)
+        if (std::tolower(static_cast<unsigned char>(text[text.size() - end.size() + i])) != end[i]) return false;
+    return true;
+}
+
 int Render(const std::vector<std::string>& argv, Io& io) {
-    const Args args(argv, {"output"}, {"overwrite", "strict"});
+    const Args args(argv, {"output", "width", "layout"}, {"overwrite", "strict"});
     args.expectPositional(1, "FILE");
     const std::string input = args.positional()[0];
     const std::string output = OutputPath(args, input);
+    // A name ending in .png asks for PNG; anything else is written as SVG.
+    const bool png = EndsWith(output, ".png");
+    SvgOptions options;
+    if (const auto width = args.positiveNumber("width")) {
+        if (*width < 16 || *width > 20000) throw UsageError{"--width must be from 16 to 20000 pixels"};
+        options.pageWidthPx = std::round(*width);
+    }
+    std::string rasteriser;
+    if (png && !FindRasteriser(rasteriser))
+        throw FileError{"cannot write '" + Printable(output) + "': " + kRasteriser +
+                        " is not installed (Debian package librsvg2-bin)"};
     if (output == "-") io.report = io.err;
     Load(input, args, io);
+    if (const auto layout = args.value("layout")) {
+        options.space = LayoutSpace(Db(), Wide(*layout));
+        if (options.space.isNull()) {
+            std::string names;
+            for (const std::wstring& name : LayoutNames(Db()))
+                names += (names.empty() ? "" : ", ") + Printable(host::WideToUtf8(name));
+            throw FileError{"'" + Printable(input) + "' has no layout '" + Printable(*layout) + "' (layouts: " +
+                            names + ")"};
+        }
+    }
     io.progress->Stage("drawing");
-    const std::string svg = RenderSvg(Db());
+    const std::string svg = RenderSvg(Db(), options);
     io.progress->Done();
-    WriteText(output, svg, io);
+    if (png) {
+        io.progress->Stage("rasterising");
+        RasteriseSvg(rasteriser, svg, output, static_cast<int>(options.pageWidthPx));
+        io.progress->Done();
+    } else {
+        WriteText(output, svg, io);
+    }
     std::fprintf(io.report, "%s: picture written\n", Printable(output).c_str());
     return kExitOk;
 }

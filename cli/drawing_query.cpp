@@ -3,6 +3,7 @@
 
 #include <cctype>
 #include <charconv>
+#include <cmath>
 
 #include <dbpl.h>
 #include <dbsymtb.h>
@@ -38,6 +39,21 @@ bool ReadPolylineChain(AcDbObjectId id, CPolyLineVertexArray& chain) {
         chain.Add(first);
     }
     return true;
+}
+
+double SegmentLength(const CPolyLineVertex& a, const CPolyLineVertex& b) {
+    if (std::fabs(a.bulge) > 0.0) {
+        stArcPara arc;
+        if (CPolyLine::GetArcPara(a, b, arc)) return arc.length;
+    }
+    return std::hypot(b.pt.x - a.pt.x, b.pt.y - a.pt.y);
+}
+
+double ChainLength(const CPolyLineVertex* vertices, INT_PTR count, bool closed) {
+    double total = 0.0;
+    for (INT_PTR i = 0; i + 1 < count; ++i) total += SegmentLength(vertices[i], vertices[i + 1]);
+    if (closed && count > 1) total += SegmentLength(vertices[count - 1], vertices[0]);
+    return total;
 }
 
 double PolylineElevation(AcDbObjectId id) {

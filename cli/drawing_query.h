@@ -24,6 +24,12 @@ bool SameLayer(const std::wstring& a, const std::wstring& b);
 // more vertices.
 bool ReadPolylineChain(AcDbObjectId id, CPolyLineVertexArray& chain);
 
+// Length along a segment, as the spacing measures it: XY length of a
+// straight, the worked-out arc's length of a bulged one.
+double SegmentLength(const CPolyLineVertex& a, const CPolyLineVertex& b);
+// Length along count vertices (and back to the first when closed).
+double ChainLength(const CPolyLineVertex* vertices, INT_PTR count, bool closed);
+
 // A handle as DXF files write it: upper-case hexadecimal ("2F").
 std::string HandleText(unsigned long long handle);
 // The handle of a text such as "2F" or "2f" (1 to 16 hex digits); false

@@ -9,6 +9,7 @@
 #include <drovik/drovik.h>
 
 #include "drawing_query.h"
+#include "json_writer.h"
 
 namespace drovik::cli {
 namespace {
@@ -57,7 +58,9 @@ int JoinKind(Join join) {
 // The cleaned-up offsets of one chain to the wanted sides, each piece a
 // polyline of its own; a side with nothing left counts as failed.
 void AddParallelOffsets(const CPolyLineVertexArray& chain, bool closed, const OffsetOptions& options,
-                        OffsetResult& result) {
+                        OffsetResult& result, OffsetSource& source) {
+    source.closed = closed;
+    source.length = ChainLength(chain.GetData(), chain.GetSize(), closed);
     for (const bool left : {true, false}) {
         if (!Wants(options.side, left)) continue;
         CPolyLineVertexArray offset;
@@ -66,14 +69,20 @@ void AddParallelOffsets(const CPolyLineVertexArray& chain, bool closed, const Of
         if (!ParallelOffset(chain, closed, dist, JoinKind(options.join), options.miterLimit, offset, counts, flags) ||
             counts.length() == 0) {
             ++result.failed;
+            ++source.failed;
             continue;
         }
         INT_PTR first = 0;
         for (int i = 0; i < counts.length(); ++i) {
-            if (MakeBulgedPolyline(offset.GetData() + first, counts[i], flags[i] != 0, options.offsetLayer))
+            const bool pieceClosed = flags[i] != 0;
+            if (MakeBulgedPolyline(offset.GetData() + first, counts[i], pieceClosed, options.offsetLayer)) {
                 ++result.created;
-            else
+                source.pieces.push_back(
+                    {left, pieceClosed, counts[i], ChainLength(offset.GetData() + first, counts[i], pieceClosed)});
+            } else {
                 ++result.failed;
+                ++source.failed;
+            }
             first += counts[i];
         }
     }
@@ -94,25 +103,34 @@ bool ClosesOn(CPolyLineVertexArray& chain, bool flagged) {
 }
 
 void OffsetPolyline(AcDbObjectId id, const OffsetOptions& options, OffsetResult& result) {
+    OffsetSource source;
+    source.handle = id.handle();
     if (options.vertexwise) {
         CPolyLineVertexArray chain;
         if (!ReadPolylineChain(id, chain)) return;
         ++result.polylines;
+        source.length = ChainLength(chain.GetData(), chain.GetSize(), false);
         for (const bool left : {true, false}) {
             if (!Wants(options.side, left)) continue;
             CPolyLineVertexArray offset;
-            if (OffsetVertexs(chain, offset, options.distance, left) && MakeBulgedPolyline(offset, options.offsetLayer))
+            if (OffsetVertexs(chain, offset, options.distance, left) && MakeBulgedPolyline(offset, options.offsetLayer)) {
                 ++result.created;
-            else
+                source.pieces.push_back({left, false, static_cast<int>(offset.GetSize()),
+                                         ChainLength(offset.GetData(), offset.GetSize(), false)});
+            } else {
                 ++result.failed;
+                ++source.failed;
+            }
         }
+        result.sources.push_back(source);
         return;
     }
     CPolyLine polyline;
     if (!polyline.GetVertexInfo(id) || polyline.m_Vertexs.GetSize() < 2) return;
     ++result.polylines;
     const bool closed = ClosesOn(polyline.m_Vertexs, polyline.IsClosed());
-    AddParallelOffsets(polyline.m_Vertexs, closed, options, result);
+    AddParallelOffsets(polyline.m_Vertexs, closed, options, result, source);
+    result.sources.push_back(source);
 }
 
 bool IsLineOrArc(const std::wstring& className) { return className == L"AcDbLine" || className == L"AcDbArc"; }
@@ -182,12 +200,18 @@ CPolyLineVertexArray VertexChain(const AcArray<AcDbObjectId>& chain, const AcGeP
 void OffsetChain(const AcArray<AcDbObjectId>& chain, const AcGePoint3d& head, const OffsetOptions& options,
                  OffsetResult& result) {
     ++result.chains;
+    OffsetSource source;
+    source.polyline = false;
+    source.handle = chain[0].handle();
+    source.entities = chain.length();
+    CPolyLineVertexArray vertices = VertexChain(chain, head);
     if (!options.vertexwise) {
-        CPolyLineVertexArray vertices = VertexChain(chain, head);
         const bool closed = ClosesOn(vertices, false);
-        AddParallelOffsets(vertices, closed, options, result);
+        AddParallelOffsets(vertices, closed, options, result, source);
+        result.sources.push_back(source);
         return;
     }
+    source.length = ChainLength(vertices.GetData(), vertices.GetSize(), false);
     for (const bool left : {true, false}) {
         if (!Wants(options.side, left)) continue;
         AcArray<AcDbObjectId> created;
@@ -196,12 +220,15 @@ void OffsetChain(const AcArray<AcDbObjectId>& chain, const AcGePoint3d& head, co
         for (AcDbObjectId id : created) {
             if (id.isNull()) {
                 ++result.failed;
+                ++source.failed;
                 continue;
             }
             SetEntLayer(id, options.offsetLayer.c_str());
             ++result.created;
+            source.pieces.push_back({left, false, 0, -1});
         }
     }
+    result.sources.push_back(source);
 }
 
 }  // namespace
@@ -224,6 +251,59 @@ OffsetResult AddOffsets(AcDbDatabase* pDb, const OffsetOptions& options) {
         OffsetChain(chain, head, options, result);
     }
     return result;
+}
+
+namespace {
+
+const char* SideName(Side side) { return side == Side::kLeft ? "left" : side == Side::kRight ? "right" : "both"; }
+const char* JoinName(Join join) { return join == Join::kMiter ? "miter" : join == Join::kBevel ? "bevel" : "round"; }
+
+}  // namespace
+
+std::string OffsetSummaryJson(const OffsetResult& result, const OffsetOptions& options, const std::string& input,
+                              const std::string& output) {
+    std::string out;
+    JsonWriter json(out);
+    json.BeginObject();
+    json.Key("input").String(input);
+    json.Key("output").String(output);
+    json.Key("distance").Number(options.distance);
+    json.Key("side").String(SideName(options.side));
+    json.Key("method").String(options.vertexwise ? "vertexwise" : "parallel");
+    json.Key("join");
+    if (options.vertexwise) json.Null(); else json.String(JoinName(options.join));
+    json.Key("miter_limit");
+    if (options.vertexwise) json.Null(); else json.Number(options.miterLimit);
+    json.Key("polylines").Integer(result.polylines);
+    json.Key("chains").Integer(result.chains);
+    json.Key("created").Integer(result.created);
+    json.Key("failed").Integer(result.failed);
+    json.Key("sources").BeginArray();
+    for (const OffsetSource& source : result.sources) {
+        json.BeginObject();
+        json.Key("kind").String(source.polyline ? "polyline" : "chain");
+        json.Key("handle").String(HandleText(source.handle));
+        json.Key("entities").Integer(source.entities);
+        json.Key("closed").Bool(source.closed);
+        json.Key("length").Number(source.length);
+        json.Key("failed").Integer(source.failed);
+        json.Key("offsets").BeginArray();
+        for (const OffsetPiece& piece : source.pieces) {
+            json.BeginObject();
+            json.Key("side").String(piece.left ? "left" : "right");
+            json.Key("closed").Bool(piece.closed);
+            json.Key("vertices");
+            if (piece.vertices > 0) json.Integer(piece.vertices); else json.Null();
+            json.Key("length");
+            if (piece.length >= 0) json.Number(piece.length); else json.Null();
+            json.EndObject();
+        }
+        json.EndArray();
+        json.EndObject();
+    }
+    json.EndArray();
+    json.EndObject();
+    return out + "\n";
 }
 
 }  // namespace drovik::cli

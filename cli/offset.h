@@ -1,6 +1,8 @@
 #pragma once
 // Offsets of the polylines and line-and-arc chains of a drawing.
+#include <optional>
 #include <string>
+#include <vector>
 
 class AcDbDatabase;
 
@@ -19,11 +21,32 @@ struct OffsetOptions {
     bool vertexwise = false;              // one vertex per segment (OffsetVertexs, OffsetEnts) instead
 };
 
+// One new offset: its side and shape (vertexwise offsets of lines and arcs
+// are several entities: vertices 0 and length -1, not measured).
+struct OffsetPiece {
+    bool left = true;
+    bool closed = false;
+    int vertices = 0;
+    double length = -1;
+};
+
+// One source offset: a polyline or a chain of lines and arcs.
+struct OffsetSource {
+    bool polyline = true;
+    unsigned long long handle = 0;  // the polyline, or the chain's first entity
+    int entities = 1;               // entities in the chain
+    bool closed = false;
+    double length = 0;              // along the source
+    int failed = 0;                 // its sides that could not be made
+    std::vector<OffsetPiece> pieces;
+};
+
 struct OffsetResult {
     int polylines = 0;   // source polylines offset
     int chains = 0;      // source chains of lines and arcs offset
     int created = 0;     // new entities
     int failed = 0;      // sides whose offset could not be made (too tight an arc, nothing left, ...)
+    std::vector<OffsetSource> sources;  // in the order they were offset
 };
 
 // Offsets every polyline and every chain of touching lines and arcs (grown
@@ -34,5 +57,9 @@ struct OffsetResult {
 // resulting piece becomes a polyline. With vertexwise, polylines go through
 // OffsetVertexs and chains of lines and arcs through OffsetEnts, as before.
 OffsetResult AddOffsets(AcDbDatabase* pDb, const OffsetOptions& options);
+
+// The result as a JSON object (see README.md, "drovik offset --json").
+std::string OffsetSummaryJson(const OffsetResult& result, const OffsetOptions& options, const std::string& input,
+                              const std::string& output);
 
 }  // namespace drovik::cli

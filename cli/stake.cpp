@@ -31,16 +31,6 @@ double SegmentDirection(const CPolyLineVertex& a, const CPolyLineVertex& b, bool
     return WrapAngle(atEnd ? chord + turn : chord - turn);
 }
 
-// Length along a segment, as the spacing measures it: XY length of a
-// straight, the worked-out arc's length of a bulged one.
-double SegmentLength(const CPolyLineVertex& a, const CPolyLineVertex& b) {
-    if (std::fabs(a.bulge) > 0.0) {
-        stArcPara arc;
-        if (CPolyLine::GetArcPara(a, b, arc)) return arc.length;
-    }
-    return std::hypot(b.pt.x - a.pt.x, b.pt.y - a.pt.y);
-}
-
 // Vertex marks: each vertex with its distance along the chain.
 std::vector<StakePoint> VertexPoints(const CPolyLineVertexArray& chain, double& total) {
     const INT_PTR n = chain.GetSize();

@@ -10,7 +10,9 @@ packages=(
   clang libclang-rt-14-dev       # libFuzzer targets and LeakSanitizer runtime
   python3-ezdxf                  # independent DXF reader in interop tests
   python3-shapely                # GEOS, the independent oracle of the parallel offset tests
-  librsvg2-bin                   # rsvg-convert, to look at rendered drawings
+  librsvg2-bin                   # rsvg-convert: drovik render -o OUT.png
+  fonts-wqy-microhei             # Chinese characters in rendered texts
+  python3-pil                    # reads the pictures in tests/interop/librecad_render_check.py
   libdxflib-dev                  # dxflib, the parse-only yardstick of bench/dxf_convert_bench.py
   time                           # /usr/bin/time: peak memory in bench/dxf_convert_bench.py
   librecad poppler-utils         # LibreCAD's dxf2pdf and pdftoppm: tests/interop/librecad_print_check.py

@@ -113,6 +113,9 @@ public:
     // Not in the host: a loop of edges; eInvalidInput for a polyline loop.
     Acad::ErrorStatus getLoopAt(int loopIndex, Adesk::Int32& loopType, std::vector<Edge>& edges) const;
     Acad::ErrorStatus getAssocObjIdsAt(int loopIndex, AcDbObjectIdArray& dbObjIds) const;
+    // Not in the host: sets the ids a loop was made from, as stored (a file
+    // reader); the loop keeps its shape. eInvalidIndex out of range.
+    Acad::ErrorStatus setAssocObjIdsAt(int loopIndex, const AcDbObjectIdArray& dbObjIds);
 
     int numSeedPoints() const { return m_seeds.length(); }
     Acad::ErrorStatus getSeedPointAt(unsigned int index, AcGePoint2d& pt) const;

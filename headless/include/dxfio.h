@@ -14,10 +14,12 @@
 // - Modelled: lines, arcs, circles, ellipses, texts, lightweight polylines,
 //   2D and 3D polylines with their vertices, wipeouts, points, solids,
 //   traces, 3D faces, MText, splines, block references with their
-//   attributes and arrays, attribute definitions, of model space and of
-//   block definitions; block records (base point, description, path);
-//   layers, linetypes, text styles, registered applications, groups,
-//   extension dictionaries and their xrecords, extended data.
+//   attributes and arrays, attribute definitions, hatches and aligned,
+//   rotated, radial and diametric dimensions (with their blocks), of model
+//   space and of block definitions; block records (base point, description,
+//   path); layers, linetypes, text styles, dimension styles, registered
+//   applications, groups, extension dictionaries and their xrecords,
+//   extended data.
 //   Everything else is kept as it was read: entities of every other kind and
 //   every entity of paper space are database objects of class
 //   AcDbKeptEntity (see dbkept.h) that the editor sees by their extents; the other tables and records, header variables, CLASSES,
@@ -55,6 +57,9 @@
 // - Erased objects are not written, and neither are references to them
 //   (reactors, dictionary entries, group members, objects they own), so the
 //   written file has no dangling reference.
+// - Dimensions without a current block get one first (lines, arrowheads,
+//   measured text), so every reader shows them: saving adds these blocks to
+//   the drawing.
 // - Written to a temporary file beside the target and renamed over it, so a
 //   failure never leaves a half-written file. A drawing holding a coordinate
 //   that is not a finite number is refused.

@@ -79,6 +79,8 @@ struct ObjectAccess {
         AcDbObjectId dimStyleTable, dimstyle;
     };
     static bool clearForLoad(AcDbDatabase* db);
+    // The dimension style table without making one (null when there is none yet).
+    static AcDbObjectId dimStyleTableIfAny(const AcDbDatabase* db) { return db->m_dimStyleTable; }
     static void setNextHandle(AcDbDatabase* db, Adesk::UInt32 handle) { db->m_wantedHandle = handle; }
     static void reserveHandles(AcDbDatabase* db, Adesk::UInt32 seed);
     static void setDatabaseIds(AcDbDatabase* db, const DatabaseIds& ids);

@@ -1,6 +1,9 @@
 // `drovik offset`: the cleaned-up offset, its joins, closed outlines and the
 // vertex-by-vertex offset kept behind --vertexwise.
+#include <algorithm>
 #include <cmath>
+#include <cstdlib>
+#include <cstdio>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -167,4 +170,73 @@ TEST_F(OffsetCommand, BadJoinOptionsAreUsageErrors) {
     }
     EXPECT_FALSE(fs::exists(m_out));
 }
+}  // namespace
+
+namespace {
+
+// The number after "key": at or after `from` in a JSON text; NaN when absent.
+double JsonNumberAfter(const std::string& json, const std::string& key, size_t& from) {
+    const size_t at = json.find("\"" + key + "\": ", from);
+    if (at == std::string::npos) return std::nan("");
+    from = at + key.size() + 4;
+    return std::strtod(json.c_str() + from, nullptr);
+}
+
+// --json: the source's length and each offset's measured independently
+// (the rectangle's perimeter, and outward the sides plus a quarter circle
+// of radius D at each corner, inward the smaller rectangle).
+TEST_F(OffsetCommand, JsonSummaryGivesEverySourceAndOffsetWithLengths) {
+    WriteDrawing({{kRectangle, true}});
+    const Outcome r = RunCli({"offset", m_in, "--distance", "1", "-o", m_out, "--json"});
+    ASSERT_EQ(r.code, 0) << r.err;
+    const std::string& json = r.out;
+    EXPECT_NE(json.find("\"method\": \"parallel\""), std::string::npos) << json;
+    EXPECT_NE(json.find("\"join\": \"round\""), std::string::npos);
+    EXPECT_NE(json.find("\"kind\": \"polyline\""), std::string::npos);
+    size_t at = 0;
+    EXPECT_EQ(JsonNumberAfter(json, "distance", at), 1.0);
+    EXPECT_EQ(JsonNumberAfter(json, "polylines", at), 1.0);
+    EXPECT_EQ(JsonNumberAfter(json, "chains", at), 0.0);
+    EXPECT_EQ(JsonNumberAfter(json, "created", at), 2.0);
+    EXPECT_EQ(JsonNumberAfter(json, "failed", at), 0.0);
+    EXPECT_NEAR(JsonNumberAfter(json, "length", at), 28.0, 1e-9);
+    const double pi = 3.141592653589793;
+    std::vector<double> lengths;
+    for (double l; !std::isnan(l = JsonNumberAfter(json, "length", at));) lengths.push_back(l);
+    ASSERT_EQ(lengths.size(), 2u) << json;
+    std::sort(lengths.begin(), lengths.end());
+    EXPECT_NEAR(lengths[0], 2 * (8 + 2), 1e-6);         // inward: 8 by 2
+    EXPECT_NEAR(lengths[1], 28 + 2 * pi * 1.0, 1e-6);   // outward: round corners
+    EXPECT_EQ(CountOf(json, "\"closed\": true"), 3);    // the source and both outlines
+
+    // --json and -o - would both use standard output.
+    const Outcome both = RunCli({"offset", m_in, "--distance", "1", "-o", "-", "--json"});
+    EXPECT_EQ(both.code, 2);
+    EXPECT_NE(both.err.find("standard output"), std::string::npos);
+}
+
+// Vertexwise offsets of a chain of lines report its entities; the pieces
+// OffsetEnts makes are counted, not measured.
+TEST_F(OffsetCommand, JsonSummaryOfAVertexwiseChain) {
+    AcDbObjectId id;
+    ASSERT_TRUE(MakeLine(P(0, 0), P(10, 0), id, L"0", true));
+    ASSERT_TRUE(MakeLine(P(10, 0), P(10, 10), id, L"0", true));
+    host::dxf::DxfError error;
+    ASSERT_TRUE(host::dxf::WriteDxf(acdbHostApplicationServices()->workingDatabase(),
+                                    host::Utf8ToWide(m_in).c_str(), error));
+    host::harness::ResetHost();
+    const Outcome r = RunCli({"offset", m_in, "--distance", "1", "--side", "left", "--vertexwise", "-o", m_out,
+                              "--json"});
+    ASSERT_EQ(r.code, 0) << r.err;
+    EXPECT_NE(r.out.find("\"kind\": \"chain\""), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("\"join\": null"), std::string::npos);
+    size_t at = 0;
+    EXPECT_EQ(JsonNumberAfter(r.out, "chains", at), 1.0);
+    EXPECT_EQ(JsonNumberAfter(r.out, "entities", at), 2.0);
+    EXPECT_NEAR(JsonNumberAfter(r.out, "length", at), 20.0, 1e-9);
+    // The option, then one offset line per source line.
+    EXPECT_EQ(CountOf(r.out, "\"side\": \"left\""), 3) << r.out;
+    EXPECT_EQ(CountOf(r.out, "\"vertices\": null"), 2);
+}
+
 }  // namespace

@@ -10,6 +10,19 @@
 
 namespace {
 
+// The text with the padding before each line's first character removed, so
+// group codes compare whether a writer right-aligned them or not.
+std::string Unpadded(const std::string& dxf) {
+    std::string out;
+    bool lineStart = true;
+    for (const char c : dxf) {
+        if (lineStart && c == ' ') continue;
+        lineStart = c == '\n';
+        out += c;
+    }
+    return out;
+}
+
 using namespace dxftest;
 using host::dxf::DxfError;
 using host::dxf::DxfReport;
@@ -210,7 +223,8 @@ TEST_F(DxfBlocks, BlockFieldsAndAttributeDefinitionsAreReadAndWrittenFromTheMode
     EXPECT_EQ(again->numEntities(), 2);
     again->close();
     // The version and the lock flag both stay under the definition.
-    EXPECT_NE(out.find("AcDbAttributeDefinition\n280\n0\n  3\nWell id\n  2\nID\n 70\n8\n 73\n6\n280\n1\n"),
+    // (Unchanged, the definition is copied as the file spelled its codes.)
+    EXPECT_NE(Unpadded(out).find("AcDbAttributeDefinition\n280\n0\n3\nWell id\n2\nID\n70\n8\n73\n6\n280\n1\n"),
               std::string::npos)
         << out;
 }

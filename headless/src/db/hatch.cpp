@@ -457,6 +457,14 @@ Acad::ErrorStatus AcDbHatch::getAssocObjIdsAt(int loopIndex, AcDbObjectIdArray& 
     return Acad::eOk;
 }
 
+Acad::ErrorStatus AcDbHatch::setAssocObjIdsAt(int loopIndex, const AcDbObjectIdArray& dbObjIds) {
+    if (!isWriteEnabled()) return Acad::eNotOpenForWrite;
+    if (loopIndex < 0 || loopIndex >= numLoops()) return Acad::eInvalidIndex;
+    assertWriteEnabled();
+    m_loops[static_cast<std::size_t>(loopIndex)].sources = dbObjIds;
+    return Acad::eOk;
+}
+
 Acad::ErrorStatus AcDbHatch::getSeedPointAt(unsigned int index, AcGePoint2d& pt) const {
     if (index >= static_cast<unsigned int>(m_seeds.length())) return Acad::eInvalidIndex;
     pt = m_seeds[static_cast<int>(index)];

@@ -7,6 +7,8 @@
 #include <unordered_map>
 
 #include "dbdict.h"
+#include "dbdim.h"
+#include "dbhatch.h"
 #include "dbgroup.h"
 #include "dbents3d.h"
 #include "dbentsblock.h"
@@ -150,6 +152,7 @@ public:
         if (m_img.mapped) m_img.fileOfSlot.assign(1, 0);
         ObjectAccess::DatabaseIds ids;
         tables(ids);
+        dimStyles(ids);
         blockRecords(ids);
         dictionaries(ids);
         ids.clayer = find(TableKind::Layer, m_s.clayer, ids.clayer);
@@ -521,6 +524,15 @@ private:
                     block = AcDbObjectId::kNull;
                 }
             }
+            AcDbObjectId dimBlock;
+            if (p.obj && AcDbDimension::cast(p.obj.get())) {
+                dimBlock = dimensionBlock(p, r);
+                if (dimBlock.isNull()) {
+                    p.obj.reset();
+                    --m_s.modelled;
+                    ++m_s.kept["DIMENSION"];
+                }
+            }
             if (p.obj) {
                 e = static_cast<AcDbEntity*>(p.obj.release());
             } else {
@@ -539,6 +551,7 @@ private:
                 auto style = [&] { return byName(TableKind::Style, p.style, r.line, m_standard, "text style", "Standard"); };
                 if (auto* t = AcDbText::cast(e)) t->setTextStyle(style());
                 else if (auto* m = AcDbMText::cast(e)) m->setTextStyle(style());
+                else if (auto* d = AcDbDimension::cast(e)) d->setDimensionStyle(dimStyleOf(p.style, r.line));
             }
             if (p.vertex && AcDbAttribute::cast(e)) {
                 AcDbBlockReference* ref = nullptr;
@@ -579,6 +592,9 @@ private:
             btr->appendAcDbEntity(id, e);
             btr->close();
             if (!block.isNull()) AcDbBlockReference::cast(e)->setBlockTableRecord(block);
+            // Last: every other change makes a dimension's block out of date.
+            if (!dimBlock.isNull()) AcDbDimension::cast(e)->setDimBlockId(dimBlock);
+            if (!p.refs.empty()) m_sources.emplace_back(id, std::move(p.refs));
             if (p.xdata) e->setXData(p.xdata.get());
             e->close();
             if (AcDb2dPolyline::cast(e) || AcDb3dPolyline::cast(e)) lastPoly = id;
@@ -586,6 +602,83 @@ private:
             p.xdata.reset();
         }
         m_s.entities.shrink_to_fit();
+        hatchSources();
+    }
+
+    // The dimension style table, when the file has one or a dimension
+    // needs it: the file's records (sizes, decimals, text style) and
+    // "Standard". Records keep every code the host has no field for.
+    void dimStyles(ObjectAccess::DatabaseIds& ids) {
+        bool dims = false;
+        for (const auto& p : m_s.entities) dims = dims || (p.obj && AcDbDimension::cast(p.obj.get()));
+        if (!dims && !m_s.tableHead[static_cast<int>(TableKind::DimStyle)]) return;
+        table<AcDbDimStyleTable>(TableKind::DimStyle, ids.dimStyleTable);
+        AcDbObjectId first;
+        for (auto& p : m_s.tableRecords) {
+            if (p.kind != TableKind::DimStyle) continue;
+            auto* r = new AcDbDimStyleTableRecord;
+            // A value the host does not take (a dimscale of 0: "by the
+            // viewport") leaves the default in the model; the writer keeps
+            // the file's while the model's is unchanged.
+            auto size = [&](int code, double fallback, Acad::ErrorStatus (AcDbDimStyleTableRecord::*set)(double)) {
+                (r->*set)(Real(p.tags, code, fallback));
+            };
+            size(40, r->dimscale(), &AcDbDimStyleTableRecord::setDimscale);
+            size(41, r->dimasz(), &AcDbDimStyleTableRecord::setDimasz);
+            size(42, r->dimexo(), &AcDbDimStyleTableRecord::setDimexo);
+            size(44, r->dimexe(), &AcDbDimStyleTableRecord::setDimexe);
+            size(140, r->dimtxt(), &AcDbDimStyleTableRecord::setDimtxt);
+            size(147, r->dimgap(), &AcDbDimStyleTableRecord::setDimgap);
+            r->setDimdec(static_cast<int>(Int(p.tags, 271, r->dimdec())));
+            std::uint64_t h = 0;
+            for (const Tag& t : p.tags)
+                if (t.code == 340 && ParseHex(t.value, h)) break;
+            const AcDbObjectId style = h ? idOfFile(h) : AcDbObjectId::kNull;
+            if (!style.isNull()) r->setDimtxsty(style);
+            if (addRecord(TableKind::DimStyle, r, p.name, p.record) && first.isNull()) first = m_recordIds[p.record];
+        }
+        // The style of dimensions that name none or an undefined one: the
+        // current one, "Standard", the first; a table without records gets
+        // "Standard".
+        m_dimStandard = find(TableKind::DimStyle, m_s.dimstyle, find(TableKind::DimStyle, L"Standard", first));
+        if (m_dimStandard.isNull()) m_dimStandard = ensure(TableKind::DimStyle, L"Standard", new AcDbDimStyleTableRecord);
+        ids.dimstyle = m_dimStandard;
+        const wchar_t* name = nullptr;
+        if (const auto* rec = ObjectAccess::peek<AcDbSymbolTableRecord>(m_dimStandard)) rec->getName(name);
+        m_dimStandardName = host::WideToUtf8(name ? name : L"Standard");
+    }
+
+    AcDbObjectId dimStyleOf(std::string_view raw, std::uint32_t line) {
+        return byName(TableKind::DimStyle, raw, line, m_dimStandard, "dimension style", m_dimStandardName.c_str());
+    }
+
+    // A dimension's block; null when the file does not define it (the
+    // dimension is then kept as read: a block made anew would not be what
+    // the file shows).
+    AcDbObjectId dimensionBlock(const PendingEntity& p, const Record& r) {
+        const AcDbObjectId block = find(TableKind::BlockRecord, m_s.codec.decode(p.blockName), AcDbObjectId::kNull);
+        if (block.isNull() || block == m_model || block == m_paper) {
+            warn(r.line, "DIMENSION of undefined block '" + std::string(p.blockName) + "': kept as read");
+            return AcDbObjectId::kNull;
+        }
+        return block;
+    }
+
+    // The objects hatch loops were made from, now that every entity is there.
+    void hatchSources() {
+        for (auto& s : m_sources) {
+            AcDbHatch* h = nullptr;
+            if (acdbOpenObject(h, s.first, AcDb::kForWrite) != Acad::eOk) continue;
+            std::vector<AcDbObjectIdArray> ids(static_cast<std::size_t>(h->numLoops()));
+            for (const auto& ref : s.second) {
+                const AcDbObjectId id = idOfFile(ref.second);
+                if (!id.isNull() && ref.first < h->numLoops()) ids[static_cast<std::size_t>(ref.first)].append(id);
+            }
+            for (std::size_t k = 0; k < ids.size(); ++k)
+                if (!ids[k].isEmpty()) h->setAssocObjIdsAt(static_cast<int>(k), ids[k]);
+            h->close();
+        }
+        m_sources.clear();
     }
 
     void groups(AcDbObjectId groupDictId) {
@@ -762,14 +855,17 @@ private:
     AcDbDatabase* m_db;
     std::uint64_t m_fresh = 1;
     std::uint32_t m_nextSlot = 1;
-    AcDbObjectId m_tables[6];
-    std::unordered_map<std::wstring, AcDbObjectId> m_names[6];
+    AcDbObjectId m_tables[kTableKinds];
+    std::unordered_map<std::wstring, AcDbObjectId> m_names[kTableKinds];
     std::unordered_map<std::uint32_t, AcDbObjectId> m_recordIds;
     std::unordered_map<std::uint32_t, AcDbObjectId> m_blockOf;
     std::unordered_map<std::uint32_t, std::uint32_t> m_endOf;
     std::unordered_map<std::string_view, AcDbObjectId> m_layerCache;
-    std::unordered_map<std::string_view, AcDbObjectId> m_cache[6];
+    std::unordered_map<std::string_view, AcDbObjectId> m_cache[kTableKinds];
     AcDbObjectId m_byLayer, m_continuous, m_layer0, m_standard, m_model, m_paper;
+    AcDbObjectId m_dimStandard;
+    std::string m_dimStandardName;
+    std::vector<std::pair<AcDbObjectId, std::vector<std::pair<int, std::uint64_t>>>> m_sources;  // hatches
 };
 
 }  // namespace

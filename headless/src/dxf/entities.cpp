@@ -645,6 +645,8 @@ std::vector<EntityDescription> AllDescriptions() {
     AddTextDescriptions(all);
     AddCurveDescriptions(all);
     AddBlockDescriptions(all);
+    AddHatchDescriptions(all);
+    AddDimensionDescriptions(all);
     return all;
 }
 

@@ -5,6 +5,7 @@
 // record and are written back around the owned ones, subclass by subclass.
 // Adding a modelled kind is adding one description to the table.
 #include <cstdint>
+#include <functional>
 #include <initializer_list>
 #include <string>
 #include <string_view>
@@ -30,7 +31,9 @@ struct EntityIn {
     std::vector<std::string>& warnings;
     std::uint32_t line;          // of the record
     std::string_view styleName;  // TEXT: code 7 (resolved later)
-    std::string_view blockName = {};  // INSERT: code 2 (resolved later)
+    std::string_view blockName = {};  // INSERT, DIMENSION: code 2 (resolved later)
+    // HATCH: the source objects of its loops, (loop, handle) (resolved later).
+    std::vector<std::pair<int, std::uint64_t>> refs = {};
     void warn(std::uint32_t at, const std::string& text) {
         warnings.push_back("line " + std::to_string(at) + ": " + text);
     }
@@ -42,6 +45,9 @@ struct EntityOut {
     Emitter& e;
     const std::vector<Tag>* orig;
     std::wstring (*nameOf)(AcDbObjectId);
+    std::function<std::uint64_t(AcDbObjectId)> handleOf = {};  // the handle written for an object
+    std::string_view version = {};                             // $ACADVER written ("AC1015")
+    bool changed = true;  // the entity changed since it was read (or is new)
     // The file's value of a code in the record as read, or fallback.
     double origReal(int code, double fallback) const;
     long long origInt(int code, long long fallback) const;
@@ -127,6 +133,8 @@ void AddSolidDescriptions(std::vector<EntityDescription>& all);  // POINT, SOLID
 void AddTextDescriptions(std::vector<EntityDescription>& all);   // MTEXT
 void AddCurveDescriptions(std::vector<EntityDescription>& all);  // SPLINE
 void AddBlockDescriptions(std::vector<EntityDescription>& all);  // INSERT, ATTRIB, ATTDEF
+void AddHatchDescriptions(std::vector<EntityDescription>& all);  // HATCH
+void AddDimensionDescriptions(std::vector<EntityDescription>& all);  // DIMENSION
 // A 3D POLYLINE head and a 3D VERTEX (flag 32), from what the 2D reading
 // of the record found.
 AcDbEntity* ReadPolyline3d(EntityIn& in, long long flags, long long curve);

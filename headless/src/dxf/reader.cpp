@@ -20,6 +20,7 @@ TableKind TableKindOf(std::string_view name) {
     if (name == "STYLE") return TableKind::Style;
     if (name == "APPID") return TableKind::Appid;
     if (name == "BLOCK_RECORD") return TableKind::BlockRecord;
+    if (name == "DIMSTYLE") return TableKind::DimStyle;
     return TableKind::Other;
 }
 
@@ -108,7 +109,7 @@ private:
 
     void header(const Record& r) {
         std::string_view var;
-        std::string_view clayer, textstyle;
+        std::string_view clayer, textstyle, dimstyle;
         for (const Tag& t : m_tags) {
             if (t.code == 9) {
                 var = Trim(t.value);
@@ -129,10 +130,12 @@ private:
                 if (ParseInt(t.value, n)) m_img.hadHandles = n != 0;
             } else if (var == "$CLAYER" && t.code == 8) clayer = t.value;
             else if (var == "$TEXTSTYLE" && t.code == 7) textstyle = t.value;
+            else if (var == "$DIMSTYLE" && t.code == 2) dimstyle = t.value;
         }
         setupText(r.line);
         m_s.clayer = m_s.codec.decode(clayer);
         m_s.textstyle = m_s.codec.decode(textstyle);
+        m_s.dimstyle = m_s.codec.decode(Trim(dimstyle));
     }
 
     void setupText(std::uint32_t line) {
@@ -597,6 +600,7 @@ private:
             p.obj.reset(desc->read(in));
             p.style = in.styleName;
             p.blockName = in.blockName;
+            p.refs = std::move(in.refs);
         }
         if (p.obj) {
             if (!sub) ++m_s.modelled;

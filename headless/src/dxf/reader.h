@@ -32,7 +32,8 @@ struct ObjectDeleter {
 };
 using ObjectPtr = std::unique_ptr<AcDbObject, ObjectDeleter>;
 
-enum class TableKind : std::uint32_t { Other, Layer, Ltype, Style, Appid, BlockRecord };
+enum class TableKind : std::uint32_t { Other, Layer, Ltype, Style, Appid, BlockRecord, DimStyle };
+constexpr int kTableKinds = 7;
 TableKind TableKindOf(std::string_view name);
 
 // An entity read: modelled (obj set) or kept as read. Ordered to pack: a
@@ -40,7 +41,8 @@ TableKind TableKindOf(std::string_view name);
 struct PendingEntity {
     ObjectPtr obj;              // the modelled entity; null: kept
     std::string_view layer, linetype, style;
-    std::string_view blockName;  // INSERT: its block (resolved by Build)
+    std::string_view blockName;  // INSERT, DIMENSION: its block (resolved by Build)
+    std::vector<std::pair<int, std::uint64_t>> refs;  // HATCH: (loop, source handle)
     RbList xdata;
     double box[4] = {0, 0, 0, 0};  // kept entities: x, y low and high of the points the file gives
     std::uint32_t record = 0;
@@ -95,11 +97,11 @@ struct Scanned {
     // thousand entities, and Build frees them from the front as it goes.
     std::deque<PendingEntity> entities;
     std::vector<PendingRecord> tableRecords;
-    std::uint32_t tableHead[6] = {0, 0, 0, 0, 0, 0};  // record of each TableKind's TABLE
+    std::uint32_t tableHead[kTableKinds] = {};  // record of each TableKind's TABLE
     std::vector<std::uint32_t> blocks;               // BLOCK records
     std::uint32_t rootDict = 0, groupDict = 0;        // their records
     std::vector<PendingGroup> groups;
-    std::wstring clayer, textstyle;
+    std::wstring clayer, textstyle, dimstyle;
     std::vector<std::pair<std::wstring, std::uint32_t>> xdataApps;  // applications used, with a line
     int modelled = 0;
     std::vector<std::pair<std::uint64_t, std::uint32_t>> subHandles;  // handles inside kept sequences, with the record

@@ -15,7 +15,13 @@ void NewDrawingImage(const AcDbDatabase* db, Scanned& out) {
     std::uint64_t next = db->nextHandle();
     auto h = [](AcDbObjectId id) { return HexText(id.handle()); };
     const std::string vport = HexText(next++), view = HexText(next++), ucs = HexText(next++);
-    const std::string dimTable = HexText(next++), dimStd = HexText(next++), paper = HexText(next++);
+    std::string dimTable = HexText(next++), dimStd = HexText(next++);
+    const std::string paper = HexText(next++);
+    // The drawing's own dimension style table and "Standard", when it has them.
+    const AcDbObjectId dimTableId = ObjectAccess::dimStyleTableIfAny(db);
+    const AcDbObjectId dimStdId = ObjectAccess::findRecord(dimTableId, L"Standard");
+    if (!dimTableId.isNull()) dimTable = h(dimTableId);
+    if (!dimStdId.isNull()) dimStd = h(dimStdId);
     const std::string msBlock = HexText(next++), msEnd = HexText(next++), psBlock = HexText(next++),
                       psEnd = HexText(next++);
     const std::string bt = h(db->blockTableId()), ms = h(db->modelSpaceId());
@@ -68,6 +74,12 @@ void NewDrawingImage(const AcDbDatabase* db, Scanned& out) {
         if (img.recordOfSlot.size() <= slot) img.recordOfSlot.resize(slot + 1, 0);
         img.recordOfSlot[slot] = record;
     };
+    for (std::uint32_t i = 1; i < img.records.size(); ++i) {
+        const Record& r = img.records[i];
+        if (r.role == Role::Table && r.aux == static_cast<std::uint32_t>(TableKind::DimStyle) && !dimTableId.isNull())
+            bind(i, dimTableId);
+        if (r.type == "DIMSTYLE" && !dimStdId.isNull()) bind(i, dimStdId);
+    }
     bind(out.rootDict, db->namedObjectsDictionaryId());
     bind(out.groupDict, db->groupDictionaryId());
     out.entities.clear();

@@ -13,6 +13,7 @@
 #include "dbxrecrd.h"
 #include "template.h"
 #include "upgrade.h"
+#include "db/dimension_block.h"
 
 namespace host {
 namespace dxf {
@@ -51,6 +52,9 @@ const RecordDescription* RecordDescriptionOf(const AcDbObject* obj) {
     static const RecordDescription kStyle{"AcDbTextStyleTableRecord", {2, 3, 4, 40, 41}};
     static const RecordDescription kApp{"AcDbRegAppTableRecord", {2}};
     static const RecordDescription kBlock{"AcDbBlockTableRecord", {}, true};
+    // A dimension style is written in the file's order of codes, the
+    // model's values put in place (see Writer::ownedRecord): it owns them all.
+    static const RecordDescription kDimStyle{"AcDbDimStyleTableRecord", {}, true};
     static const RecordDescription kGroup{"AcDbGroup", {300, 70, 71, 340}};
     static const RecordDescription kDict{"AcDbDictionary", {3, 350, 360}};
     static const RecordDescription kXrecord{"AcDbXrecord", {}, true};
@@ -59,6 +63,7 @@ const RecordDescription* RecordDescriptionOf(const AcDbObject* obj) {
     if (AcDbTextStyleTableRecord::cast(obj)) return &kStyle;
     if (AcDbRegAppTableRecord::cast(obj)) return &kApp;
     if (AcDbBlockTableRecord::cast(obj)) return &kBlock;
+    if (AcDbDimStyleTableRecord::cast(obj)) return &kDimStyle;
     if (AcDbGroup::cast(obj)) return &kGroup;
     if (AcDbDictionary::cast(obj)) return &kDict;
     if (AcDbXrecord::cast(obj)) return &kXrecord;
@@ -70,6 +75,7 @@ const char* TypeOf(const AcDbObject* obj) {
     if (AcDbTextStyleTableRecord::cast(obj)) return "STYLE";
     if (AcDbRegAppTableRecord::cast(obj)) return "APPID";
     if (AcDbBlockTableRecord::cast(obj)) return "BLOCK_RECORD";
+    if (AcDbDimStyleTableRecord::cast(obj)) return "DIMSTYLE";
     if (AcDbGroup::cast(obj)) return "GROUP";
     if (AcDbDictionary::cast(obj)) return "DICTIONARY";
     if (AcDbXrecord::cast(obj)) return "XRECORD";
@@ -246,7 +252,7 @@ void Writer::prepare() {
         const AcDbObject* obj = ObjectAccess::lookup(AcDbObjectId::fromParts(m_db->serial(), s));
         if (!obj) continue;
         if (obj->isErased() && m_img.recordOf(s)) m_erased.insert(m_img.fileHandle(s));
-        if (ObjectAccess::isTouched(obj) && AcDbSymbolTableRecord::cast(obj)) m_renamed = true;
+        if (ObjectAccess::isTouched(obj) && AcDbSymbolTableRecord::cast(obj) && !keepsFileName(obj, s)) m_renamed = true;
         if (obj->isErased() && AcDbGroup::cast(obj)) m_groupsChanged = true;
     }
     if (!m_erased.empty()) {
@@ -264,6 +270,18 @@ void Writer::note(const std::string& what) {
     if (m_dropped) ++m_drops[what];
 }
 
+// A changed table record with the name its file record gives it: what
+// refers to it by name can be written as read.
+bool Writer::keepsFileName(const AcDbObject* obj, std::uint32_t slot) {
+    const Record* r = m_img.recordOf(slot);
+    if (!r || obj->isErased()) return false;
+    std::vector<Tag> tags;
+    m_img.tags(*r, tags, m_values);
+    for (const Tag& t : tags)
+        if (t.code == 2) return m_src.decode(Trim(t.value)) == NameOf(obj->objectId());
+    return false;
+}
+
 void Writer::reportDrops() {
     if (!m_dropped) return;
     for (const auto& d : m_drops) m_dropped->push_back(d.first + ": " + std::to_string(d.second));
@@ -279,6 +297,20 @@ void Writer::section(const Record& r) {
     if (!m_tablesDone && (kind == SectionKind::Blocks || kind == SectionKind::Entities || kind == SectionKind::Objects)) {
         if (!m_tablesSeen) missingTablesSection();
         m_tablesDone = true;
+    }
+    if (kind == SectionKind::Blocks) m_blocksSeen = true;
+    if (!m_blocksSeen && (kind == SectionKind::Entities || kind == SectionKind::Objects)) {
+        // Blocks made since (a dimension's, a client's) need a section the
+        // file did not have.
+        m_blocksSeen = true;
+        bool any = false;
+        for (const auto& id : newRecordIds(TableKind::BlockRecord)) any = any || (Slot(id) != m_model && Slot(id) != m_paper);
+        if (any) {
+            m_e.text(0, "SECTION");
+            m_e.text(2, "BLOCKS");
+            newBlocks();
+            m_e.text(0, "ENDSEC");
+        }
     }
     if (dropsSection(kind)) {
         m_skipSection = true;
@@ -389,7 +421,8 @@ bool Writer::needsTable(TableKind k) const {
 
 void Writer::missingTablesSection() {
     bool any = false;
-    for (TableKind k : {TableKind::Ltype, TableKind::Layer, TableKind::Style, TableKind::Appid, TableKind::BlockRecord})
+    for (TableKind k : {TableKind::Ltype, TableKind::Layer, TableKind::Style, TableKind::Appid, TableKind::BlockRecord,
+                        TableKind::DimStyle})
         any = any || needsTable(k);
     if (!any) return;
     m_e.text(0, "SECTION");
@@ -403,6 +436,7 @@ const std::pair<TableKind, const char*> kModelledTables[] = {{TableKind::Ltype, 
                                                              {TableKind::Layer, "LAYER"},
                                                              {TableKind::Style, "STYLE"},
                                                              {TableKind::Appid, "APPID"},
+                                                             {TableKind::DimStyle, "DIMSTYLE"},
                                                              {TableKind::BlockRecord, "BLOCK_RECORD"}};
 }  // namespace
 
@@ -418,6 +452,7 @@ void Writer::newTableHead(TableKind kind, long long count) {
         m_e.text(100, "AcDbSymbolTable");
     }
     m_e.integer(70, count);
+    if (kind == TableKind::DimStyle && !m_r12) m_e.text(100, "AcDbDimStyleTable");
 }
 
 void Writer::missingTables() {
@@ -437,6 +472,7 @@ AcDbObjectId Writer::tableId(TableKind k) const {
     case TableKind::Style: return m_db->textStyleTableId();
     case TableKind::Appid: return m_db->regAppTableId();
     case TableKind::BlockRecord: return m_db->blockTableId();
+    case TableKind::DimStyle: return ObjectAccess::dimStyleTableIfAny(m_db);
     default: return AcDbObjectId::kNull;
     }
 }
@@ -584,6 +620,8 @@ void Writer::entity(const Record* r, const AcDbEntity* ent, std::uint32_t index)
 
 bool WriteDrawing(const AcDbDatabase* db, std::string& out, const DxfWriteOptions& opts, DxfError& err,
                   std::FILE* rest) {
+    // Dimensions without a current block get one, so every reader shows them.
+    host_detail::EnsureDimensionBlocks(const_cast<AcDbDatabase*>(db));
     auto* file = static_cast<FileImage*>(ObjectAccess::file(db));
     std::unique_ptr<Scanned> scratch;
     if (!file) {

@@ -86,6 +86,7 @@ private:
     std::uint64_t fileOf(AcDbObjectId id) const { return id.isNull() ? 0 : m_img.fileHandle(Slot(id)); }
 
     void note(const std::string& what);
+    bool keepsFileName(const AcDbObject* obj, std::uint32_t slot);
 
 public:
     void reportDrops();
@@ -191,6 +192,7 @@ private:
     void ownedRecord(const AcDbObject* obj, const Parts& parts, bool fromFile);
 
     void xdata(const AcDbObject* obj);
+    void dimStyle(const AcDbDimStyleTableRecord* ds, const Parts& parts, bool fromFile);
 
     const AcDbDatabase* m_db;
     FileImage& m_img;
@@ -213,6 +215,7 @@ private:
     std::size_t m_headerAt = 0;
     std::uint32_t m_model = 0, m_paper = 0;
     bool m_skipSection = false, m_skipTable = false, m_tablesSeen = false, m_tablesDone = false;
+    bool m_blocksSeen = false;
     bool m_groupsChanged = false, m_renamed = false;
     SectionKind m_section = SectionKind::Other;
     std::unordered_map<std::uint32_t, bool> m_tableSeen;

@@ -261,11 +261,17 @@ void Writer::mergedTags(const Record* r, const std::vector<Tag>* tags, const AcD
     if (!m_r12) {
         std::vector<std::uint64_t> reactors;
         if (ent) reactors = reactorsOf(tags, Slot(obj->objectId()));
-        if (!reactors.empty()) {
+        // Where the file had them (some writers put the extension dictionary
+        // first), else first.
+        bool fileReactors = false;
+        for (const Tag& t : parts.head) fileReactors = fileReactors || (t.code == 102 && Trim(t.value) == "{ACAD_REACTORS");
+        auto writeReactors = [&] {
+            if (reactors.empty()) return;
             m_e.text(102, "{ACAD_REACTORS");
             for (const auto h : reactors) m_e.hex(330, h);
             m_e.text(102, "}");
-        }
+        };
+        if (!ent || !fileReactors) writeReactors();
         if (!tags && !ent && (AcDbXrecord::cast(obj) || AcDbDictionary::cast(obj)) && owner &&
             obj->ownerId() != m_db->namedObjectsDictionaryId()) {
             // A new dictionary object points back at its owner, as the host's do.
@@ -279,6 +285,7 @@ void Writer::mergedTags(const Record* r, const std::vector<Tag>* tags, const AcD
             if (t.code == 5 || t.code == 105) continue;
             if (t.code == 102) {
                 const std::string_view v = Trim(t.value);
+                if (v == "{ACAD_REACTORS" && ent) writeReactors();
                 if (v == "{ACAD_REACTORS") skip = ent != nullptr;
                 if (v == "{ACAD_XDICTIONARY" && depth == 0) {
                     // The model's extension dictionary in its place.
@@ -336,6 +343,9 @@ void Writer::mergedTags(const Record* r, const std::vector<Tag>* tags, const AcD
         if (desc) {
             EntityOut out{m_e, tags, NameOf};
             out.src = &m_src;
+            out.handleOf = [this](AcDbObjectId id) { return fileOf(id); };
+            out.version = m_version;
+            out.changed = !r || ObjectAccess::isTouched(ent);
             for (std::size_t i = 0; i < desc->subclasses.size(); ++i) {
                 marker(desc->subclasses[i].marker);
                 desc->write(out, ent, i);
@@ -429,6 +439,8 @@ void Writer::ownedRecord(const AcDbObject* obj, const Parts& parts, bool fromFil
         blockRecordFields(b, parts, fromFile);
     } else if (const auto* x = AcDbXrecord::cast(obj)) {
         xrecordFields(x, fromFile);
+    } else if (const auto* ds = AcDbDimStyleTableRecord::cast(obj)) {
+        dimStyle(ds, parts, fromFile);
     } else if (const auto* g = AcDbGroup::cast(obj)) {
         m_e.str(300, g->description());
         m_e.integer(70, g->isAnonymous() ? 1 : 0);
@@ -471,6 +483,86 @@ void Writer::ownedRecord(const AcDbObject* obj, const Parts& parts, bool fromFil
         }
         dictionaryEntries(d, parts, fromFile);
     }
+}
+
+// The file's codes in their order, the model's values put in place of
+// those it has; the ones the file lacks after them.
+void Writer::dimStyle(const AcDbDimStyleTableRecord* ds, const Parts& parts, bool fromFile) {
+    const std::vector<Tag>* own = nullptr;
+    for (const auto& s : parts.subs)
+        if (s.first == "AcDbDimStyleTableRecord") own = &s.second;
+    if (!own && parts.subs.empty() && m_r12) own = &parts.head;  // an R12 record: no markers
+    std::vector<int> done;
+    auto value = [&](int code) {
+        switch (code) {
+        case 2: m_e.str(2, NameOf(ds->objectId())); break;
+        case 40: m_e.num(40, ds->dimscale()); break;
+        case 41: m_e.num(41, ds->dimasz()); break;
+        case 42: m_e.num(42, ds->dimexo()); break;
+        case 44: m_e.num(44, ds->dimexe()); break;
+        case 140: m_e.num(140, ds->dimtxt()); break;
+        case 147: m_e.num(147, ds->dimgap()); break;
+        case 271:
+            if (m_r12) return true;
+            m_e.integer(271, ds->dimdec());
+            break;
+        case 340: {
+            const AcDbObjectId style = ds->dimtxsty();
+            if (m_r12 || style.isNull() || style.isErased()) return true;
+            m_e.hex(340, fileOf(style));
+            break;
+        }
+        default: return false;
+        }
+        done.push_back(code);
+        return true;
+    };
+    // A size the model did not take from the file (see Build) stays as the
+    // file had it while the model keeps its default.
+    const AcDbDimStyleTableRecord defaults;
+    auto refused = [&](const Tag& t) {
+        double d = 0;
+        if (!ParseDouble(t.value, d)) return false;
+        AcDbDimStyleTableRecord probe;
+        switch (t.code) {
+        case 40: return probe.setDimscale(d) != Acad::eOk && ds->dimscale() == defaults.dimscale();
+        case 41: return probe.setDimasz(d) != Acad::eOk && ds->dimasz() == defaults.dimasz();
+        case 42: return probe.setDimexo(d) != Acad::eOk && ds->dimexo() == defaults.dimexo();
+        case 44: return probe.setDimexe(d) != Acad::eOk && ds->dimexe() == defaults.dimexe();
+        case 140: return probe.setDimtxt(d) != Acad::eOk && ds->dimtxt() == defaults.dimtxt();
+        case 147: return probe.setDimgap(d) != Acad::eOk && ds->dimgap() == defaults.dimgap();
+        default: return false;
+        }
+    };
+    if (own)
+        for (const Tag& t : *own) {
+            if (t.code == 5 || t.code == 105 || t.code == 330 || t.code == 102) continue;
+            if (std::find(done.begin(), done.end(), t.code) != done.end()) continue;  // a repeat: the model's is written
+            if (refused(t)) {
+                tag(m_e, t);
+                done.push_back(t.code);
+                continue;
+            }
+            if (value(t.code)) continue;
+            if (!m_r12 || R12Code(t.code)) tag(m_e, t);
+        }
+    if (!fromFile) {
+        value(2);
+        m_e.integer(70, 0);
+    }
+    // Codes the file left out stay out while the model has their defaults.
+    const bool differs[] = {true,
+                            ds->dimscale() != defaults.dimscale(),
+                            ds->dimasz() != defaults.dimasz(),
+                            ds->dimexo() != defaults.dimexo(),
+                            ds->dimexe() != defaults.dimexe(),
+                            ds->dimtxt() != defaults.dimtxt(),
+                            ds->dimgap() != defaults.dimgap(),
+                            ds->dimdec() != defaults.dimdec(),
+                            !ds->dimtxsty().isNull()};
+    const int codes[] = {2, 40, 41, 42, 44, 140, 147, 271, 340};
+    for (std::size_t k = 0; k < 9; ++k)
+        if (std::find(done.begin(), done.end(), codes[k]) == done.end() && (!fromFile || differs[k])) value(codes[k]);
 }
 
 void Writer::xdata(const AcDbObject* obj) {

@@ -1,0 +1,239 @@
+// Pictures of drawings read from DXF: what the reader keeps as read (block
+// contents, references with attributes, hatches) drawn as their kinds, with
+// the file's true colours and lineweights; and the render command's PNG,
+// width and layout options.
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include <dxfio.h>
+#include <dxfrecords.h>
+#include <hostharness.h>
+
+#include "cli_support.h"
+#include "rasterise.h"
+#include "render_scene.h"
+#include "svg_render.h"
+#include "test_support.h"
+
+namespace {
+
+// DXF text from "code value" pairs, one pair a line.
+std::string Dxf(const std::vector<std::string>& pairs) {
+    std::string out;
+    for (const std::string& pair : pairs) {
+        const size_t space = pair.find(' ');
+        out += pair.substr(0, space) + "\n" + (space == std::string::npos ? "" : pair.substr(space + 1)) + "\n";
+    }
+    return out;
+}
+
+const std::vector<std::string> kHatchSquare = {
+    "0 HATCH", "8 0", "62 5", "100 AcDbEntity", "100 AcDbHatch", "10 0", "20 0", "30 0", "210 0", "220 0",
+    "230 1", "2 SOLID", "70 1", "71 0", "91 1", "92 2", "72 0", "73 1", "93 4", "10 0", "20 0", "10 10", "20 0",
+    "10 10", "20 10", "10 0", "20 10", "97 0", "75 0", "76 1", "98 0"};
+
+std::string NestedDrawing() {
+    std::vector<std::string> pairs = {
+        "0 SECTION", "2 HEADER", "9 $ACADVER", "1 AC1015", "0 ENDSEC",
+        "0 SECTION", "2 BLOCKS",
+        "0 BLOCK", "8 0", "2 B", "70 2", "10 0", "20 0", "30 0", "3 B",
+        "0 LINE", "8 0", "62 0", "370 50", "10 0", "20 0", "30 0", "11 10", "21 0", "31 0",
+        "0 ATTDEF", "8 0", "10 0", "20 5", "30 0", "40 2", "1 DEF", "3 PROMPT", "2 TAG", "70 0",
+        "0 ENDBLK", "8 0",
+        "0 BLOCK", "8 0", "2 N", "70 0", "10 0", "20 0", "30 0", "3 N",
+        "0 INSERT", "8 0", "62 0", "2 B", "10 100", "20 0", "30 0",
+        "0 ENDBLK", "8 0",
+        "0 ENDSEC",
+        "0 SECTION", "2 ENTITIES",
+        "0 INSERT", "8 0", "62 1", "66 1", "2 N", "10 0", "20 50", "30 0", "41 2", "42 2", "43 2",
+        "0 ATTRIB", "8 0", "10 0", "20 50", "30 0", "40 2", "1 VAL", "2 TAG", "70 0",
+        "0 SEQEND", "8 0"};
+    pairs.insert(pairs.end(), kHatchSquare.begin(), kHatchSquare.end());
+    const std::vector<std::string> tail = {"0 LWPOLYLINE", "8 0", "420 1193046", "90 2", "70 0", "10 0", "20 -10",
+                                           "10 300", "20 -10", "0 ENDSEC", "0 EOF"};
+    pairs.insert(pairs.end(), tail.begin(), tail.end());
+    return Dxf(pairs);
+}
+
+class RenderFile : public ::testing::Test {
+protected:
+    void SetUp() override { host::harness::ResetHost(); }
+    void TearDown() override {
+        EXPECT_EQ(host::harness::TotalOpenObjectCount(), 0);
+        host::harness::ResetHost();
+    }
+    AcDbDatabase* db() { return acdbHostApplicationServices()->workingDatabase(); }
+    void Read(const std::string& dxf) {
+        host::dxf::DxfError error;
+        ASSERT_TRUE(host::dxf::ReadDxfBuffer(dxf.data(), dxf.size(), db(), error)) << error.what();
+    }
+};
+
+// The numbers of the first path drawn in the colour.
+std::vector<double> PathNumbersIn(const std::string& svg, const std::string& color) {
+    const size_t at = svg.find("stroke=\"" + color + "\"");
+    if (at == std::string::npos) return {};
+    const size_t d = svg.rfind("d=\"", at);
+    std::string text = svg.substr(d + 3, svg.find('"', d + 3) - d - 3);
+    for (char& c : text)
+        if (c == ',' || std::isalpha(static_cast<unsigned char>(c))) c = ' ';
+    std::istringstream in(text);
+    std::vector<double> numbers;
+    for (double v; in >> v;) numbers.push_back(v);
+    return numbers;
+}
+
+double StrokeWidthIn(const std::string& svg, const std::string& color) {
+    const size_t at = svg.find("stroke=\"" + color + "\" stroke-width=\"");
+    return at == std::string::npos ? -1 : std::strtod(svg.c_str() + at + 31, nullptr);
+}
+
+// A block's line reached through two references (scale 2 outside, at
+// (100, 0) inside): world (200, 50) to (220, 50), red by block through both,
+// 0.5 mm wide; the reference's attribute is drawn, the block's definition
+// is not; the hatch is filled; the polyline takes its true colour.
+TEST_F(RenderFile, KeptEntitiesDrawnAsTheirKinds) {
+    Read(NestedDrawing());
+    drovik::cli::SvgOptions options;
+    options.pageWidthPx = 420;
+    options.marginFraction = 0;
+    const std::string svg = drovik::cli::RenderSvg(db(), options);
+    const std::vector<double> line = PathNumbersIn(svg, "#ff0000");
+    const std::vector<double> ground = PathNumbersIn(svg, "#123456");
+    ASSERT_EQ(line.size(), 4u) << svg;
+    ASSERT_EQ(ground.size(), 4u) << svg;
+    const double scale = (ground[2] - ground[0]) / 300.0;  // the polyline spans x 0..300
+    EXPECT_NEAR((line[0] - ground[0]) / scale, 200, 1e-4);
+    EXPECT_NEAR((line[2] - ground[0]) / scale, 220, 1e-4);
+    EXPECT_NEAR((ground[1] - line[1]) / scale, 60, 1e-4) << "y up: the line 60 above the polyline";
+    // 0.5 mm on this narrow page is thinner than the thinnest stroke.
+    EXPECT_NEAR(StrokeWidthIn(svg, "#ff0000"), 1.0, 1e-9);
+    EXPECT_NE(svg.find(">VAL</text>"), std::string::npos) << "the attribute";
+    EXPECT_EQ(svg.find(">DEF</text>"), std::string::npos) << "a definition is only a template";
+    EXPECT_EQ(svg.find(">TAG</text>"), std::string::npos);
+    EXPECT_NE(svg.find("<title>SOLID</title>"), std::string::npos);
+    EXPECT_NE(svg.find("fill=\"#0000ff\" fill-rule=\"evenodd\""), std::string::npos);
+    EXPECT_EQ(svg.find("not drawn"), std::string::npos) << svg;
+}
+
+// Lineweights widen strokes as on a page 420 mm wide.
+TEST_F(RenderFile, LineweightsScaleWithThePage) {
+    Read(NestedDrawing());
+    drovik::cli::SvgOptions options;
+    options.pageWidthPx = 4200;  // 10 pixels a millimetre
+    EXPECT_NEAR(StrokeWidthIn(drovik::cli::RenderSvg(db(), options), "#ff0000"), 5.0, 1e-9);
+}
+
+// The hatch of a kept HATCH record: loops of points and of edges, a
+// clockwise arc edge's angles mirrored as the file gives them, the
+// pattern's definition lines.
+TEST(HatchFromTags, LoopsPatternAndClockwiseArcs) {
+    std::vector<host::dxf::FileTag> tags;
+    auto add = [&](int code, const std::string& value) { tags.push_back({code, value}); };
+    for (const std::string& pair : kHatchSquare) {
+        const size_t space = pair.find(' ');
+        if (pair.compare(0, 2, "0 ") != 0) add(std::stoi(pair.substr(0, space)), pair.substr(space + 1));
+    }
+    std::unique_ptr<AcDbHatch> square = drovik::cli::HatchFromTags(tags);
+    ASSERT_EQ(square->numLoops(), 1);
+    EXPECT_TRUE(square->isSolidFill());
+    Adesk::Int32 type = 0;
+    AcGePoint2dArray points;
+    AcGeDoubleArray bulges;
+    ASSERT_EQ(square->getLoopAt(0, type, points, bulges), Acad::eOk);
+    ASSERT_EQ(points.length(), 4);
+    EXPECT_EQ(points[2].x, 10);
+    EXPECT_EQ(points[2].y, 10);
+
+    // A half disc: a line edge and a clockwise arc, hatched ANSI31.
+    tags.clear();
+    for (const auto& [code, value] : std::vector<std::pair<int, std::string>>{
+             {100, "AcDbHatch"}, {10, "0"}, {20, "0"}, {30, "0"}, {2, "ANSI31"}, {70, "0"}, {71, "0"}, {91, "1"},
+             {92, "1"}, {93, "2"}, {72, "1"}, {10, "-5"}, {20, "0"}, {11, "5"}, {21, "0"}, {72, "2"}, {10, "0"},
+             {20, "0"}, {40, "5"}, {50, "0"}, {51, "180"}, {73, "0"}, {97, "0"}, {75, "0"}, {76, "1"}, {52, "45"},
+             {41, "2"}, {77, "0"}, {78, "1"}, {53, "45"}, {43, "0"}, {44, "0"}, {45, "-2.2"}, {46, "2.2"},
+             {79, "0"}, {98, "0"}})
+        add(code, value);
+    std::unique_ptr<AcDbHatch> half = drovik::cli::HatchFromTags(tags);
+    EXPECT_FALSE(half->isSolidFill());
+    EXPECT_EQ(std::wstring(half->patternName()), L"ANSI31");
+    EXPECT_NEAR(half->patternAngle(), 3.141592653589793 / 4, 1e-12);
+    EXPECT_EQ(half->patternScale(), 2.0);
+    EXPECT_EQ(half->numPatternDefinitions(), 1);
+    std::vector<AcDbHatch::Edge> edges;
+    ASSERT_EQ(half->getLoopAt(0, type, edges), Acad::eOk);
+    ASSERT_EQ(edges.size(), 2u);
+    EXPECT_EQ(edges[1].type, AcDbHatch::kCirArc);
+    EXPECT_FALSE(edges[1].isCounterClockwise);
+    EXPECT_NEAR(edges[1].endAngle, -3.141592653589793, 1e-12) << "clockwise from 0 to -180 degrees: below";
+    double area = 0;
+    ASSERT_EQ(half->getArea(area), Acad::eOk);
+    EXPECT_NEAR(area, 3.141592653589793 * 25 / 2, 1e-6);
+}
+
+class RenderCommand : public RenderFile {
+protected:
+    void SetUp() override {
+        RenderFile::SetUp();
+        m_in = UniqueTempPath("render_in.dxf");
+        m_out = UniqueTempPath("render_out.png");
+        std::ofstream(m_in, std::ios::binary) << NestedDrawing();
+    }
+    void TearDown() override {
+        std::remove(m_in.c_str());
+        std::remove(m_out.c_str());
+        RenderFile::TearDown();
+    }
+    std::string m_in, m_out;
+};
+
+TEST_F(RenderCommand, PngAtTheAskedWidth) {
+    std::string tool;
+    if (!drovik::cli::FindRasteriser(tool)) GTEST_SKIP() << "rsvg-convert is not installed";
+    const auto r = cli_support::RunCli({"render", m_in, "-o", m_out, "--width", "333"});
+    ASSERT_EQ(r.code, 0) << r.err;
+    std::ifstream png(m_out, std::ios::binary);
+    std::string head(24, '\0');
+    png.read(&head[0], 24);
+    ASSERT_EQ(head.substr(1, 3), "PNG");
+    const auto byte = [&](int i) { return static_cast<unsigned char>(head[static_cast<size_t>(i)]); };
+    EXPECT_EQ((byte(16) << 24) | (byte(17) << 16) | (byte(18) << 8) | byte(19), 333) << "IHDR width";
+}
+
+void SetPath(const std::string& value) {
+#ifdef _WIN32
+    _putenv_s("PATH", value.c_str());
+#else
+    setenv("PATH", value.c_str(), 1);
+#endif
+}
+
+// Without the rasteriser a PNG is refused before anything is written.
+TEST_F(RenderCommand, MissingRasteriserIsAClearError) {
+    const char* path = std::getenv("PATH");
+    const std::string saved = path ? path : "";
+    SetPath("/nonexistent-drovik-test-dir");
+    const auto r = cli_support::RunCli({"render", m_in, "-o", m_out});
+    SetPath(saved);
+    EXPECT_EQ(r.code, 1);
+    EXPECT_NE(r.err.find("rsvg-convert is not installed (Debian package librsvg2-bin)"), std::string::npos) << r.err;
+    std::ifstream none(m_out);
+    EXPECT_FALSE(none.good());
+}
+
+TEST_F(RenderCommand, BadOptionsAreUsageErrors) {
+    EXPECT_EQ(cli_support::RunCli({"render", m_in, "-o", "-", "--width", "0"}).code, 2);
+    EXPECT_EQ(cli_support::RunCli({"render", m_in, "-o", "-", "--width", "5"}).code, 2);
+    const auto layout = cli_support::RunCli({"render", m_in, "-o", "-", "--layout", "Sheet9"});
+    EXPECT_EQ(layout.code, 1);
+    EXPECT_NE(layout.err.find("has no layout 'Sheet9' (layouts: Model"), std::string::npos) << layout.err;
+    const auto model = cli_support::RunCli({"render", m_in, "-o", "-", "--layout", "model"});
+    EXPECT_EQ(model.code, 0) << model.err;
+    EXPECT_NE(model.out.find(">VAL</text>"), std::string::npos);
+}
+
+}  // namespace
