@@ -1,6 +1,8 @@
 // DXF round trips: ours to ours, ours to ezdxf to ours, ezdxf to ours.
 #include <unistd.h>
 
+#include <filesystem>
+
 #include <aced.h>
 
 #include "headless/dxf_support.h"
@@ -289,6 +291,91 @@ TEST_F(DxfRoundTrip, AfterReadingSelectionAndUndoSeeOnlyTheNewContent) {
     // Reading is no undoable change of the old content.
     acedCommand(RTSTR, L"_.UNDO", RTSTR, L"1", 0);
     EXPECT_EQ(host::harness::ModelSpaceIds().size(), 1u);
+}
+
+// A drawing whose output is many times the chunk the file writer moves out
+// of memory at once: the file holds what the string writer makes (apart
+// from the header's update dates), in both formats, and no temporary is
+// left beside it.
+TEST_F(DxfRoundTrip, LargeDrawingWrittenInChunksMatchesTheStringWriter) {
+    const int count = 60000;
+    for (int i = 0; i < count; ++i)
+        Add(new AcDbLine(AcGePoint3d(i * 0.5, i % 97, 0), AcGePoint3d(i * 0.5 + 3.25, (i * 7) % 101, 0)));
+    for (const auto format : {host::dxf::DxfWriteOptions::Format::Ascii, host::dxf::DxfWriteOptions::Format::Binary}) {
+        SCOPED_TRACE(format == host::dxf::DxfWriteOptions::Format::Ascii ? "ascii" : "binary");
+        host::dxf::DxfWriteOptions opts;
+        opts.format = format;
+        DxfError err;
+        std::string text;
+        ASSERT_TRUE(host::dxf::WriteDxfString(Db(), text, err, opts)) << err.what();
+        ASSERT_GT(text.size(), std::size_t(3) << 20);
+        const std::string file = Temp("large.dxf");
+        ASSERT_TRUE(host::dxf::WriteDxf(Db(), W(file).c_str(), err, opts)) << err.what();
+        const std::string written = FileText(file);
+        // The first section is the header; all after it must match exactly.
+        const std::size_t a = text.find("ENDSEC"), b = written.find("ENDSEC");
+        ASSERT_NE(a, std::string::npos);
+        ASSERT_NE(b, std::string::npos);
+        EXPECT_EQ(text.substr(0, 64), written.substr(0, 64));
+        EXPECT_TRUE(text.compare(a, std::string::npos, written, b, std::string::npos) == 0)
+            << "sizes " << text.size() << " and " << written.size();
+        const std::string dir = file.substr(0, file.rfind('/') + 1);
+        const std::string base = file.substr(dir.size());
+        for (const auto& entry : std::filesystem::directory_iterator(dir)) {
+            const std::string name = entry.path().filename().string();
+            if (name.compare(0, base.size(), base) == 0) {
+                EXPECT_EQ(name, base) << "left beside the drawing";
+            }
+        }
+        AcDbDatabase* db = Load(file);
+        ASSERT_NE(db, nullptr);
+        std::size_t lines = 0;
+        for (const AcDbObjectId& id : host::harness::ModelSpaceIds(db)) {
+            AcDbLine* line = nullptr;
+            if (acdbOpenObject(line, id, AcDb::kForRead) != Acad::eOk) continue;
+            ++lines;
+            line->close();
+        }
+        EXPECT_EQ(lines, static_cast<std::size_t>(count));
+    }
+}
+
+// Entities kept as read are bounded by the points their file gives (in the
+// plane); one under another extrusion direction has no extents.
+TEST_F(DxfRoundTrip, KeptEntitiesAreBoundedByTheirPoints) {
+    struct Case {
+        const char* body;  // tags after 0 ACME_SHAPE and its layer
+        bool bounded;
+        double x0, y0, x1, y1;
+    };
+    const Case cases[] = {
+        {"10\n3\n20\n-2\n", true, 3, -2, 3, -2},
+        {"10\n3\n20\n-2\n11\n-7.5\n21\n4\n12\n1\n22\n9\n", true, -7.5, -2, 3, 9},
+        {"10\n3\n20\n-2\n11\n8\n21\n4\n210\n0\n220\n1\n230\n0\n", false, 0, 0, 0, 0},
+        {"40\n2.5\n", false, 0, 0, 0, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.body);
+        const std::string text = std::string("0\nSECTION\n2\nENTITIES\n0\nACME_SHAPE\n5\n1F\n8\n0\n") + c.body +
+                                 "0\nENDSEC\n0\nEOF\n";
+        ASSERT_TRUE(Read(text));
+        const auto ids = host::harness::ModelSpaceIds();
+        ASSERT_EQ(ids.size(), 1u);
+        AcDbEntity* e = nullptr;
+        ASSERT_EQ(acdbOpenObject(e, ids[0], AcDb::kForRead), Acad::eOk);
+        AcDbExtents ext;
+        const Acad::ErrorStatus es = e->getGeomExtents(ext);
+        e->close();
+        if (!c.bounded) {
+            EXPECT_NE(es, Acad::eOk);
+            continue;
+        }
+        ASSERT_EQ(es, Acad::eOk);
+        const double got[6] = {ext.minPoint().x, ext.minPoint().y, ext.minPoint().z,
+                               ext.maxPoint().x, ext.maxPoint().y, ext.maxPoint().z};
+        const double want[6] = {c.x0, c.y0, 0, c.x1, c.y1, 0};
+        for (int k = 0; k < 6; ++k) EXPECT_EQ(got[k], want[k]) << k;
+    }
 }
 
 }  // namespace

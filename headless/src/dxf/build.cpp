@@ -398,12 +398,13 @@ private:
         if (ids.modelSpace.isNull()) ids.modelSpace = ensure(TableKind::BlockRecord, ACDB_MODEL_SPACE, new AcDbBlockTableRecord);
         m_model = ids.modelSpace;
         // Each block definition's record: by the BLOCK's owner, else by name.
-        for (std::uint32_t b : m_s.blocks) {
+        for (std::size_t k = 0; k < m_s.blocks.size(); ++k) {
+            const std::uint32_t b = m_s.blocks[k];
             const Record& r = m_img.records[b];
             AcDbObjectId id;
             const auto it = byHandle.find(r.owner);
             if (r.owner && it != byHandle.end()) id = it->second;
-            const std::wstring name = m_s.codec.decode(m_s.blockNames[b]);
+            const std::wstring name = m_s.codec.decode(m_s.blockNames[k]);
             if (id.isNull() && !name.empty()) {
                 std::wstring key = FoldName(name.c_str());
                 if (key == L"$MODEL_SPACE") key = L"*MODEL_SPACE";
@@ -502,7 +503,9 @@ private:
     void entities(const ObjectAccess::DatabaseIds& ids) {
         AcDbObjectId lastPoly, lastRef;
         bool partsKept = false;  // the parts after a head that stayed as read
-        for (auto& p : m_s.entities) {
+        while (!m_s.entities.empty()) {
+            PendingEntity p = std::move(m_s.entities.front());
+            m_s.entities.pop_front();
             Record& r = m_img.records[p.record];
             if (p.vertex && partsKept) continue;
             partsKept = false;
@@ -534,7 +537,7 @@ private:
                 e = static_cast<AcDbEntity*>(p.obj.release());
             } else {
                 auto* k = new AcDbKeptEntity;
-                k->setKept(std::string(r.type), p.extents, p.record);
+                k->setKept(std::string(r.type), p.extents(), p.record);
                 e = k;
             }
             e->setLayer(layerOf(p.layer, r.line), true, true);
@@ -598,7 +601,6 @@ private:
             if (AcDbBlockReference::cast(e)) lastRef = id;
             p.xdata.reset();
         }
-        m_s.entities.clear();
         m_s.entities.shrink_to_fit();
         hatchSources();
     }

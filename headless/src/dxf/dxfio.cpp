@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <memory>
 
 #include "dbinternal.h"
 #include "emit.h"
@@ -215,14 +216,19 @@ AcApDocument* OpenDrawing(const wchar_t* path, DxfError& err, DxfReport* report)
     return OpenDrawing(path, err, report, DxfReadOptions());
 }
 
-bool WriteDxfString(const AcDbDatabase* pDb, std::string& out, DxfError& err, const DxfWriteOptions& opts) {
+namespace {
+
+// The drawing into out, or with rest its head into out and the remainder
+// into rest (see WriteDrawing).
+bool WriteInto(const AcDbDatabase* pDb, std::string& out, DxfError& err, const DxfWriteOptions& opts,
+               std::FILE* rest) {
     out.clear();
     if (!pDb) {
         err = DxfError{0, "no drawing to write"};
         return false;
     }
     try {
-        if (WriteDrawing(pDb, out, opts, err)) return true;
+        if (WriteDrawing(pDb, out, opts, err, rest)) return true;
     } catch (const NotFinite& nf) {
         err = DxfError{0, "object " + HexText(nf.handle) + " holds a number that is not finite"};
     } catch (const std::bad_alloc&) {
@@ -230,6 +236,23 @@ bool WriteDxfString(const AcDbDatabase* pDb, std::string& out, DxfError& err, co
     }
     out.clear();
     return false;
+}
+
+// Appends what rest holds to f; false on a read or write fault.
+bool CopyRest(std::FILE* rest, std::FILE* f) {
+    if (std::fflush(rest) != 0 || std::fseek(rest, 0, SEEK_SET) != 0) return false;
+    std::unique_ptr<char[]> buf(new char[kSpillChunk]);
+    for (;;) {
+        const std::size_t n = std::fread(buf.get(), 1, kSpillChunk, rest);
+        if (n && std::fwrite(buf.get(), 1, n, f) != n) return false;
+        if (n < kSpillChunk) return !std::ferror(rest);
+    }
+}
+
+}  // namespace
+
+bool WriteDxfString(const AcDbDatabase* pDb, std::string& out, DxfError& err, const DxfWriteOptions& opts) {
+    return WriteInto(pDb, out, err, opts, nullptr);
 }
 
 bool WriteDxfString(const AcDbDatabase* pDb, std::string& out, DxfError& err) {
@@ -241,19 +264,42 @@ bool WriteDxf(const AcDbDatabase* pDb, const wchar_t* path, DxfError& err, const
         err = DxfError{0, "no file name"};
         return false;
     }
-    std::string text;
-    if (!WriteDxfString(pDb, text, err, opts)) return false;
     const std::string target = host::WideToUtf8(path);
     // A temporary beside the target, renamed over it: a reader never sees a
     // half-written drawing.
     const std::wstring temp = std::wstring(path) + L".tmp" + std::to_wstring(static_cast<long>(getpid()));
+    // The records after the header are written to a second temporary as they
+    // are made and copied behind the header at the end (it is written last):
+    // the output is never held whole in memory. Without one, in memory.
+    const std::wstring restPath = temp + L".rest";
+    std::FILE* rest = _wfopen(restPath.c_str(), L"w+b");
+    auto dropRest = [&] {
+        if (!rest) return;
+        std::fclose(rest);
+        rest = nullptr;
+        host::native::RemoveFile(restPath.c_str());
+    };
+    std::string text;
+    if (!WriteInto(pDb, text, err, opts, rest)) {
+        dropRest();
+        return false;
+    }
+    if (rest && std::ferror(rest)) {
+        const int restErr = errno;
+        dropRest();
+        err = DxfError{0, "cannot write '" + target + "': " + std::strerror(restErr)};
+        return false;
+    }
     std::FILE* f = _wfopen(temp.c_str(), L"wb");
     if (!f) {
         err = DxfError{0, "cannot write '" + target + "': " + std::strerror(errno)};
+        dropRest();
         return false;
     }
     bool ok = std::fwrite(text.data(), 1, text.size(), f) == text.size();
+    if (ok && rest) ok = CopyRest(rest, f);
     int ioErr = ok ? 0 : errno;
+    dropRest();
     if (std::fclose(f) != 0 && ok) {
         ok = false;
         ioErr = errno;

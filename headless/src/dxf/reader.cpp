@@ -401,12 +401,13 @@ private:
             identify(m_img.records[i], StructureHasHandles());
             m_block = i;
             m_s.blocks.push_back(i);
-            m_blockNames.resize(m_img.records.size());
+            std::string_view name;
             for (const Tag& t : m_tags)
                 if (t.code == 2) {
-                    m_blockNames[i] = Trim(t.value);
+                    name = Trim(t.value);
                     break;
                 }
+            m_s.blockNames.push_back(name);
             return;
         }
         if (type == "ENDBLK") {
@@ -437,7 +438,6 @@ private:
         m_seqModelled = 0;
     }
 
-    static void AddPoint(AcDbExtents& ext, double x, double y, double z) { ext.addPoint(AcGePoint3d(x, y, z)); }
 
     void entity(std::string_view type, std::size_t begin, std::size_t end, std::uint32_t line, std::uint32_t block) {
         const bool sub = type == "VERTEX" || type == "ATTRIB" || type == "SEQEND";
@@ -477,7 +477,7 @@ private:
                 if (t.code == 20 && type == "VERTEX") {
                     double x = 0, y = 0;
                     if (ParseDouble(m_px, x) && ParseDouble(t.value, y) && m_seqBounded)
-                        AddPoint(m_s.entities.back().extents, x, y, 0);
+                        m_s.entities.back().addPoint(x, y);
                 }
             }
             if (type == "SEQEND") m_seqRecord = 0;
@@ -583,12 +583,12 @@ private:
                 havePx = false;
                 if (hatchFirst) {
                     hatchFirst = false;  // the elevation point
-                } else if (!insertOnly || (pointCode == 10 && p.extents.isEmpty())) {
-                    AddPoint(p.extents, px, d, 0);
+                } else if (!insertOnly || (pointCode == 10 && !p.boxed)) {
+                    p.addPoint(px, d);
                 }
             }
         }
-        if (!IsPlusZ(normal)) p.extents = AcDbExtents();  // not in world coordinates
+        if (!IsPlusZ(normal)) p.boxed = false;  // not in world coordinates
         if (paper || (m_paperHandle && r.owner == m_paperHandle)) r.flags |= kPaper;
         // Entities of paper space stay as read, and so do parts outside a
         // sequence; those of block definitions are modelled like those of
@@ -684,10 +684,6 @@ private:
                 if (n.first == h && h) g.name = n.second;
         }
         m_s.subHandles = std::move(m_subHandles);
-        // Block names, for Build to find their block records.
-        m_s.blockNames.resize(m_img.records.size());
-        for (std::uint32_t b : m_s.blocks)
-            if (b < m_blockNames.size()) m_s.blockNames[b] = m_blockNames[b];
     }
 
     Scanned& m_s;
@@ -707,7 +703,6 @@ private:
     std::uint64_t m_groupDictHandle = 0;
     std::vector<std::pair<std::uint64_t, std::wstring>> m_groupNames;
     std::vector<std::pair<std::uint64_t, std::uint32_t>> m_subHandles;
-    std::vector<std::string_view> m_blockNames;
     int m_noHandle = 0;
     std::uint32_t m_firstNoHandle = 0;
 };

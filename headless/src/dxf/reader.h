@@ -3,7 +3,9 @@
 // the image and reads what the host models into objects that belong to no
 // database yet (it may refuse the file; nothing has changed then); Build then
 // replaces the database's content with them (it cannot fail but for memory).
+#include <algorithm>
 #include <cstdint>
+#include <deque>
 #include <map>
 #include <memory>
 #include <string>
@@ -34,19 +36,38 @@ enum class TableKind : std::uint32_t { Other, Layer, Ltype, Style, Appid, BlockR
 constexpr int kTableKinds = 7;
 TableKind TableKindOf(std::string_view name);
 
-// An entity read: modelled (obj set) or kept as read.
+// An entity read: modelled (obj set) or kept as read. Ordered to pack: a
+// drawing can have millions of them pending at once.
 struct PendingEntity {
-    std::uint32_t record = 0;
     ObjectPtr obj;              // the modelled entity; null: kept
     std::string_view layer, linetype, style;
     std::string_view blockName;  // INSERT, DIMENSION: its block (resolved by Build)
     std::vector<std::pair<int, std::uint64_t>> refs;  // HATCH: (loop, source handle)
+    RbList xdata;
+    double box[4] = {0, 0, 0, 0};  // kept entities: x, y low and high of the points the file gives
+    std::uint32_t record = 0;
+    std::uint32_t block = 0;    // record of its BLOCK (0: the ENTITIES section)
     short color = 256;
     bool invisible = false;
     bool vertex = false;        // a VERTEX of the modelled POLYLINE before it
-    std::uint32_t block = 0;    // record of its BLOCK (0: the ENTITIES section)
-    AcDbExtents extents;        // kept entities: of the points the file gives
-    RbList xdata;
+    bool boxed = false;         // box holds a point
+
+    void addPoint(double x, double y) {
+        if (!boxed) {
+            box[0] = box[2] = x;
+            box[1] = box[3] = y;
+            boxed = true;
+            return;
+        }
+        box[0] = std::min(box[0], x);
+        box[1] = std::min(box[1], y);
+        box[2] = std::max(box[2], x);
+        box[3] = std::max(box[3], y);
+    }
+    // The points' extents (in the plane z = 0); empty without points.
+    AcDbExtents extents() const {
+        return boxed ? AcDbExtents(AcGePoint3d(box[0], box[1], 0), AcGePoint3d(box[2], box[3], 0)) : AcDbExtents();
+    }
 };
 
 // A table record the host models.
@@ -72,7 +93,9 @@ struct Scanned {
     Codec codec;
     std::vector<std::string> warnings;
     std::map<std::string, int> kept;
-    std::vector<PendingEntity> entities;
+    // A deque: no spare capacity nor a copy on growth for a hundred
+    // thousand entities, and Build frees them from the front as it goes.
+    std::deque<PendingEntity> entities;
     std::vector<PendingRecord> tableRecords;
     std::uint32_t tableHead[kTableKinds] = {};  // record of each TableKind's TABLE
     std::vector<std::uint32_t> blocks;               // BLOCK records
@@ -82,7 +105,7 @@ struct Scanned {
     std::vector<std::pair<std::wstring, std::uint32_t>> xdataApps;  // applications used, with a line
     int modelled = 0;
     std::vector<std::pair<std::uint64_t, std::uint32_t>> subHandles;  // handles inside kept sequences, with the record
-    std::vector<std::string_view> blockNames;                        // by BLOCK record
+    std::vector<std::string_view> blockNames;                        // of each of blocks
     std::vector<std::uint32_t> dictionaries, xrecords;               // DICTIONARY and XRECORD records
     std::vector<std::pair<std::uint64_t, std::uint32_t>> xdictOf;     // extension dictionary handle, owner record
 };

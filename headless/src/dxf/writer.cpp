@@ -102,7 +102,7 @@ Writer::Writer(const AcDbDatabase* db, FileImage& img, Codec& srcCodec, std::str
                TagFormat format, std::vector<std::string>* dropped)
     : m_db(db), m_img(img), m_src(srcCodec), m_version(version), m_r12(version <= "AC1009"),
       m_down(version <= "AC1009" && img.version > "AC1009"), m_up(version > "AC1009" && img.version <= "AC1009"),
-      m_e(body, format, m_dst, img.crlf), m_dropped(dropped) {
+      m_body(body), m_e(body, format, m_dst, img.crlf), m_dropped(dropped) {
     m_dst.setup(version >= "AC1021" || (m_img.textMended && version == m_img.version), m_img.codepage);
     m_verbatim = version == img.version && format == img.format && m_src.sameAs(m_dst);
     m_fresh = std::max(img.fileHandle(db->nextHandle()), img.reserved);
@@ -151,7 +151,15 @@ void Writer::run() {
         case Role::Eof: raw(r); break;
         case Role::Plain: plain(i); break;
         }
+        if (m_spill && m_header && m_body.size() - m_headerAt >= kSpillChunk) spill();
     }
+}
+
+void Writer::spill() {
+    if (!m_spill || m_body.size() <= m_headerAt) return;
+    // A failed write leaves the file's error flag set for the caller.
+    std::fwrite(m_body.data() + m_headerAt, 1, m_body.size() - m_headerAt, m_spill);
+    m_body.resize(m_headerAt);
 }
 
 void Writer::writeHeader(std::string& out) {
@@ -610,7 +618,8 @@ void Writer::entity(const Record* r, const AcDbEntity* ent, std::uint32_t index)
 }
 
 
-bool WriteDrawing(const AcDbDatabase* db, std::string& out, const DxfWriteOptions& opts, DxfError& err) {
+bool WriteDrawing(const AcDbDatabase* db, std::string& out, const DxfWriteOptions& opts, DxfError& err,
+                  std::FILE* rest) {
     // Dimensions without a current block get one, so every reader shows them.
     host_detail::EnsureDimensionBlocks(const_cast<AcDbDatabase*>(db));
     auto* file = static_cast<FileImage*>(ObjectAccess::file(db));
@@ -641,9 +650,15 @@ bool WriteDrawing(const AcDbDatabase* db, std::string& out, const DxfWriteOption
     // again and again.
     const std::size_t added = static_cast<std::size_t>(
         std::max<long long>(0, static_cast<long long>(db->numObjects()) - static_cast<long long>(file->records.size())));
-    body.reserve(file->size + file->size / 8 + 4096 + static_cast<std::size_t>(db->numObjects()) * 16 + added * 180);
+    if (rest)
+        body.reserve(2 * kSpillChunk);
+    else
+        body.reserve(file->size + file->size / 8 + 4096 + static_cast<std::size_t>(db->numObjects()) * 16 +
+                     added * 180);
     Writer w(db, *file, src, body, version, format, opts.dropped);
+    w.spillTo(rest);
     w.run();
+    if (rest && w.header()) w.spill();
     // The header goes into the body in place: a second buffer the size of
     // the drawing would double the writer's peak memory.
     std::string header;

@@ -2,6 +2,7 @@
 // The DXF writer's inside, shared by writer.cpp (the walk over the file
 // image: sections, tables, blocks, which records are written as read) and
 // writer_records.cpp (records written tag by tag or from the model).
+#include <cstdio>
 #include <map>
 #include <string>
 #include <string_view>
@@ -61,6 +62,12 @@ public:
            TagFormat format, std::vector<std::string>* dropped);
 
     void run();
+    // Bytes past the header's place go to f in chunks as they are made
+    // (the header, written last, stays in the body): a body the size of the
+    // drawing would double the memory a large file is written with.
+    void spillTo(std::FILE* f) { m_spill = f; }
+    // The rest of the body (past the header's place) to the spill file.
+    void spill();
 
     std::uint64_t seed() const { return m_fresh; }
     std::size_t headerAt() const { return m_headerAt; }
@@ -195,7 +202,9 @@ private:
     bool m_r12;
     bool m_down;  // an R13 or later drawing written as R12
     bool m_up;    // an R12 drawing written as R2000 or later: its kept records get subclass markers
+    std::string& m_body;
     Emitter m_e;
+    std::FILE* m_spill = nullptr;
     std::vector<std::string>* m_dropped;
     std::map<std::string, int> m_drops;
     Arena m_values;
