@@ -514,9 +514,9 @@ private:
             if (p.obj && AcDbBlockReference::cast(p.obj.get())) {
                 // A reference to a block the file does not define stays as
                 // read, with its attributes.
-                block = find(TableKind::BlockRecord, m_s.codec.decode(p.blockName), AcDbObjectId::kNull);
+                block = find(TableKind::BlockRecord, m_s.codec.decode(m_s.name(p.blockName)), AcDbObjectId::kNull);
                 if (block.isNull() || block == m_model || block == m_paper) {
-                    warn(r.line, "INSERT of undefined block '" + std::string(p.blockName) + "': kept as read");
+                    warn(r.line, "INSERT of undefined block '" + std::string(m_s.name(p.blockName)) + "': kept as read");
                     p.obj.reset();
                     --m_s.modelled;
                     ++m_s.kept["INSERT"];
@@ -540,18 +540,19 @@ private:
                 k->setKept(std::string(r.type), p.extents(), p.record);
                 e = k;
             }
-            e->setLayer(layerOf(p.layer, r.line), true, true);
-            if (!p.linetype.empty())
-                e->setLinetype(byName(TableKind::Ltype, p.linetype, r.line, m_byLayer, "linetype", "ByLayer"));
+            e->setLayer(layerOf(m_s.name(p.layer), r.line), true, true);
+            if (p.linetype)
+                e->setLinetype(byName(TableKind::Ltype, m_s.name(p.linetype), r.line, m_byLayer, "linetype", "ByLayer"));
             else
                 e->setLinetype(m_byLayer);
             e->setColorIndex(static_cast<Adesk::UInt16>(p.color));
             if (p.invisible) e->setVisibility(AcDb::kInvisible);
-            if (!p.style.empty()) {
-                auto style = [&] { return byName(TableKind::Style, p.style, r.line, m_standard, "text style", "Standard"); };
+            if (p.style) {
+                const std::string_view styleName = m_s.name(p.style);
+                auto style = [&] { return byName(TableKind::Style, styleName, r.line, m_standard, "text style", "Standard"); };
                 if (auto* t = AcDbText::cast(e)) t->setTextStyle(style());
                 else if (auto* m = AcDbMText::cast(e)) m->setTextStyle(style());
-                else if (auto* d = AcDbDimension::cast(e)) d->setDimensionStyle(dimStyleOf(p.style, r.line));
+                else if (auto* d = AcDbDimension::cast(e)) d->setDimensionStyle(dimStyleOf(styleName, r.line));
             }
             if (p.vertex && AcDbAttribute::cast(e)) {
                 AcDbBlockReference* ref = nullptr;
@@ -594,7 +595,7 @@ private:
             if (!block.isNull()) AcDbBlockReference::cast(e)->setBlockTableRecord(block);
             // Last: every other change makes a dimension's block out of date.
             if (!dimBlock.isNull()) AcDbDimension::cast(e)->setDimBlockId(dimBlock);
-            if (!p.refs.empty()) m_sources.emplace_back(id, std::move(p.refs));
+            if (p.extra && !p.extra->refs.empty()) m_sources.emplace_back(id, std::move(p.extra->refs));
             if (p.xdata) e->setXData(p.xdata.get());
             e->close();
             if (AcDb2dPolyline::cast(e) || AcDb3dPolyline::cast(e)) lastPoly = id;
@@ -656,9 +657,9 @@ private:
     // dimension is then kept as read: a block made anew would not be what
     // the file shows).
     AcDbObjectId dimensionBlock(const PendingEntity& p, const Record& r) {
-        const AcDbObjectId block = find(TableKind::BlockRecord, m_s.codec.decode(p.blockName), AcDbObjectId::kNull);
+        const AcDbObjectId block = find(TableKind::BlockRecord, m_s.codec.decode(m_s.name(p.blockName)), AcDbObjectId::kNull);
         if (block.isNull() || block == m_model || block == m_paper) {
-            warn(r.line, "DIMENSION of undefined block '" + std::string(p.blockName) + "': kept as read");
+            warn(r.line, "DIMENSION of undefined block '" + std::string(m_s.name(p.blockName)) + "': kept as read");
             return AcDbObjectId::kNull;
         }
         return block;

@@ -551,6 +551,7 @@ private:
         const bool insertOnly = type == "INSERT" || type == "MTEXT" || type == "ATTDEF" || type == "ATTRIB" ||
                                 type == "SHAPE" || type == "TOLERANCE";
         const bool bounded = !Unbounded(type);
+        PointBox box;
         double px = 0;
         bool havePx = false;
         int pointCode = 0;
@@ -559,8 +560,8 @@ private:
             long long n = 0;
             double d = 0;
             switch (t.code) {
-            case 8: p.layer = t.value; break;
-            case 6: p.linetype = t.value; break;
+            case 8: p.layer = m_s.intern(t.value); break;
+            case 6: p.linetype = m_s.intern(t.value); break;
             case 62:
                 if (ParseInt(t.value, n) && n >= -256 && n <= 256) p.color = static_cast<short>(n < 0 ? -n : n);
                 break;
@@ -583,12 +584,12 @@ private:
                 havePx = false;
                 if (hatchFirst) {
                     hatchFirst = false;  // the elevation point
-                } else if (!insertOnly || (pointCode == 10 && !p.boxed)) {
-                    p.addPoint(px, d);
+                } else if (!insertOnly || (pointCode == 10 && !box.boxed)) {
+                    box.add(px, d);
                 }
             }
         }
-        if (!IsPlusZ(normal)) p.boxed = false;  // not in world coordinates
+        if (!IsPlusZ(normal)) box.boxed = false;  // not in world coordinates
         if (paper || (m_paperHandle && r.owner == m_paperHandle)) r.flags |= kPaper;
         // Entities of paper space stay as read, and so do parts outside a
         // sequence; those of block definitions are modelled like those of
@@ -598,10 +599,13 @@ private:
         if (desc) {
             EntityIn in{m_tags, m_s.codec, m_s.warnings, r.line, {}};
             p.obj.reset(desc->read(in));
-            p.style = in.styleName;
-            p.blockName = in.blockName;
-            p.refs = std::move(in.refs);
+            p.style = m_s.intern(in.styleName);
+            p.blockName = m_s.intern(in.blockName);
+            if (!in.refs.empty()) p.more().refs = std::move(in.refs);
         }
+        // Kept entities, and references that Build keeps when their block
+        // is missing, have their extents from these points.
+        if (box.boxed && (!p.obj || p.blockName)) p.more().box = box;
         if (p.obj) {
             if (!sub) ++m_s.modelled;
             if (xd < m_tags.size()) p.xdata = ReadXData(m_tags, xd, m_s.codec, m_s.warnings, m_s.xdataApps);

@@ -10,6 +10,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "acutads.h"
@@ -36,38 +37,59 @@ enum class TableKind : std::uint32_t { Other, Layer, Ltype, Style, Appid, BlockR
 constexpr int kTableKinds = 7;
 TableKind TableKindOf(std::string_view name);
 
-// An entity read: modelled (obj set) or kept as read. Ordered to pack: a
-// drawing can have millions of them pending at once.
-struct PendingEntity {
-    ObjectPtr obj;              // the modelled entity; null: kept
-    std::string_view layer, linetype, style;
-    std::string_view blockName;  // INSERT, DIMENSION: its block (resolved by Build)
-    std::vector<std::pair<int, std::uint64_t>> refs;  // HATCH: (loop, source handle)
-    RbList xdata;
-    double box[4] = {0, 0, 0, 0};  // kept entities: x, y low and high of the points the file gives
-    std::uint32_t record = 0;
-    std::uint32_t block = 0;    // record of its BLOCK (0: the ENTITIES section)
-    short color = 256;
-    bool invisible = false;
-    bool vertex = false;        // a VERTEX of the modelled POLYLINE before it
-    bool boxed = false;         // box holds a point
+// The x, y extents of the points a file gives an entity kept as read.
+struct PointBox {
+    double lo[2] = {0, 0}, hi[2] = {0, 0};
+    bool boxed = false;  // holds a point
 
-    void addPoint(double x, double y) {
+    void add(double x, double y) {
         if (!boxed) {
-            box[0] = box[2] = x;
-            box[1] = box[3] = y;
+            lo[0] = hi[0] = x;
+            lo[1] = hi[1] = y;
             boxed = true;
             return;
         }
-        box[0] = std::min(box[0], x);
-        box[1] = std::min(box[1], y);
-        box[2] = std::max(box[2], x);
-        box[3] = std::max(box[3], y);
+        lo[0] = std::min(lo[0], x);
+        lo[1] = std::min(lo[1], y);
+        hi[0] = std::max(hi[0], x);
+        hi[1] = std::max(hi[1], y);
     }
-    // The points' extents (in the plane z = 0); empty without points.
+    // In the plane z = 0; empty without points.
     AcDbExtents extents() const {
-        return boxed ? AcDbExtents(AcGePoint3d(box[0], box[1], 0), AcGePoint3d(box[2], box[3], 0)) : AcDbExtents();
+        return boxed ? AcDbExtents(AcGePoint3d(lo[0], lo[1], 0), AcGePoint3d(hi[0], hi[1], 0)) : AcDbExtents();
     }
+};
+
+// What few entities need, apart so that the common one stays small.
+struct PendingExtra {
+    std::vector<std::pair<int, std::uint64_t>> refs;  // HATCH: (loop, source handle)
+    PointBox box;                                     // kept entities
+};
+
+// A name an entity refers to, as an index into Scanned::names (0: none):
+// drawings use few names, and a view each would double the entry's size.
+using NameRef = std::uint32_t;
+
+// An entity read: modelled (obj set) or kept as read. Small: a drawing can
+// have millions of them pending at once.
+struct PendingEntity {
+    ObjectPtr obj;  // the modelled entity; null: kept
+    std::unique_ptr<PendingExtra> extra;
+    RbList xdata;
+    NameRef layer = 0, linetype = 0, style = 0;
+    NameRef blockName = 0;  // INSERT, DIMENSION: its block (resolved by Build)
+    std::uint32_t record = 0;
+    std::uint32_t block = 0;  // record of its BLOCK (0: the ENTITIES section)
+    short color = 256;
+    bool invisible = false;
+    bool vertex = false;  // a VERTEX of the modelled POLYLINE before it
+
+    PendingExtra& more() {
+        if (!extra) extra = std::make_unique<PendingExtra>();
+        return *extra;
+    }
+    void addPoint(double x, double y) { more().box.add(x, y); }
+    AcDbExtents extents() const { return extra ? extra->box.extents() : AcDbExtents(); }
 };
 
 // A table record the host models.
@@ -96,6 +118,16 @@ struct Scanned {
     // A deque: no spare capacity nor a copy on growth for a hundred
     // thousand entities, and Build frees them from the front as it goes.
     std::deque<PendingEntity> entities;
+    std::vector<std::string_view> names{std::string_view()};     // what NameRef indexes
+    std::unordered_map<std::string_view, NameRef> nameIndex;     // and back
+
+    NameRef intern(std::string_view name) {
+        if (name.empty()) return 0;
+        const auto [it, added] = nameIndex.emplace(name, static_cast<NameRef>(names.size()));
+        if (added) names.push_back(name);
+        return it->second;
+    }
+    std::string_view name(NameRef ref) const { return names[ref]; }
     std::vector<PendingRecord> tableRecords;
     std::uint32_t tableHead[kTableKinds] = {};  // record of each TableKind's TABLE
     std::vector<std::uint32_t> blocks;               // BLOCK records
