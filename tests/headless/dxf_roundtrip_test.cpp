@@ -4,6 +4,8 @@
 #include <filesystem>
 
 #include <aced.h>
+#include <dbkept.h>
+#include <dxfrecords.h>
 
 #include "headless/dxf_support.h"
 
@@ -376,6 +378,40 @@ TEST_F(DxfRoundTrip, KeptEntitiesAreBoundedByTheirPoints) {
         const double want[6] = {c.x0, c.y0, 0, c.x1, c.y1, 0};
         for (int k = 0; k < 6; ++k) EXPECT_EQ(got[k], want[k]) << k;
     }
+}
+
+// ezdxf and others write splines by their fit points alone: valid DXF, so
+// no mend (--strict took them for faults), kept as written, and drawn
+// through those points.
+TEST_F(DxfRoundTrip, SplineGivenByFitPointsAloneIsNoFaultAndHasItsCurve) {
+    const std::string spline =
+        "0\nSPLINE\n5\n2B\n100\nAcDbEntity\n8\n0\n100\nAcDbSpline\n70\n0\n71\n3\n72\n0\n73\n0\n74\n4\n"
+        "11\n0.0\n21\n0.0\n31\n0.0\n11\n1.0\n21\n2.0\n31\n0.0\n11\n3.0\n21\n1.0\n31\n0.0\n"
+        "11\n4.0\n21\n3.0\n31\n0.0\n";
+    const std::string text = "0\nSECTION\n2\nHEADER\n9\n$ACADVER\n1\nAC1015\n0\nENDSEC\n"
+                             "0\nSECTION\n2\nENTITIES\n" + spline + "0\nENDSEC\n0\nEOF\n";
+    DxfReport report;
+    ASSERT_TRUE(Read(text, &report));
+    EXPECT_TRUE(report.warnings.empty()) << report.warnings.front();
+    const auto ids = host::harness::ModelSpaceIds();
+    ASSERT_EQ(ids.size(), 1u);
+    AcDbKeptEntity* kept = nullptr;
+    ASSERT_EQ(acdbOpenObject(kept, ids[0], AcDb::kForRead), Acad::eOk);
+    std::unique_ptr<AcDbEntity> model(host::dxf::ModelKeptEntity(kept));
+    kept->close();
+    auto* curve = AcDbSpline::cast(model.get());
+    ASSERT_NE(curve, nullptr);
+    EXPECT_EQ(curve->numFitPoints(), 4);
+    const AcGePoint3d fit[] = {{0, 0, 0}, {1, 2, 0}, {3, 1, 0}, {4, 3, 0}};
+    for (const AcGePoint3d& p : fit) {
+        AcGePoint3d on;
+        ASSERT_EQ(curve->getClosestPointTo(p, on), Acad::eOk);
+        EXPECT_LT(on.distanceTo(p), 1e-9) << p.x << "," << p.y;
+    }
+    const std::string file = Temp("fit-spline.dxf");
+    DxfError err;
+    ASSERT_TRUE(host::dxf::WriteDxf(Db(), W(file).c_str(), err)) << err.what();
+    EXPECT_NE(FileText(file).find(spline), std::string::npos);
 }
 
 }  // namespace

@@ -34,6 +34,9 @@ struct EntityIn {
     std::string_view blockName = {};  // INSERT, DIMENSION: code 2 (resolved later)
     // HATCH: the source objects of its loops, (loop, handle) (resolved later).
     std::vector<std::pair<int, std::uint64_t>> refs = {};
+    // SPLINE given by fit points alone: modelled (its control points
+    // computed) when set; else kept as read, which keeps it as the file has it.
+    bool fitSplines = false;
     void warn(std::uint32_t at, const std::string& text) {
         warnings.push_back("line " + std::to_string(at) + ": " + text);
     }

@@ -14,6 +14,20 @@ namespace {
 
 AcDbEntity* NotRead(EntityIn&) { return nullptr; }
 
+// A spline the file gives by its fit points alone (as ezdxf and others
+// write them) is a valid one, not a fault: no warning either way.
+AcDbEntity* ReadFitSpline(const EntityIn& in, long long degree, const AcGePoint3dArray& fit, double fitTol,
+                          const AcGeVector3d& t0, const AcGeVector3d& t1, const AcGeVector3d& normal) {
+    if (!in.fitSplines || degree < 1 || degree > 3) return nullptr;
+    auto* e = new AcDbSpline;
+    if (e->setFitData(fit, static_cast<int>(degree), fitTol, t0, t1) != Acad::eOk) {
+        delete e;
+        return nullptr;
+    }
+    if (normal.length() > 1e-12) e->setNormal(normal);
+    return e;
+}
+
 // The NURBS data and the fit data as stored, side by side: the host keeps
 // both without refitting.
 AcDbEntity* ReadSpline(EntityIn& in) {
@@ -55,6 +69,7 @@ AcDbEntity* ReadSpline(EntityIn& in) {
         }
     });
     if (n.bad) return nullptr;
+    if (ctl.isEmpty() && knots.isEmpty() && fit.length() >= 2) return ReadFitSpline(in, degree, fit, fitTol, t0, t1, normal);
     const bool rational = (flags & 4) != 0 || !weights.isEmpty();
     if (rational && weights.isEmpty()) weights.setLogicalLength(ctl.length()).setAll(1.0);
     auto* e = new AcDbSpline;
