@@ -321,9 +321,10 @@ TEST_F(DxfRoundTrip, LargeDrawingWrittenInChunksMatchesTheStringWriter) {
         EXPECT_EQ(text.substr(0, 64), written.substr(0, 64));
         EXPECT_TRUE(text.compare(a, std::string::npos, written, b, std::string::npos) == 0)
             << "sizes " << text.size() << " and " << written.size();
-        const std::string dir = file.substr(0, file.rfind('/') + 1);
-        const std::string base = file.substr(dir.size());
-        for (const auto& entry : std::filesystem::directory_iterator(dir)) {
+        // Either separator: temporary paths on Windows use backslashes.
+        const std::filesystem::path path(file);
+        const std::string base = path.filename().string();
+        for (const auto& entry : std::filesystem::directory_iterator(path.parent_path())) {
             const std::string name = entry.path().filename().string();
             if (name.compare(0, base.size(), base) == 0) {
                 EXPECT_EQ(name, base) << "left beside the drawing";
