@@ -3,6 +3,7 @@
 // construction lines (XLINE both ways, RAY one way) across the page.
 #include <cmath>
 #include <cstdlib>
+#include <memory>
 
 #include <dbdim.h>
 #include <dbkept.h>
@@ -73,11 +74,27 @@ void DrawConstructionLine(Scene& scene, const std::vector<host::dxf::FileTag>& t
 }  // namespace
 
 bool DrawDimension(Scene& scene, const AcDbEntity& ent, const AcDbEntity& style, const Look& look) {
+    const auto* kept = AcDbKeptEntity::cast(&style);
     if (const auto* dim = AcDbDimension::cast(&ent)) {
-        DrawInPlace(scene, dim->dimBlockId(), look);
+        AcDbObjectId block = dim->dimBlockId();
+        // The modelled copy of a kept dimension names no block: its record does.
+        if (block.isNull() && kept)
+            if (const std::string* name = TagValue(scene.TagsOf(style), 2)) block = BlockNamed(scene.db(), *name);
+        if (!block.isNull()) {
+            DrawInPlace(scene, block, look);
+            return true;
+        }
+        // No block draws it (the file names one it lacks): the lines, arrows
+        // and text the host would make for one, as other readers draw it.
+        AcDbVoidPtrArray parts;
+        if (dim->explode(parts) != Acad::eOk) return true;
+        const Inherited inside{look.color, look.lineweightMm, look.layer};
+        for (void* part : parts) {
+            const std::unique_ptr<AcDbEntity> e(static_cast<AcDbEntity*>(part));
+            DrawEntity(scene, *e, *e, inside);
+        }
         return true;
     }
-    const auto* kept = AcDbKeptEntity::cast(&style);
     if (!kept) return false;
     const std::string& kind = kept->dxfName();
     if (kind == "DIMENSION" || kind == "ACAD_TABLE") {

@@ -42,12 +42,17 @@ AcDbExtents ShownExtents(const std::vector<AcDbObjectId>& ids) {
         AcDbEntity* ent = nullptr;
         if (acdbOpenAcDbEntity(ent, id, AcDb::kForRead) != Acad::eOk) continue;
         AcDbExtents ext;
-        const bool kept = AcDbKeptEntity::cast(ent) != nullptr;
+        const auto* kept = AcDbKeptEntity::cast(ent);
         // A viewport's points are its centre only; it draws nothing itself.
-        const bool viewport = kept && AcDbKeptEntity::cast(ent)->dxfName() == "VIEWPORT";
-        if (!viewport && ent->visibility() == AcDb::kVisible && LayerShown(ent->layerId()) &&
-            ent->getGeomExtents(ext) == Acad::eOk && !ext.isEmpty())
-            all.addExt(ext);
+        const bool viewport = kept && kept->dxfName() == "VIEWPORT";
+        if (!viewport && ent->visibility() == AcDb::kVisible && LayerShown(ent->layerId())) {
+            // What is drawn of a kept entity is its modelled form, whose
+            // extents (a text's lines, a block's contents) are wider than
+            // the points of its record.
+            const std::unique_ptr<AcDbEntity> drawn(kept ? host::dxf::ModelKeptEntity(kept) : nullptr);
+            const AcDbEntity* shape = drawn ? drawn.get() : ent;
+            if (shape->getGeomExtents(ext) == Acad::eOk && !ext.isEmpty()) all.addExt(ext);
+        }
         ent->close();
     }
     return all;

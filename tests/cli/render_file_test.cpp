@@ -2,6 +2,7 @@
 // contents, references with attributes, hatches) drawn as their kinds, with
 // the file's true colours and lineweights; and the render command's PNG,
 // width and layout options.
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -118,6 +119,52 @@ TEST_F(RenderFile, KeptEntitiesDrawnAsTheirKinds) {
     EXPECT_NE(svg.find("<title>SOLID</title>"), std::string::npos);
     EXPECT_NE(svg.find("fill=\"#0000ff\" fill-rule=\"evenodd\""), std::string::npos);
     EXPECT_EQ(svg.find("not drawn"), std::string::npos) << svg;
+}
+
+// A text kept as read (its columns are not modelled) widens the page by
+// its drawn lines, not by its one insertion point.
+TEST_F(RenderFile, KeptTextWidensThePageByItsLines) {
+    Read(Dxf({"0 SECTION", "2 HEADER", "9 $ACADVER", "1 AC1032", "0 ENDSEC", "0 SECTION", "2 ENTITIES",
+              "0 LWPOLYLINE", "8 0", "420 1193046", "90 2", "70 0", "10 0", "20 0", "10 10", "20 0",
+              "0 MTEXT", "8 0", "100 AcDbEntity", "100 AcDbMText", "10 10", "20 0", "30 0", "40 2", "41 0",
+              "71 1", "1 WWWWWWWWWWWW", "101 Embedded Object", "70 1", "10 1", "20 0", "30 0", "0 ENDSEC",
+              "0 EOF"}));
+    drovik::cli::SvgOptions options;
+    options.pageWidthPx = 1000;
+    options.marginFraction = 0;
+    const std::string svg = drovik::cli::RenderSvg(db(), options);
+    const std::vector<double> ground = PathNumbersIn(svg, "#123456");
+    ASSERT_EQ(ground.size(), 4u) << svg;
+    EXPECT_LT(ground[2] - ground[0], 0.5 * options.pageWidthPx) << "twelve letters 2 high pass 10 units";
+    EXPECT_NE(svg.find(">WWWWWWWWWWWW</text>"), std::string::npos) << svg;
+}
+
+// A dimension whose block the file lacks is drawn as the host would make
+// its block (extension and dimension lines, arrows, the measured text); an
+// ellipse whose minor axis is the longer is drawn as the same curve.
+TEST_F(RenderFile, DimensionWithoutItsBlockAndEllipseWithSwappedAxesAreDrawn) {
+    Read(Dxf({"0 SECTION", "2 HEADER", "9 $ACADVER", "1 AC1015", "0 ENDSEC", "0 SECTION", "2 ENTITIES",
+              "0 DIMENSION", "5 2A", "8 0", "62 1", "100 AcDbEntity", "100 AcDbDimension", "2 *D9", "10 0", "20 10",
+              "30 0", "11 50", "21 10", "31 0", "70 32", "100 AcDbAlignedDimension", "13 0", "23 0", "33 0", "14 100",
+              "24 0", "34 0", "50 0", "100 AcDbRotatedDimension",
+              "0 ELLIPSE", "5 2B", "8 0", "62 5", "100 AcDbEntity", "100 AcDbEllipse", "10 50", "20 -40", "30 0",
+              "11 10", "21 0", "31 0", "40 2", "41 0", "42 6.283185307179586", "0 ENDSEC", "0 EOF"}));
+    drovik::cli::SvgOptions options;
+    options.pageWidthPx = 1000;
+    options.marginFraction = 0;
+    const std::string svg = drovik::cli::RenderSvg(db(), options);
+    EXPECT_NE(svg.find("stroke=\"#ff0000\""), std::string::npos) << svg;
+    EXPECT_NE(svg.find("\">100"), std::string::npos) << "the measured length" << svg;
+    // The ellipse reaches 10 either side in x and 20 in y: 20 by 40 units.
+    const std::vector<double> curve = PathNumbersIn(svg, "#0000ff");
+    ASSERT_GE(curve.size(), 8u) << svg;
+    double lo[2] = {1e300, 1e300}, hi[2] = {-1e300, -1e300};
+    for (size_t i = 0; i + 1 < curve.size(); i += 2)
+        for (int k = 0; k < 2; ++k) {
+            lo[k] = std::min(lo[k], curve[i + k]);
+            hi[k] = std::max(hi[k], curve[i + k]);
+        }
+    EXPECT_NEAR((hi[1] - lo[1]) / (hi[0] - lo[0]), 2.0, 0.05);
 }
 
 // Lineweights widen strokes as on a page 420 mm wide.

@@ -381,6 +381,34 @@ TEST_F(DxfRoundTrip, KeptEntitiesAreBoundedByTheirPoints) {
     }
 }
 
+// Valid data the host does not model is kept as read without a mend, so
+// that --strict takes the file.
+TEST_F(DxfRoundTrip, ValidRecordsTheHostDoesNotModelAreNoMends) {
+    const struct {
+        const char* name;
+        std::string record;
+    } cases[] = {
+        {"polyline in a tilted plane", "0\nLWPOLYLINE\n5\n2C\n8\n0\n100\nAcDbPolyline\n90\n2\n70\n0\n10\n0\n20\n0\n10\n5\n"
+                                       "20\n0\n210\n0\n220\n1\n230\n0\n"},
+        {"text in columns", "0\nMTEXT\n5\n2C\n8\n0\n100\nAcDbMText\n10\n1\n20\n2\n30\n0\n40\n2\n71\n1\n1\nA\\PB\n"
+                            "101\nEmbedded Object\n70\n1\n10\n1\n20\n0\n30\n0\n"},
+    };
+    for (const auto& tc : cases) {
+        SCOPED_TRACE(tc.name);
+        const std::string text = "0\nSECTION\n2\nHEADER\n9\n$ACADVER\n1\nAC1032\n0\nENDSEC\n"
+                                 "0\nSECTION\n2\nENTITIES\n" + tc.record + "0\nENDSEC\n0\nEOF\n";
+        DxfReport report;
+        ASSERT_TRUE(Read(text, &report));
+        EXPECT_TRUE(report.warnings.empty()) << report.warnings.front();
+        const auto ids = host::harness::ModelSpaceIds();
+        ASSERT_EQ(ids.size(), 1u);
+        AcDbEntity* e = nullptr;
+        ASSERT_EQ(acdbOpenObject(e, ids[0], AcDb::kForRead), Acad::eOk);
+        EXPECT_NE(AcDbKeptEntity::cast(e), nullptr);
+        e->close();
+    }
+}
+
 // ezdxf and others write splines by their fit points alone: valid DXF, so
 // no mend (--strict took them for faults), kept as written, and drawn
 // through those points.

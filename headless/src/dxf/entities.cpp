@@ -291,6 +291,14 @@ AcDbEntity* ReadEllipse(EntityIn& in) {
         }
     });
     if (ratio > 1.0 && ratio < 1.0 + 1e-9) ratio = 1.0;
+    if (in.geometry && ratio > 1.0 && std::isfinite(ratio) && major.length() > 0.0 && normal.length() > 1e-12) {
+        // The minor axis is the longer: the same curve about the other
+        // axis, its parameters a quarter turn back.
+        major = normal.normal().crossProduct(major) * ratio;
+        ratio = 1.0 / ratio;
+        p0 -= kPi / 2;
+        p1 -= kPi / 2;
+    }
     if (!(ratio > 0.0 && ratio <= 1.0)) n.unfit("has an axis ratio out of range");
     if (!(major.length() > 0.0)) n.unfit("has no major axis");
     if (!(normal.length() > 1e-12)) n.unfit("has a zero extrusion direction");
@@ -381,7 +389,7 @@ AcDbEntity* ReadLwPolyline(EntityIn& in) {
         default: break;
         }
     });
-    if (!IsPlusZ(normal) && !IsMinusZ(normal)) n.unfit("is not parallel to the XY plane");
+    if (!IsPlusZ(normal) && !IsMinusZ(normal)) n.keep();  // a polyline in a tilted plane
     if (cw < 0) n.unfit("has a negative width");
     for (const V& p : v)
         if ((p.sw < 0 && p.sw != -1) || (p.ew < 0 && p.ew != -1)) n.unfit("has a negative width");
@@ -443,9 +451,9 @@ AcDbEntity* ReadPolyline(EntityIn& in) {
         default: break;
         }
     });
-    if (flags & (16 | 64)) n.bad = true;  // meshes are kept as read
+    if (flags & (16 | 64)) n.keep();  // meshes
     if ((flags & 8) && !n.bad) return ReadPolyline3d(in, flags, curve);
-    if (curve == 8) n.unfit("is a Bezier curve");
+    if (curve == 8) n.keep();  // a Bezier-smoothed polyline
     if (n.bad) return nullptr;
     auto* e = new AcDb2dPolyline;
     if (flags & 2) {

@@ -34,9 +34,11 @@ struct EntityIn {
     std::string_view blockName = {};  // INSERT, DIMENSION: code 2 (resolved later)
     // HATCH: the source objects of its loops, (loop, handle) (resolved later).
     std::vector<std::pair<int, std::uint64_t>> refs = {};
-    // SPLINE given by fit points alone: modelled (its control points
-    // computed) when set; else kept as read, which keeps it as the file has it.
-    bool fitSplines = false;
+    // Read for the geometry of a record kept as read, not to keep it: what
+    // the model holds only in another form is taken in that form (a SPLINE
+    // given by fit points alone, an ELLIPSE whose minor axis is the longer).
+    // Otherwise such records stay as read, and so stay as the file has them.
+    bool geometry = false;
     void warn(std::uint32_t at, const std::string& text) {
         warnings.push_back("line " + std::to_string(at) + ": " + text);
     }
@@ -104,6 +106,9 @@ struct Numbers {
         if (!bad) in.warn(in.line, std::string(type) + " " + why + ": kept as read");
         bad = true;
     }
+    // Valid data that the host does not model (a tilted polyline, columns
+    // of text): kept as read, which is no mend, so no warning.
+    void keep() { bad = true; }
 };
 
 // Before extended data.

@@ -103,7 +103,7 @@ AcDbEntity* ReadAttributeEntity(EntityIn& in, bool definition) {
     Marker m;
     EachTag(in, [&](const Tag& t) {
         m.see(t);
-        if (t.code == 101) n.unfit("holds multi-line text");
+        if (t.code == 101) n.keep();  // multi-line text
         if (m.in("AcDbText") && TextField(in, n, t, f)) return;
         if (!m.in(own)) return;
         switch (t.code) {

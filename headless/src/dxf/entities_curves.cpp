@@ -18,7 +18,7 @@ AcDbEntity* NotRead(EntityIn&) { return nullptr; }
 // write them) is a valid one, not a fault: no warning either way.
 AcDbEntity* ReadFitSpline(const EntityIn& in, long long degree, const AcGePoint3dArray& fit, double fitTol,
                           const AcGeVector3d& t0, const AcGeVector3d& t1, const AcGeVector3d& normal) {
-    if (!in.fitSplines || degree < 1 || degree > 3) return nullptr;
+    if (!in.geometry || degree < 1 || degree > 3) return nullptr;
     auto* e = new AcDbSpline;
     if (e->setFitData(fit, static_cast<int>(degree), fitTol, t0, t1) != Acad::eOk) {
         delete e;

@@ -47,7 +47,7 @@ AcDbEntity* ReadMText(EntityIn& in) {
         case 230: normal.z = n.real(t); break;
         // Columns of a later version repeat the codes above with other
         // meanings: such a text is kept as read.
-        case 101: n.unfit("has embedded column data"); break;
+        case 101: n.keep(); break;
         default: break;
         }
     });

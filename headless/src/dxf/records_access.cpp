@@ -61,7 +61,7 @@ AcDbEntity* ReadPart(const Part& part, const char* as, Codec& codec, std::string
     if (!desc) return nullptr;
     std::vector<std::string> warnings;
     EntityIn in{part.tags, codec, warnings, 0, {}};
-    in.fitSplines = true;
+    in.geometry = true;
     AcDbEntity* e = desc->read(in);
     if (blockName) *blockName = in.blockName;
     return e;
