@@ -65,6 +65,11 @@ public:
     double PxOfLineweight(double mm) const;
     // How many block references deep the drawing is (0: the space itself).
     size_t depth() const { return m_drawing.size(); }
+    // The tags of the file's DICTIONARY or SPATIAL_FILTER record kept with
+    // this handle (hexadecimal, any case); null when there is none.
+    const std::vector<host::dxf::FileTag>* KeptRecord(const std::string& handle);
+    // A new id for an SVG clip path.
+    int NewClipId() { return ++m_clips; }
 
 private:
     const LayerLook& LayerOf(AcDbObjectId layer);
@@ -76,6 +81,9 @@ private:
     std::vector<AcDbObjectId> m_drawing;  // blocks being drawn, outermost first
     AcDbObjectId m_tagsOf;
     std::vector<host::dxf::FileTag> m_tags;
+    std::map<std::string, std::vector<host::dxf::FileTag>> m_kept;  // by upper-case handle
+    bool m_keptRead = false;
+    int m_clips = 0;
 };
 
 // Draws any entity (the one dispatch every group comes back to). `style`
@@ -86,7 +94,8 @@ void DrawEntity(Scene& scene, const AcDbEntity& ent, const AcDbEntity& style, co
 bool DrawCurve(Scene& scene, const AcDbEntity& ent, const Look& look);
 bool DrawTextKind(Scene& scene, const AcDbEntity& ent, const Look& look);
 bool DrawSolidKind(Scene& scene, const AcDbEntity& ent, const Look& look);
-bool DrawReference(Scene& scene, const AcDbEntity& ent, const Look& look, const Inherited& from);
+bool DrawReference(Scene& scene, const AcDbEntity& ent, const AcDbEntity& style, const Look& look,
+                   const Inherited& from);
 bool DrawHatch(Scene& scene, const AcDbEntity& ent, const AcDbEntity& style, const Look& look);
 bool DrawDimension(Scene& scene, const AcDbEntity& ent, const AcDbEntity& style, const Look& look);
 

@@ -1,5 +1,6 @@
 // Colours, lineweights and layers of the entities drawn, and the block
 // contents the renderer draws references through (see render_scene.h).
+#include <cctype>
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -50,6 +51,24 @@ const std::vector<host::dxf::FileTag>& Scene::TagsOf(const AcDbEntity& ent) {
         m_tagsOf = ent.objectId();
     }
     return m_tags;
+}
+
+namespace {
+std::string Upper(std::string text) {
+    for (char& c : text) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    return text;
+}
+}  // namespace
+
+const std::vector<host::dxf::FileTag>* Scene::KeptRecord(const std::string& handle) {
+    if (!m_keptRead) {
+        m_keptRead = true;
+        for (const char* type : {"DICTIONARY", "SPATIAL_FILTER"})
+            for (auto& tags : host::dxf::FileRecordsOfType(m_db, type))
+                if (const std::string* own = TagValue(tags, 5)) m_kept[Upper(*own)] = std::move(tags);
+    }
+    const auto found = m_kept.find(Upper(handle));
+    return found == m_kept.end() ? nullptr : &found->second;
 }
 
 const LayerLook& Scene::LayerOf(AcDbObjectId id) {

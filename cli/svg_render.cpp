@@ -119,7 +119,7 @@ void DrawEntity(Scene& scene, const AcDbEntity& ent, const AcDbEntity& style, co
     Look look;
     if (!scene.Resolve(style, from, look)) return;
     if (DrawCurve(scene, ent, look) || DrawTextKind(scene, ent, look) || DrawSolidKind(scene, ent, look) ||
-        DrawReference(scene, ent, look, from) || DrawHatch(scene, ent, style, look) ||
+        DrawReference(scene, ent, style, look, from) || DrawHatch(scene, ent, style, look) ||
         DrawDimension(scene, ent, style, look))
         return;
     // Kinds without a drawing of their own (viewports, solids of 3D

@@ -3,6 +3,7 @@
 // the file's true colours and lineweights; and the render command's PNG,
 // width and layout options.
 #include <algorithm>
+#include <cctype>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -165,6 +166,52 @@ TEST_F(RenderFile, DimensionWithoutItsBlockAndEllipseWithSwappedAxesAreDrawn) {
             hi[k] = std::max(hi[k], curve[i + k]);
         }
     EXPECT_NEAR((hi[1] - lo[1]) / (hi[0] - lo[0]), 2.0, 0.05);
+}
+
+// A reference clipped by XCLIP (a SPATIAL_FILTER in its extension
+// dictionary) is drawn inside its boundary: made with the reference at
+// (100, 50), the boundary's corners (102, 49) and (105, 51) stay where they
+// are relative to the block after it moved to (200, 50).
+TEST_F(RenderFile, ClippedReferenceIsDrawnInsideItsBoundary) {
+    std::vector<std::string> pairs = {
+        "0 SECTION", "2 HEADER", "9 $ACADVER", "1 AC1015", "0 ENDSEC", "0 SECTION", "2 BLOCKS",
+        "0 BLOCK", "5 20", "8 0", "2 B", "70 0", "10 0", "20 0", "30 0", "3 B",
+        "0 LINE", "5 21", "8 0", "62 1", "10 0", "20 0", "30 0", "11 10", "21 0", "31 0",
+        "0 ENDBLK", "5 22", "8 0", "0 ENDSEC", "0 SECTION", "2 ENTITIES",
+        "0 INSERT", "5 30", "102 {ACAD_XDICTIONARY", "360 31", "102 }", "8 0", "100 AcDbEntity",
+        "100 AcDbBlockReference", "2 B", "10 200", "20 50", "30 0",
+        "0 ENDSEC", "0 SECTION", "2 OBJECTS",
+        "0 DICTIONARY", "5 31", "330 30", "100 AcDbDictionary", "3 ACAD_FILTER", "360 32",
+        "0 DICTIONARY", "5 32", "330 31", "100 AcDbDictionary", "3 SPATIAL", "360 33",
+        "0 SPATIAL_FILTER", "5 33", "330 32", "100 AcDbFilter", "100 AcDbSpatialFilter", "70 2", "10 102", "20 49",
+        "10 105", "20 51", "210 0", "220 0", "230 1", "11 0", "21 0", "31 0", "71 1", "72 0", "73 0"};
+    for (const char* v : {"1", "0", "0", "-100", "0", "1", "0", "-50", "0", "0", "1", "0",    // inverse insert
+                          "1", "0", "0", "0", "0", "1", "0", "0", "0", "0", "1", "0"})  // boundary's own
+        pairs.push_back(std::string("40 ") + v);
+    pairs.insert(pairs.end(), {"0 ENDSEC", "0 EOF"});
+    Read(Dxf(pairs));
+    drovik::cli::SvgOptions options;
+    options.pageWidthPx = 1000;
+    options.marginFraction = 0;
+    const std::string svg = drovik::cli::RenderSvg(db(), options);
+    const std::vector<double> line = PathNumbersIn(svg, "#ff0000");
+    ASSERT_EQ(line.size(), 4u) << svg;
+    const size_t clip = svg.find("<clipPath");
+    ASSERT_NE(clip, std::string::npos) << svg;
+    EXPECT_LT(clip, svg.find("stroke=\"#ff0000\""));
+    std::string d = svg.substr(svg.find("<path d=\"", clip) + 9);
+    d = d.substr(0, d.find('"'));
+    for (char& c : d)
+        if (std::isalpha(static_cast<unsigned char>(c)) || c == ',') c = ' ';
+    std::istringstream in(d);
+    std::vector<double> corners;
+    for (double v; in >> v;) corners.push_back(v);
+    ASSERT_EQ(corners.size(), 8u) << d;
+    const double perUnit = (line[2] - line[0]) / 10.0;  // the line runs 10 units from x 200
+    const double xs[] = {corners[0], corners[2], corners[4], corners[6]};
+    EXPECT_NEAR(*std::min_element(xs, xs + 4), line[0] + 102 * perUnit - 100 * perUnit, 1e-3);
+    EXPECT_NEAR(*std::max_element(xs, xs + 4), line[0] + 105 * perUnit - 100 * perUnit, 1e-3);
+    EXPECT_NE(svg.find("clip-path=\"url(#"), std::string::npos);
 }
 
 // Lineweights widen strokes as on a page 420 mm wide.
