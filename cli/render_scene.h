@@ -98,6 +98,12 @@ bool DrawReference(Scene& scene, const AcDbEntity& ent, const AcDbEntity& style,
                    const Inherited& from);
 bool DrawHatch(Scene& scene, const AcDbEntity& ent, const AcDbEntity& style, const Look& look);
 bool DrawDimension(Scene& scene, const AcDbEntity& ent, const AcDbEntity& style, const Look& look);
+bool DrawAnnotation(Scene& scene, const AcDbEntity& ent, const AcDbEntity& style, const Look& look);
+
+// The frame of a raster image from its tags (10 the lower-left corner, 11
+// and 12 a pixel along and up, 13 the size in pixels), corner by corner
+// anticlockwise; false when the tags give none.
+bool ImageFrame(const std::vector<host::dxf::FileTag>& tags, AcGePoint3d corners[4]);
 
 // The entities of a block drawn in the current transform, inheriting from
 // the reference whose look is given.

@@ -51,7 +51,13 @@ AcDbExtents ShownExtents(const std::vector<AcDbObjectId>& ids) {
             // the points of its record.
             const std::unique_ptr<AcDbEntity> drawn(kept ? host::dxf::ModelKeptEntity(kept) : nullptr);
             const AcDbEntity* shape = drawn ? drawn.get() : ent;
-            if (shape->getGeomExtents(ext) == Acad::eOk && !ext.isEmpty()) all.addExt(ext);
+            std::vector<host::dxf::FileTag> tags;
+            AcGePoint3d frame[4];
+            if (kept && kept->dxfName() == "IMAGE" && host::dxf::ObjectFileTags(kept, tags) && ImageFrame(tags, frame)) {
+                for (const AcGePoint3d& corner : frame) all.addPoint(corner);
+            } else if (shape->getGeomExtents(ext) == Acad::eOk && !ext.isEmpty()) {
+                all.addExt(ext);
+            }
         }
         ent->close();
     }
@@ -120,7 +126,7 @@ void DrawEntity(Scene& scene, const AcDbEntity& ent, const AcDbEntity& style, co
     if (!scene.Resolve(style, from, look)) return;
     if (DrawCurve(scene, ent, look) || DrawTextKind(scene, ent, look) || DrawSolidKind(scene, ent, look) ||
         DrawReference(scene, ent, style, look, from) || DrawHatch(scene, ent, style, look) ||
-        DrawDimension(scene, ent, style, look))
+        DrawDimension(scene, ent, style, look) || DrawAnnotation(scene, ent, style, look))
         return;
     // Kinds without a drawing of their own (viewports, solids of 3D
     // modelling, images, ...) leave a note only.

@@ -214,6 +214,58 @@ TEST_F(RenderFile, ClippedReferenceIsDrawnInsideItsBoundary) {
     EXPECT_NE(svg.find("clip-path=\"url(#"), std::string::npos);
 }
 
+size_t Count(const std::string& text, const std::string& what) {
+    size_t n = 0;
+    for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
+    return n;
+}
+
+// Kept kinds drawn from their tags: a multiline's two elements along its
+// mitres, a multi-line leader's line (arrowhead at its first vertex, on to
+// the landing), landing and text, and a raster image's frame.
+TEST_F(RenderFile, MultilineLeaderAndImageAreDrawnFromTheirTags) {
+    std::vector<std::string> pairs = {
+        "0 SECTION", "2 HEADER", "9 $ACADVER", "1 AC1015", "0 ENDSEC", "0 SECTION", "2 ENTITIES",
+        "0 MLINE", "5 40", "8 0", "62 1", "100 AcDbEntity", "100 AcDbMline", "2 STANDARD", "40 1", "70 0", "71 0",
+        "72 2", "73 2", "10 0", "20 0", "30 0", "210 0", "220 0", "230 1"};
+    for (const char* x : {"0", "10"})
+        pairs.insert(pairs.end(), {std::string("11 ") + x, "21 0", "31 0", "12 1", "22 0", "32 0", "13 0", "23 1",
+                                   "33 0", "74 2", "41 0.5", "41 0", "75 0", "74 2", "41 -0.5", "41 0", "75 0"});
+    pairs.insert(pairs.end(), {
+        "0 MULTILEADER", "5 41", "8 0", "62 3", "100 AcDbEntity", "100 AcDbMLeader", "300 CONTEXT_DATA{", "40 1",
+        "10 20", "20 10", "30 0", "41 2", "140 1", "290 1", "304 NOTE", "12 21", "22 11", "32 0", "13 1", "23 0",
+        "33 0", "171 1", "302 LEADER{", "290 1", "291 1", "10 20", "20 10", "30 0", "11 1", "21 0", "31 0", "40 1",
+        "304 LEADER_LINE{", "10 12", "20 2", "30 0", "305 }", "303 }", "301 }",
+        "0 IMAGE", "5 42", "8 0", "62 5", "100 AcDbEntity", "100 AcDbRasterImage", "90 0", "10 30", "20 0", "30 0",
+        "11 0.01", "21 0", "31 0", "12 0", "22 0.01", "32 0", "13 500", "23 200", "0 ENDSEC", "0 EOF"});
+    Read(Dxf(pairs));
+    drovik::cli::SvgOptions options;
+    options.pageWidthPx = 1000;
+    options.marginFraction = 0;
+    const std::string svg = drovik::cli::RenderSvg(db(), options);
+    EXPECT_EQ(svg.find("not drawn"), std::string::npos) << svg;
+    // The multiline: two elements, each 10 long, 1 apart.
+    EXPECT_EQ(Count(svg, "stroke=\"#ff0000\""), 2u) << svg;
+    const std::vector<double> element = PathNumbersIn(svg, "#ff0000");
+    ASSERT_EQ(element.size(), 4u) << svg;
+    // Page numbers are written to a thousandth of a pixel.
+    const double perUnit = (element[2] - element[0]) / 10.0;
+    ASSERT_GT(perUnit, 0);
+    // The leader: from the arrow's tip (12, 2) to the landing (20, 10), 8 by 8.
+    const std::vector<double> leader = PathNumbersIn(svg, "#00ff00");
+    ASSERT_EQ(leader.size(), 4u) << svg;
+    EXPECT_NEAR((leader[2] - leader[0]) / perUnit, 8, 1e-3);
+    EXPECT_NEAR((leader[1] - leader[3]) / perUnit, 8, 1e-3);
+    EXPECT_NE(svg.find("fill=\"#00ff00\""), std::string::npos) << "the arrowhead";
+    EXPECT_NE(svg.find(">NOTE</text>"), std::string::npos) << svg;
+    // The image: 500 by 200 pixels of 0.01, a frame 5 by 2 from x 30.
+    const std::vector<double> frame = PathNumbersIn(svg, "#0000ff");
+    ASSERT_EQ(frame.size(), 8u) << svg;
+    EXPECT_NEAR((frame[0] - element[0]) / perUnit, 30, 1e-3);
+    EXPECT_NEAR((frame[2] - frame[0]) / perUnit, 5, 1e-3);
+    EXPECT_NEAR((frame[3] - frame[5]) / perUnit, 2, 1e-3);
+}
+
 // Lineweights widen strokes as on a page 420 mm wide.
 TEST_F(RenderFile, LineweightsScaleWithThePage) {
     Read(NestedDrawing());

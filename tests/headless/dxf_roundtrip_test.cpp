@@ -347,19 +347,24 @@ TEST_F(DxfRoundTrip, LargeDrawingWrittenInChunksMatchesTheStringWriter) {
 // plane); one under another extrusion direction has no extents.
 TEST_F(DxfRoundTrip, KeptEntitiesAreBoundedByTheirPoints) {
     struct Case {
-        const char* body;  // tags after 0 ACME_SHAPE and its layer
+        const char* body;  // tags after the 0 tag and the layer
         bool bounded;
         double x0, y0, x1, y1;
+        const char* type = "ACME_SHAPE";
     };
     const Case cases[] = {
         {"10\n3\n20\n-2\n", true, 3, -2, 3, -2},
         {"10\n3\n20\n-2\n11\n-7.5\n21\n4\n12\n1\n22\n9\n", true, -7.5, -2, 3, 9},
         {"10\n3\n20\n-2\n11\n8\n21\n4\n210\n0\n220\n1\n230\n0\n", false, 0, 0, 0, 0},
         {"40\n2.5\n", false, 0, 0, 0, 0},
+        // An image's other points are pixel vectors, its size and its clip
+        // boundary in pixels: only its corner is a place.
+        {"10\n30\n20\n1\n11\n0.01\n21\n0\n12\n0\n22\n0.01\n13\n500\n23\n200\n14\n-0.5\n24\n-0.5\n", true, 30, 1,
+         30, 1, "IMAGE"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.body);
-        const std::string text = std::string("0\nSECTION\n2\nENTITIES\n0\nACME_SHAPE\n5\n1F\n8\n0\n") + c.body +
+        const std::string text = std::string("0\nSECTION\n2\nENTITIES\n0\n") + c.type + "\n5\n1F\n8\n0\n" + c.body +
                                  "0\nENDSEC\n0\nEOF\n";
         ASSERT_TRUE(Read(text));
         const auto ids = host::harness::ModelSpaceIds();

@@ -548,8 +548,11 @@ private:
         std::size_t xd = m_tags.size();
         AcGeVector3d normal = AcGeVector3d::kZAxis;
         bool hatchFirst = type == "HATCH";
+        // Only the first point is a place: the other codes of 10 to 18 are
+        // vectors, sizes or boundaries in the entity's own coordinates.
         const bool insertOnly = type == "INSERT" || type == "MTEXT" || type == "ATTDEF" || type == "ATTRIB" ||
-                                type == "SHAPE" || type == "TOLERANCE";
+                                type == "SHAPE" || type == "TOLERANCE" || type == "IMAGE" ||
+                                type == "PDFUNDERLAY" || type == "DWFUNDERLAY" || type == "DGNUNDERLAY";
         const bool bounded = !Unbounded(type);
         PointBox box;
         double px = 0;
