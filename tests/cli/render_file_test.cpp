@@ -73,6 +73,14 @@ protected:
         host::dxf::DxfError error;
         ASSERT_TRUE(host::dxf::ReadDxfBuffer(dxf.data(), dxf.size(), db(), error)) << error.what();
     }
+    // The picture on a page of this width, without a margin.
+    std::string Picture(double pageWidthPx = kPageWidth) {
+        drovik::cli::SvgOptions options;
+        options.pageWidthPx = pageWidthPx;
+        options.marginFraction = 0;
+        return drovik::cli::RenderSvg(db(), options);
+    }
+    static constexpr double kPageWidth = 1000;
 };
 
 // The numbers of the first path drawn in the colour.
@@ -130,13 +138,10 @@ TEST_F(RenderFile, KeptTextWidensThePageByItsLines) {
               "0 MTEXT", "8 0", "100 AcDbEntity", "100 AcDbMText", "10 10", "20 0", "30 0", "40 2", "41 0",
               "71 1", "1 WWWWWWWWWWWW", "101 Embedded Object", "70 1", "10 1", "20 0", "30 0", "0 ENDSEC",
               "0 EOF"}));
-    drovik::cli::SvgOptions options;
-    options.pageWidthPx = 1000;
-    options.marginFraction = 0;
-    const std::string svg = drovik::cli::RenderSvg(db(), options);
+    const std::string svg = Picture();
     const std::vector<double> ground = PathNumbersIn(svg, "#123456");
     ASSERT_EQ(ground.size(), 4u) << svg;
-    EXPECT_LT(ground[2] - ground[0], 0.5 * options.pageWidthPx) << "twelve letters 2 high pass 10 units";
+    EXPECT_LT(ground[2] - ground[0], 0.5 * kPageWidth) << "twelve letters 2 high pass 10 units";
     EXPECT_NE(svg.find(">WWWWWWWWWWWW</text>"), std::string::npos) << svg;
 }
 
@@ -150,10 +155,7 @@ TEST_F(RenderFile, DimensionWithoutItsBlockAndEllipseWithSwappedAxesAreDrawn) {
               "24 0", "34 0", "50 0", "100 AcDbRotatedDimension",
               "0 ELLIPSE", "5 2B", "8 0", "62 5", "100 AcDbEntity", "100 AcDbEllipse", "10 50", "20 -40", "30 0",
               "11 10", "21 0", "31 0", "40 2", "41 0", "42 6.283185307179586", "0 ENDSEC", "0 EOF"}));
-    drovik::cli::SvgOptions options;
-    options.pageWidthPx = 1000;
-    options.marginFraction = 0;
-    const std::string svg = drovik::cli::RenderSvg(db(), options);
+    const std::string svg = Picture();
     EXPECT_NE(svg.find("stroke=\"#ff0000\""), std::string::npos) << svg;
     EXPECT_NE(svg.find("\">100"), std::string::npos) << "the measured length" << svg;
     // The ellipse reaches 10 either side in x and 20 in y: 20 by 40 units.
@@ -190,10 +192,7 @@ TEST_F(RenderFile, ClippedReferenceIsDrawnInsideItsBoundary) {
         pairs.push_back(std::string("40 ") + v);
     pairs.insert(pairs.end(), {"0 ENDSEC", "0 EOF"});
     Read(Dxf(pairs));
-    drovik::cli::SvgOptions options;
-    options.pageWidthPx = 1000;
-    options.marginFraction = 0;
-    const std::string svg = drovik::cli::RenderSvg(db(), options);
+    const std::string svg = Picture();
     const std::vector<double> line = PathNumbersIn(svg, "#ff0000");
     ASSERT_EQ(line.size(), 4u) << svg;
     const size_t clip = svg.find("<clipPath");
@@ -239,10 +238,7 @@ TEST_F(RenderFile, MultilineLeaderAndImageAreDrawnFromTheirTags) {
         "0 IMAGE", "5 42", "8 0", "62 5", "100 AcDbEntity", "100 AcDbRasterImage", "90 0", "10 30", "20 0", "30 0",
         "11 0.01", "21 0", "31 0", "12 0", "22 0.01", "32 0", "13 500", "23 200", "0 ENDSEC", "0 EOF"});
     Read(Dxf(pairs));
-    drovik::cli::SvgOptions options;
-    options.pageWidthPx = 1000;
-    options.marginFraction = 0;
-    const std::string svg = drovik::cli::RenderSvg(db(), options);
+    const std::string svg = Picture();
     EXPECT_EQ(svg.find("not drawn"), std::string::npos) << svg;
     // The multiline: two elements, each 10 long, 1 apart.
     EXPECT_EQ(Count(svg, "stroke=\"#ff0000\""), 2u) << svg;

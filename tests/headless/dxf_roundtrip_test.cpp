@@ -38,6 +38,18 @@ protected:
         if (host::dxf::ReadDxfBuffer(text.data(), text.size(), Db(), err, report)) return ::testing::AssertionSuccess();
         return ::testing::AssertionFailure() << err.what();
     }
+    // Reads a drawing of the version holding the one entity record; its id,
+    // null (with a failure) when it needed a mend or holds another count.
+    static AcDbObjectId ReadAloneWithoutMends(const std::string& version, const std::string& record) {
+        const std::string text = "0\nSECTION\n2\nHEADER\n9\n$ACADVER\n1\n" + version + "\n0\nENDSEC\n"
+                                 "0\nSECTION\n2\nENTITIES\n" + record + "0\nENDSEC\n0\nEOF\n";
+        DxfReport report;
+        EXPECT_TRUE(Read(text, &report));
+        EXPECT_TRUE(report.warnings.empty()) << report.warnings.front();
+        const auto ids = host::harness::ModelSpaceIds();
+        EXPECT_EQ(ids.size(), 1u);
+        return report.warnings.empty() && ids.size() == 1 ? ids[0] : AcDbObjectId::kNull;
+    }
     std::vector<std::string> m_files;
 };
 
@@ -400,15 +412,9 @@ TEST_F(DxfRoundTrip, ValidRecordsTheHostDoesNotModelAreNoMends) {
     };
     for (const auto& tc : cases) {
         SCOPED_TRACE(tc.name);
-        const std::string text = "0\nSECTION\n2\nHEADER\n9\n$ACADVER\n1\nAC1032\n0\nENDSEC\n"
-                                 "0\nSECTION\n2\nENTITIES\n" + tc.record + "0\nENDSEC\n0\nEOF\n";
-        DxfReport report;
-        ASSERT_TRUE(Read(text, &report));
-        EXPECT_TRUE(report.warnings.empty()) << report.warnings.front();
-        const auto ids = host::harness::ModelSpaceIds();
-        ASSERT_EQ(ids.size(), 1u);
+        const AcDbObjectId id = ReadAloneWithoutMends("AC1032", tc.record);
         AcDbEntity* e = nullptr;
-        ASSERT_EQ(acdbOpenObject(e, ids[0], AcDb::kForRead), Acad::eOk);
+        ASSERT_EQ(acdbOpenObject(e, id, AcDb::kForRead), Acad::eOk);
         EXPECT_NE(AcDbKeptEntity::cast(e), nullptr);
         e->close();
     }
@@ -422,15 +428,9 @@ TEST_F(DxfRoundTrip, SplineGivenByFitPointsAloneIsNoFaultAndHasItsCurve) {
         "0\nSPLINE\n5\n2B\n100\nAcDbEntity\n8\n0\n100\nAcDbSpline\n70\n0\n71\n3\n72\n0\n73\n0\n74\n4\n"
         "11\n0.0\n21\n0.0\n31\n0.0\n11\n1.0\n21\n2.0\n31\n0.0\n11\n3.0\n21\n1.0\n31\n0.0\n"
         "11\n4.0\n21\n3.0\n31\n0.0\n";
-    const std::string text = "0\nSECTION\n2\nHEADER\n9\n$ACADVER\n1\nAC1015\n0\nENDSEC\n"
-                             "0\nSECTION\n2\nENTITIES\n" + spline + "0\nENDSEC\n0\nEOF\n";
-    DxfReport report;
-    ASSERT_TRUE(Read(text, &report));
-    EXPECT_TRUE(report.warnings.empty()) << report.warnings.front();
-    const auto ids = host::harness::ModelSpaceIds();
-    ASSERT_EQ(ids.size(), 1u);
+    const AcDbObjectId id = ReadAloneWithoutMends("AC1015", spline);
     AcDbKeptEntity* kept = nullptr;
-    ASSERT_EQ(acdbOpenObject(kept, ids[0], AcDb::kForRead), Acad::eOk);
+    ASSERT_EQ(acdbOpenObject(kept, id, AcDb::kForRead), Acad::eOk);
     std::unique_ptr<AcDbEntity> model(host::dxf::ModelKeptEntity(kept));
     kept->close();
     auto* curve = AcDbSpline::cast(model.get());
