@@ -3,7 +3,9 @@
 // read) with every tag kept; what cannot be modelled is kept as read.
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <cstdio>
+#include <ostream>
 
 #include "dbdim.h"
 #include "dbhatch.h"
@@ -36,6 +38,8 @@ struct CorpusCase {
     const char* file;
     int hatches, dimensions;  // modelled, as the file holds them in model space
 };
+// Test output names the drawing rather than the case's bytes.
+void PrintTo(const CorpusCase& c, std::ostream* os) { *os << c.file; }
 
 class DxfHatchDimCorpus : public HostTest, public ::testing::WithParamInterface<CorpusCase> {};
 
@@ -82,7 +86,13 @@ INSTANTIATE_TEST_SUITE_P(
                       CorpusCase{"DomCR__ACadSharp/samples__sample_AC1015_ascii.dxf", 8, 7},
                       CorpusCase{"DomCR__ACadSharp/samples__sample_AC1032_ascii.dxf", 8, 7},
                       CorpusCase{"gdsestimating__dxf-parser/samples__data__api-cw750-details.dxf", 65, 286}),
-    [](const ::testing::TestParamInfo<CorpusCase>& i) { return "file" + std::to_string(i.index); });
+    [](const ::testing::TestParamInfo<CorpusCase>& i) {
+        std::string name = i.param.file;
+        name = name.substr(name.find('/') + 1, name.rfind('.') - name.find('/') - 1);
+        for (char& ch : name)
+            if (!std::isalnum(static_cast<unsigned char>(ch))) ch = '_';
+        return name;
+    });
 
 class DxfHatchDim : public HostTest {
 protected:
