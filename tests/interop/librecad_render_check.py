@@ -22,19 +22,12 @@ missing.
 import argparse
 import os
 import shutil
-import subprocess
 import sys
 import tempfile
 
-try:
-    import numpy
-    from PIL import Image
-except ImportError:  # reported as a skip in main
-    numpy = Image = None
+from librecad_support import SKIP, Image, covered, first_page_png, ink_of, numpy, print_pdf, run, sample, summary
 
-SKIP = 77
 SIDE = 400     # longer side of the fitted images
-INK = 200      # grey levels below this are ink
 REACH = 3      # pixels within which the other image must have ink
 NEEDED = 0.90
 
@@ -99,34 +92,6 @@ EXCLUDED.update({
 })
 
 
-def run(cmd, env=None, timeout=300):
-    return subprocess.run(cmd, env=env, capture_output=True, timeout=timeout)
-
-
-def print_pdf(dxf, outdir):
-    """The PDF LibreCAD prints of dxf (fitted to the page), or None."""
-    env = dict(os.environ, QT_QPA_PLATFORM="offscreen")
-    env.setdefault("XDG_RUNTIME_DIR", tempfile.gettempdir())
-    os.makedirs(outdir, exist_ok=True)
-    try:
-        run(["librecad", "dxf2pdf", "-a", "-t", outdir, dxf], env=env, timeout=120)
-    except subprocess.TimeoutExpired:
-        return None
-    pdf = os.path.join(outdir, os.path.splitext(os.path.basename(dxf))[0] + ".pdf")
-    return pdf if os.path.exists(pdf) and os.path.getsize(pdf) > 0 else None
-
-
-def ink_of(path):
-    """The image's ink as a boolean array (transparent pixels are paper)."""
-    image = Image.open(path)
-    if image.mode in ("RGBA", "LA", "P"):
-        image = image.convert("RGBA")
-        paper = Image.new("RGBA", image.size, (255, 255, 255, 255))
-        paper.alpha_composite(image)
-        image = paper
-    return numpy.asarray(image.convert("L")) < INK
-
-
 def fitted(ink):
     """The ink cut to its box and scaled into SIDE x SIDE (aspect kept), or
     None without ink."""
@@ -139,28 +104,6 @@ def fitted(ink):
     grid = numpy.zeros((SIDE, SIDE), dtype=bool)
     grid[((ys - y0) * scale).astype(int), ((xs - x0) * scale).astype(int)] = True
     return grid
-
-
-def covered(a, b):
-    """Share of a's ink that b has within REACH pixels, and a's ink count."""
-    near = numpy.zeros_like(b)
-    for dy in range(-REACH, REACH + 1):
-        for dx in range(-REACH, REACH + 1):
-            near |= numpy.roll(numpy.roll(b, dy, axis=0), dx, axis=1)
-    ink = int(a.sum())
-    return (float((a & near).sum()) / ink if ink else 1.0), ink
-
-
-def sample(corpus, count):
-    """count drawings spread evenly over those not excluded (0: all)."""
-    files = []
-    for root, _, names in os.walk(corpus):
-        files += [os.path.join(root, n) for n in names if n.lower().endswith(".dxf") and n not in EXCLUDED]
-    files.sort()
-    if count <= 0 or len(files) <= count:
-        return files
-    step = len(files) / count
-    return [files[int(i * step)] for i in range(count)]
 
 
 def main():
@@ -178,7 +121,7 @@ def main():
         if not shutil.which(tool):
             print(f"skipped: {tool} is not installed")
             return SKIP
-    drawings = sample(args.corpus, args.sample) if os.path.isdir(args.corpus) else []
+    drawings = sample(args.corpus, args.sample, EXCLUDED) if os.path.isdir(args.corpus) else []
     for base, why in sorted(EXCLUDED.items()):
         print(f"excluded {base}: {why}")
     if not drawings:
@@ -202,21 +145,19 @@ def main():
             if not pdf:
                 print(f"{name}: LibreCAD cannot print it; not compared")
                 continue
-            stem = os.path.join(folder, "librecad")
-            run(["pdftoppm", "-f", "1", "-l", "1", "-png", "-scale-to", "1200", pdf, stem])
-            pages = sorted(p for p in os.listdir(folder) if p.startswith("librecad") and p.endswith(".png"))
-            if not pages:
+            page = first_page_png(pdf, os.path.join(folder, "librecad"), 1200)
+            if not page:
                 failures.append(f"{name}: pdftoppm could not rasterise LibreCAD's print")
                 continue
-            a, b = fitted(ink_of(ours_png)), fitted(ink_of(os.path.join(folder, pages[0])))
+            a, b = fitted(ink_of(ours_png)), fitted(ink_of(page))
             if a is None and b is None:
                 print(f"{name}: both blank; not compared")
                 continue
             if a is None or b is None:
                 failures.append(f"{name}: {'ours' if a is None else 'LibreCAD s'} is blank")
                 continue
-            ours_found, ink_ours = covered(a, b)
-            theirs_found, ink_theirs = covered(b, a)
+            ours_found, ink_ours = covered(a, b, REACH)
+            theirs_found, ink_theirs = covered(b, a, REACH)
             compared += 1
             scores.append(min(ours_found, theirs_found))
             ok = ours_found >= NEEDED and theirs_found >= NEEDED
@@ -227,14 +168,7 @@ def main():
     finally:
         if not args.keep:
             shutil.rmtree(work, ignore_errors=True)
-    for failure in failures:
-        print("FAILED " + failure)
-    print(f"{compared} drawings compared, {len(failures)} failed")
-    if compared == 0 and not failures:
-        print("skipped: LibreCAD printed none of the sampled drawings")
-        return SKIP
-    return 1 if failures else 0
-
+    return summary(compared, failures)
 
 if __name__ == "__main__":
     sys.exit(main())
