@@ -19,12 +19,7 @@ import sys
 import ezdxf
 from ezdxf import path as ezpath
 
-
-def num(v):
-    v = float(v)
-    if abs(v) < 1e-9:
-        v = 0.0
-    return "%.9g" % v
+from ezdxf_entities import num, vec  # the same number and vector forms
 
 
 def deg(v):
@@ -34,10 +29,6 @@ def deg(v):
     if abs(v) < 1e-7 or abs(v - 360.0) < 1e-7:
         v = 0.0
     return "%.6f" % v
-
-
-def vec(v):
-    return "(" + ",".join(num(c) for c in v) + ")"
 
 
 def make(path):
