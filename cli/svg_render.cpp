@@ -36,23 +36,36 @@ std::vector<AcDbObjectId> SpaceEntities(AcDbDatabase* pDb, AcDbObjectId space) {
     return ids;
 }
 
-AcDbExtents ShownExtents(const std::vector<AcDbObjectId>& ids) {
-    AcDbExtents all;
-    for (const AcDbObjectId& id : ids) {
+// The modelled copy of each kept entity of ids that has a modelled form
+// (null for the others): made once, for the page's extents and the drawing.
+std::vector<std::unique_ptr<AcDbEntity>> ModelledCopies(const std::vector<AcDbObjectId>& ids) {
+    std::vector<std::unique_ptr<AcDbEntity>> copies(ids.size());
+    for (size_t i = 0; i < ids.size(); ++i) {
         AcDbEntity* ent = nullptr;
-        if (acdbOpenAcDbEntity(ent, id, AcDb::kForRead) != Acad::eOk) continue;
+        if (acdbOpenAcDbEntity(ent, ids[i], AcDb::kForRead) != Acad::eOk) continue;
+        if (const auto* kept = AcDbKeptEntity::cast(ent)) copies[i].reset(host::dxf::ModelKeptEntity(kept));
+        ent->close();
+    }
+    return copies;
+}
+
+// What is drawn of a kept entity is its modelled form, whose extents (a
+// text's lines, a block's contents) are wider than the points of its record;
+// an image is its frame.
+AcDbExtents ShownExtents(const std::vector<AcDbObjectId>& ids,
+                         const std::vector<std::unique_ptr<AcDbEntity>>& copies) {
+    AcDbExtents all;
+    for (size_t i = 0; i < ids.size(); ++i) {
+        AcDbEntity* ent = nullptr;
+        if (acdbOpenAcDbEntity(ent, ids[i], AcDb::kForRead) != Acad::eOk) continue;
         AcDbExtents ext;
         const auto* kept = AcDbKeptEntity::cast(ent);
         // A viewport's points are its centre only; it draws nothing itself.
         const bool viewport = kept && kept->dxfName() == "VIEWPORT";
         if (!viewport && ent->visibility() == AcDb::kVisible && LayerShown(ent->layerId())) {
-            // What is drawn of a kept entity is its modelled form, whose
-            // extents (a text's lines, a block's contents) are wider than
-            // the points of its record.
-            const std::unique_ptr<AcDbEntity> drawn(kept ? host::dxf::ModelKeptEntity(kept) : nullptr);
-            const AcDbEntity* shape = drawn ? drawn.get() : ent;
             std::vector<host::dxf::FileTag> tags;
             AcGePoint3d frame[4];
+            const AcDbEntity* shape = copies[i] ? copies[i].get() : ent;
             if (kept && kept->dxfName() == "IMAGE" && host::dxf::ObjectFileTags(kept, tags) && ImageFrame(tags, frame)) {
                 for (const AcGePoint3d& corner : frame) all.addPoint(corner);
             } else if (shape->getGeomExtents(ext) == Acad::eOk && !ext.isEmpty()) {
@@ -195,17 +208,16 @@ std::string AciToRgb(int index) {
 
 std::string RenderSvg(AcDbDatabase* pDb, const SvgOptions& options) {
     const std::vector<AcDbObjectId> ids = pDb ? SpaceEntities(pDb, options.space) : std::vector<AcDbObjectId>();
-    AcDbExtents all = ShownExtents(ids);
+    const std::vector<std::unique_ptr<AcDbEntity>> copies = ModelledCopies(ids);
+    AcDbExtents all = ShownExtents(ids, copies);
     if (all.isEmpty()) all = AcDbExtents(AcGePoint3d(0, 0, 0), AcGePoint3d(100, 100, 0));
     const PageMapping page(all, options.pageWidthPx, options.marginFraction);
     Canvas canvas(page, std::max(1.0, options.pageWidthPx / 1600.0));
     Scene scene(pDb, canvas);
-    for (const AcDbObjectId& id : ids) {
+    for (size_t i = 0; i < ids.size(); ++i) {
         AcDbEntity* ent = nullptr;
-        if (acdbOpenAcDbEntity(ent, id, AcDb::kForRead) != Acad::eOk) continue;
-        std::unique_ptr<AcDbEntity> copy;
-        if (const auto* kept = AcDbKeptEntity::cast(ent)) copy.reset(host::dxf::ModelKeptEntity(kept));
-        DrawEntity(scene, copy ? *copy : *ent, *ent, Inherited{});
+        if (acdbOpenAcDbEntity(ent, ids[i], AcDb::kForRead) != Acad::eOk) continue;
+        DrawEntity(scene, copies[i] ? *copies[i] : *ent, *ent, Inherited{});
         ent->close();
     }
     return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" +
