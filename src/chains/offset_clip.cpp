@@ -86,11 +86,14 @@ public:
         for (const RawPath& raw : raws) total += raw.pieces.size();
         m_pieces.reserve(total);
         m_refs.reserve(total);
+        m_sources.reserve(total);
         for (int p = 0; p < static_cast<int>(raws.size()); ++p) {
             m_pathFirst.push_back(static_cast<int>(m_pieces.size()));
+            const bool sourced = raws[p].sources.size() == raws[p].pieces.size();
             for (int i = 0; i < static_cast<int>(raws[p].pieces.size()); ++i) {
                 m_pieces.push_back(raws[p].pieces[i]);
                 m_refs.push_back({p, i});
+                m_sources.push_back(sourced ? raws[p].sources[i] : -1);
             }
         }
     }
@@ -166,7 +169,15 @@ private:
             const int count = IntersectSegments(m_pieces[a], m_pieces[b], kOffsetJoinTol, hits);
             for (int h = 0; h < count; ++h) {
                 if (SharesJoint(a, b, hits[h])) continue;
-                if (hits[h].overlap) m_overlaps = true;
+                if (hits[h].overlap) {
+                    m_overlaps = true;
+                } else if (!firstOnly && NearSources(hits[h].pt, a, b)) {
+                    // The distance to the input passes |dist| only where a
+                    // piece meets the offset of another segment at a point
+                    // no third segment is nearer: a crossing clearly within
+                    // reach of the input bounds no slice that could stay.
+                    continue;
+                }
                 m_splits.push_back({a, hits[h].t1, hits[h].pt});
                 m_splits.push_back({b, hits[h].t2, hits[h].pt});
             }
@@ -302,24 +313,48 @@ private:
         slices.push_back(slice);
     }
 
-    // Whether pt lies at least the minimum distance from every input segment
-    // and outside every join patch.
-    bool FarFromInput(Vec2 pt) const {
+    // Whether pt lies inside a join patch, by more than rounding.
+    bool InPatch(Vec2 pt) const {
+        if (m_patches.empty()) return false;
+        const double margin = 10.0 * kOffsetJoinTol;
+        return !m_patchIndex.Query(PlaneBox{pt.x, pt.y, pt.x, pt.y},
+                                   [&](int i) { return !m_patches[i].Contains(pt, margin); });
+    }
+
+    // Whether pt lies closer than the minimum distance to an input segment.
+    bool NearInput(Vec2 pt) const {
         // Points checked one after another lie close together, and so do
         // input segments next to each other in a chain: the segment that was
         // too near last time, and then its neighbours, are tried first.
-        if (m_lastNear >= 0 && NearLastNear(pt)) return false;
+        if (m_lastNear >= 0 && NearLastNear(pt)) return true;
         const double reach = m_minDistance > 0.0 ? m_minDistance : 0.0;
-        if (!m_inputIndex.QueryNear(pt.x, pt.y, reach, [&](int i) {
-                if (m_input[i].DistanceTo(pt) >= m_minDistance) return true;
-                m_lastNear = i;
-                return false;
-            }))
+        return !m_inputIndex.QueryNear(pt.x, pt.y, reach, [&](int i) {
+            if (m_input[i].DistanceTo(pt) >= m_minDistance) return true;
+            m_lastNear = i;
             return false;
-        if (m_patches.empty()) return true;
-        const double margin = 10.0 * kOffsetJoinTol;
-        return m_patchIndex.Query(PlaneBox{pt.x, pt.y, pt.x, pt.y},
-                                  [&](int i) { return !m_patches[i].Contains(pt, margin); });
+        });
+    }
+
+    // Whether pt, where pieces a and b cross, is found closer than the
+    // minimum distance to one of the input segments between or around
+    // their sources: where offsets fold over each other, one of those is
+    // nearly always nearer. Answers false when it found none (pt may still
+    // be near another).
+    bool NearSources(Vec2 pt, int a, int b) const {
+        constexpr int kSpan = 16;  // sources this close: every segment between
+        constexpr int kAround = 3;
+        int lo = std::min(m_sources[a], m_sources[b]);
+        int hi = std::max(m_sources[a], m_sources[b]);
+        if (lo < 0) return false;
+        const auto near = [&](int from, int to) {
+            from = std::max(from, 0);
+            to = std::min(to, static_cast<int>(m_input.size()) - 1);
+            for (int i = from; i <= to; ++i)
+                if (m_input[i].DistanceTo(pt) < m_minDistance) return true;
+            return false;
+        };
+        if (hi - lo <= kSpan) return near(lo - kAround, hi + kAround);
+        return near(lo - kAround, lo + kAround) || near(hi - kAround, hi + kAround);
     }
 
     bool NearLastNear(Vec2 pt) const {
@@ -342,13 +377,17 @@ private:
     }
 
     // Splits cut the raw offset wherever the distance to the input passes
-    // |dist|, so each slice lies wholly on one side: the middles of up to
-    // kChecks parts spread along it tell. Crossings that are not on that
-    // boundary (two pieces meeting inside a third one's reach) split too;
-    // a short part beyond one dips in from one end, by twice as much there as
-    // at its middle, so with rounding as the only slack the middle is enough.
-    // A part longer than the distance could pass the input between the
-    // points checked, so it is tested for crossing the input.
+    // |dist|, so each slice lies wholly on one side and one point of it
+    // tells: the middle of its middle part, checked against every input
+    // segment. Crossings that are not on that boundary (two pieces meeting
+    // inside a third one's reach) may split too; a short part beyond one
+    // dips in from one end, by twice as much there as at its middle, so with
+    // rounding as the only slack the middle is enough. The middles of up to
+    // kChecks parts spread along the slice are also checked against the
+    // segments around their own sources and the join patches, which drops
+    // most slices that go cheaply. A part longer than the distance could
+    // pass the input between the points checked, so it is tested for
+    // crossing the input.
     bool IsValid(const Slice& slice) const {
         constexpr std::size_t kChecks = 16;
         const double reach = m_minDistance > 0.0 ? m_minDistance : 0.0;
@@ -357,10 +396,13 @@ private:
         for (std::size_t i = 0; i < n; ++i) {
             const Part& part = slice.parts[i];
             if (part.seg.inside) return false;
-            if (i % stride == 0 && !FarFromInput(part.seg.PointAt(0.5))) return false;
+            if (i % stride == 0) {
+                const Vec2 mid = part.seg.PointAt(0.5);
+                if (NearSources(mid, part.piece, part.piece) || InPatch(mid)) return false;
+            }
             if (part.seg.Length() > reach && CrossesInput(part.seg)) return false;
         }
-        return true;
+        return !NearInput(slice.parts[n / 2].seg.PointAt(0.5));
     }
 
     // Slices whose ends lie within stitching reach of each other: crossings
@@ -556,6 +598,7 @@ private:
     BoxIndex m_patchIndex;
     std::vector<PlaneSegment> m_pieces;
     std::vector<PieceRef> m_refs;
+    std::vector<int> m_sources;  // input segment of each piece, -1 when unknown
     std::vector<int> m_pathFirst;
     std::vector<Split> m_splits;
     std::vector<Part> m_store;  // the parts of all slices, each slice's together

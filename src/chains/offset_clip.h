@@ -13,6 +13,9 @@ namespace drovik::offset {
 struct RawPath {
     std::vector<PlaneSegment> pieces;
     bool closed = false;
+    // For each piece, the input segment it comes from, numbered across all
+    // input chains (a hint for distance checks); may be left empty.
+    std::vector<int> sources;
 };
 
 // A result chain: its segments in order of travel.

@@ -162,10 +162,14 @@ bool ParallelOffsetChains(const CArray<CPolyLineVertex, CPolyLineVertex&>& arrSr
     drovik::offset::ReplacedJoins replaced;
     std::vector<RawPath> closedChains;
     for (const PlaneChain& chain : set.chains) {
-        raws.push_back({drovik::offset::RawOffset(chain, dDist, style, &replaced), chain.closed});
+        RawPath raw;
+        raw.closed = chain.closed;
+        raw.pieces = drovik::offset::RawOffset(chain, dDist, style, &replaced, &raw.sources);
+        for (int& source : raw.sources) source += static_cast<int>(input.size());
+        raws.push_back(std::move(raw));
         input.insert(input.end(), chain.segments.begin(), chain.segments.end());
         if (!chain.closed) AddGuards(chain, dDist, guards);
-        if (chain.closed) closedChains.push_back({chain.segments, true});
+        if (chain.closed) closedChains.push_back({chain.segments, true, {}});
     }
     // One index over the input serves the clipping and, when every chain is
     // closed (the closed chains are then the input), the crossing check.

@@ -143,27 +143,39 @@ PlaneBox JoinPatch::Box() const {
 }
 
 std::vector<PlaneSegment> RawOffset(const PlaneChain& chain, double dist, const JoinStyle& style,
-                                    ReplacedJoins* replaced) {
+                                    ReplacedJoins* replaced, std::vector<int>* sources) {
     const std::vector<PlaneSegment>& segs = chain.segments;
     std::vector<PlaneSegment> pieces;
+    std::vector<int> from;  // the segment of each piece; a join's is the one after it
     if (segs.empty()) return pieces;
     pieces.reserve(segs.size() * 2 + 1);
+    from.reserve(pieces.capacity());
     const JoinMaker joins(dist, style, replaced);
     pieces.push_back(MovedSegment(segs[0], dist));
+    from.push_back(0);
     for (std::size_t i = 1; i < segs.size(); ++i) {
         PlaneSegment next = MovedSegment(segs[i], dist);
         joins.Join(pieces, next, segs[i].start, segs[i - 1].EndTangent(), segs[i].StartTangent());
         pieces.push_back(next);
+        from.resize(pieces.size(), static_cast<int>(i));
     }
     if (chain.closed && pieces.size() > 1) {
         PlaneSegment first = pieces.front();
         joins.Join(pieces, first, segs.front().start, segs.back().EndTangent(), segs.front().StartTangent());
         pieces.front() = first;
+        from.resize(pieces.size(), 0);
     }
     // Pieces trimmed or collapsed to nothing leave no more than a tolerance gap.
-    pieces.erase(std::remove_if(pieces.begin(), pieces.end(),
-                                [](const PlaneSegment& p) { return p.Length() <= kOffsetJoinTol; }),
-                 pieces.end());
+    std::size_t kept = 0;
+    for (std::size_t i = 0; i < pieces.size(); ++i) {
+        if (pieces[i].Length() <= kOffsetJoinTol) continue;
+        pieces[kept] = pieces[i];
+        from[kept] = from[i];
+        ++kept;
+    }
+    pieces.resize(kept);
+    from.resize(kept);
+    if (sources) sources->swap(from);
     return pieces;
 }
 

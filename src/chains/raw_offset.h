@@ -57,7 +57,9 @@ struct PlaneChain {
 //   the two pieces cross, or bridged by a straight piece when they do not.
 // - Where a mitre or bevel stands in for a round join, *replaced (when
 //   given) receives the round arc and the patch.
+// - *sources (when given) receives, for each piece, the index of the
+//   chain segment it comes from (for a join, the segment after the corner).
 std::vector<PlaneSegment> RawOffset(const PlaneChain& chain, double dist, const JoinStyle& style,
-                                    ReplacedJoins* replaced = nullptr);
+                                    ReplacedJoins* replaced = nullptr, std::vector<int>* sources = nullptr);
 
 }  // namespace drovik::offset
