@@ -143,6 +143,30 @@ private:
         return gap == 1 || (m_raws[ra.path].closed && gap == count - 1);
     }
 
+    // For adjacent pieces: whether they share a single joint, and where.
+    bool OnlyJoint(int a, int b, Vec2& joint) const {
+        const PieceRef ra = m_refs[a], rb = m_refs[b];
+        const int count = static_cast<int>(m_raws[ra.path].pieces.size());
+        if (count <= 2) return false;  // a closed pair meets at both ends
+        const bool aFirst = rb.index == ra.index + 1 || (ra.index == count - 1 && rb.index == 0);
+        joint = aFirst ? m_pieces[a].end : m_pieces[a].start;
+        return true;
+    }
+
+    // The distance to the input passes |dist| only where a piece meets the
+    // offset of another segment at a point no third segment is nearer: a
+    // crossing clearly within reach of the input bounds no slice that could
+    // stay, and needs no split.
+    class BoundaryCrossing final : public PointFilter {
+    public:
+        BoundaryCrossing(const Clipper& clipper, int a, int b) : m_clipper(clipper), m_a(a), m_b(b) {}
+        bool Accept(Vec2 pt) const override { return !m_clipper.NearSources(pt, m_a, m_b); }
+
+    private:
+        const Clipper& m_clipper;
+        int m_a, m_b;
+    };
+
     // Splits where raw pieces cross; with firstOnly, stops at the first.
     void FindSelfCrossings(bool firstOnly = false) {
         // Pieces known to lie inside need no splits: every slice through
@@ -164,20 +188,18 @@ private:
         index.Pairs(kOffsetJoinTol, [&](int i, int j) {
             const int a = m_pieceIndex ? i : outside[i];
             const int b = m_pieceIndex ? j : outside[j];
-            // Straight neighbours meet only at their joint.
-            if (!m_pieces[a].isArc && !m_pieces[b].isArc && Adjacent(a, b)) return true;
-            const int count = IntersectSegments(m_pieces[a], m_pieces[b], kOffsetJoinTol, hits);
+            // Straight neighbours meet only at their joint, and most others too.
+            if (Adjacent(a, b)) {
+                if (!m_pieces[a].isArc && !m_pieces[b].isArc) return true;
+                Vec2 joint;
+                if (OnlyJoint(a, b, joint) && !MayMeetBeyondJoint(m_pieces[a], m_pieces[b], joint)) return true;
+            }
+            const BoundaryCrossing onBoundary(*this, a, b);
+            const int count = IntersectSegments(m_pieces[a], m_pieces[b], kOffsetJoinTol, hits,
+                                                firstOnly ? nullptr : &onBoundary);
             for (int h = 0; h < count; ++h) {
                 if (SharesJoint(a, b, hits[h])) continue;
-                if (hits[h].overlap) {
-                    m_overlaps = true;
-                } else if (!firstOnly && NearSources(hits[h].pt, a, b)) {
-                    // The distance to the input passes |dist| only where a
-                    // piece meets the offset of another segment at a point
-                    // no third segment is nearer: a crossing clearly within
-                    // reach of the input bounds no slice that could stay.
-                    continue;
-                }
+                if (hits[h].overlap) m_overlaps = true;
                 m_splits.push_back({a, hits[h].t1, hits[h].pt});
                 m_splits.push_back({b, hits[h].t2, hits[h].pt});
             }
@@ -346,11 +368,16 @@ private:
         int lo = std::min(m_sources[a], m_sources[b]);
         int hi = std::max(m_sources[a], m_sources[b]);
         if (lo < 0) return false;
+        // From the middle out: the nearest segment is most often halfway.
         const auto near = [&](int from, int to) {
             from = std::max(from, 0);
             to = std::min(to, static_cast<int>(m_input.size()) - 1);
-            for (int i = from; i <= to; ++i)
+            const int mid = from + (to - from) / 2;
+            for (int step = 0; step <= to - from; ++step) {
+                const int i = mid + (step % 2 ? (step + 1) / 2 : -(step / 2));
+                if (i < from || i > to) continue;
                 if (m_input[i].DistanceTo(pt) < m_minDistance) return true;
+            }
             return false;
         };
         if (hi - lo <= kSpan) return near(lo - kAround, hi + kAround);

@@ -30,9 +30,10 @@ bool OffArc(const PlaneSegment& seg, Vec2 pt, double endTol) {
     if (!seg.isArc || !(std::fabs(seg.sweep) > 0.0) || std::fabs(seg.sweep) >= kTwoPi) return false;
     // Beyond an end by endTol along the arc is at most about 2 endTol away
     // in a straight line; the rest covers rounding near the end radii.
+    if (seg.InWedge(pt)) return false;
     const double clear = 3.0 * endTol + 1e-9 * seg.radius;
-    if (Distance(pt, seg.start) <= clear || Distance(pt, seg.end) <= clear) return false;
-    return !seg.InWedge(pt);
+    const Vec2 fromStart = pt - seg.start, fromEnd = pt - seg.end;
+    return Dot(fromStart, fromStart) > clear * clear && Dot(fromEnd, fromEnd) > clear * clear;
 }
 
 // The place along `seg` of a candidate point, when it lies on the segment
@@ -53,19 +54,22 @@ bool PlaceOn(const PlaneSegment& seg, Vec2 pt, double endTol, double& t) {
     return false;
 }
 
-// Adds a candidate point that lies on both segments, once.
-void Keep(const PlaneSegment& s1, const PlaneSegment& s2, Vec2 pt, double endTol, SegmentHit hits[4], int& count) {
+// Adds a candidate point that lies on both segments, and that the filter
+// (when given) accepts, once. The cheap tests go first: an arc's angle is
+// worked out last, for points that pass everything else.
+void Keep(const PlaneSegment& s1, const PlaneSegment& s2, Vec2 pt, double endTol, const PointFilter* filter,
+          SegmentHit hits[4], int& count) {
     if (count >= 4) return;
+    if (OffArc(s1, pt, endTol) || OffArc(s2, pt, endTol)) return;
     SegmentHit hit;
     hit.pt = pt;
-    // A line's test is the cheaper: it goes first (the order changes nothing else).
-    if (s1.isArc && !s2.isArc) {
-        if (!PlaceOn(s2, pt, endTol, hit.t2) || !PlaceOn(s1, pt, endTol, hit.t1)) return;
-    } else if (!PlaceOn(s1, pt, endTol, hit.t1) || !PlaceOn(s2, pt, endTol, hit.t2)) {
-        return;
-    }
+    if (!s1.isArc && !PlaceOn(s1, pt, endTol, hit.t1)) return;
+    if (!s2.isArc && !PlaceOn(s2, pt, endTol, hit.t2)) return;
     for (int i = 0; i < count; ++i)
         if (Distance(hits[i].pt, pt) <= endTol) return;
+    if (filter && !filter->Accept(pt)) return;
+    if (s1.isArc && !PlaceOn(s1, pt, endTol, hit.t1)) return;
+    if (s2.isArc && !PlaceOn(s2, pt, endTol, hit.t2)) return;
     hits[count++] = hit;
 }
 
@@ -74,11 +78,12 @@ void Keep(const PlaneSegment& s1, const PlaneSegment& s2, Vec2 pt, double endTol
 void KeepOverlapEnds(const PlaneSegment& s1, const PlaneSegment& s2, double endTol, SegmentHit hits[4], int& count) {
     const int before = count;
     for (Vec2 pt : {s1.start, s1.end, s2.start, s2.end})
-        if (s1.DistanceTo(pt) <= endTol && s2.DistanceTo(pt) <= endTol) Keep(s1, s2, pt, endTol, hits, count);
+        if (s1.DistanceTo(pt) <= endTol && s2.DistanceTo(pt) <= endTol) Keep(s1, s2, pt, endTol, nullptr, hits, count);
     for (int i = before; i < count; ++i) hits[i].overlap = true;
 }
 
-int LineLine(const PlaneSegment& s1, const PlaneSegment& s2, double endTol, SegmentHit hits[4]) {
+int LineLine(const PlaneSegment& s1, const PlaneSegment& s2, double endTol, const PointFilter* filter,
+             SegmentHit hits[4]) {
     const Vec2 r = s1.end - s1.start;
     const Vec2 s = s2.end - s2.start;
     const Vec2 w = s2.start - s1.start;
@@ -89,7 +94,7 @@ int LineLine(const PlaneSegment& s1, const PlaneSegment& s2, double endTol, Segm
     if (lenR == 0.0 || lenS == 0.0) return 0;
     if (std::fabs(denom) > 1e-12 * lenR * lenS) {
         const double t = Cross(w, s) / denom;
-        Keep(s1, s2, s1.start + r * t, endTol, hits, count);
+        Keep(s1, s2, s1.start + r * t, endTol, filter, hits, count);
         return count;
     }
     // Parallel: only a shared line gives common points.
@@ -101,7 +106,8 @@ int LineLine(const PlaneSegment& s1, const PlaneSegment& s2, double endTol, Segm
 // The line's common points with the arc's circle, then those on both.
 // GetCLineIpt finds the same candidates but touches only exactly; here a
 // line that misses the circle by no more than endTol touches it.
-int LineArc(const PlaneSegment& line, const PlaneSegment& arc, bool swapped, double endTol, SegmentHit hits[4]) {
+int LineArc(const PlaneSegment& line, const PlaneSegment& arc, bool swapped, double endTol, const PointFilter* filter,
+            SegmentHit hits[4]) {
     const Vec2 along = line.end - line.start;
     const double len = Length(along);
     if (len == 0.0) return 0;
@@ -113,8 +119,8 @@ int LineArc(const PlaneSegment& line, const PlaneSegment& arc, bool swapped, dou
     int count = 0;
     const PlaneSegment& first = swapped ? arc : line;
     const PlaneSegment& second = swapped ? line : arc;
-    Keep(first, second, foot - dir * half, endTol, hits, count);
-    if (half > 0.0) Keep(first, second, foot + dir * half, endTol, hits, count);
+    Keep(first, second, foot - dir * half, endTol, filter, hits, count);
+    if (half > 0.0) Keep(first, second, foot + dir * half, endTol, filter, hits, count);
     return count;
 }
 
@@ -122,7 +128,8 @@ int LineArc(const PlaneSegment& line, const PlaneSegment& arc, bool swapped, dou
 // within 0.001 of touching give one point) would put a crossing up to a
 // tolerance off both circles. Circles that miss each other by no more than
 // endTol touch.
-int ArcArc(const PlaneSegment& s1, const PlaneSegment& s2, double endTol, SegmentHit hits[4]) {
+int ArcArc(const PlaneSegment& s1, const PlaneSegment& s2, double endTol, const PointFilter* filter,
+           SegmentHit hits[4]) {
     const Vec2 between = s2.center - s1.center;
     const double d = Length(between);
     int count = 0;
@@ -135,8 +142,8 @@ int ArcArc(const PlaneSegment& s1, const PlaneSegment& s2, double endTol, Segmen
     const double across = std::sqrt(std::max(0.0, s1.radius * s1.radius - along * along));
     const Vec2 unit = between * (1.0 / d);
     const Vec2 foot = s1.center + unit * along;
-    Keep(s1, s2, foot + LeftOf(unit) * across, endTol, hits, count);
-    if (across > 0.0) Keep(s1, s2, foot - LeftOf(unit) * across, endTol, hits, count);
+    Keep(s1, s2, foot + LeftOf(unit) * across, endTol, filter, hits, count);
+    if (across > 0.0) Keep(s1, s2, foot - LeftOf(unit) * across, endTol, filter, hits, count);
     return count;
 }
 
@@ -213,8 +220,12 @@ double PlaneSegment::ParamOf(Vec2 pt) const {
     }
     const double span = std::fabs(sweep);
     if (!(span > 0.0)) return 0.0;
-    const double turned = PolarAngle(center, pt) - startAngle;
-    const double along = Folded(sweep > 0.0 ? turned : -turned);
+    // The angle from the start radius, in the sense of travel, in [0, 2*pi).
+    const Vec2 from = start - center, to = pt - center;
+    double along = std::atan2(Cross(from, to), Dot(from, to));
+    if (sweep < 0.0) along = -along;
+    if (along < 0.0) along += kTwoPi;
+    if (along >= kTwoPi) along = 0.0;
     if (along <= span) return along / span;
     // Beyond the end: answer for whichever end is nearer by angle.
     return (along - span) <= (kTwoPi - along) ? along / span : -(kTwoPi - along) / span;
@@ -248,11 +259,39 @@ bool PlaneSegment::InWedge(Vec2 pt) const {
     return std::fabs(sweep) <= kPi ? afterStart && beforeEnd : afterStart || beforeEnd;
 }
 
-int IntersectSegments(const PlaneSegment& s1, const PlaneSegment& s2, double endTol, SegmentHit hits[4]) {
-    if (!s1.isArc && !s2.isArc) return LineLine(s1, s2, endTol, hits);
-    if (!s1.isArc) return LineArc(s1, s2, false, endTol, hits);
-    if (!s2.isArc) return LineArc(s2, s1, true, endTol, hits);
-    return ArcArc(s1, s2, endTol, hits);
+int IntersectSegments(const PlaneSegment& s1, const PlaneSegment& s2, double endTol, SegmentHit hits[4],
+                      const PointFilter* filter) {
+    if (!s1.isArc && !s2.isArc) return LineLine(s1, s2, endTol, filter, hits);
+    if (!s1.isArc) return LineArc(s1, s2, false, endTol, filter, hits);
+    if (!s2.isArc) return LineArc(s2, s1, true, endTol, filter, hits);
+    return ArcArc(s1, s2, endTol, filter, hits);
+}
+
+bool MayMeetBeyondJoint(const PlaneSegment& s1, const PlaneSegment& s2, Vec2 joint) {
+    // Far more than any rounding of the joint or of the intersection.
+    constexpr double kMargin = 1000.0 * kOffsetJoinTol;
+    Vec2 other;
+    if (s1.isArc && s2.isArc) {
+        // The circles' second common point mirrors the joint in the line
+        // through their centres.
+        const Vec2 between = s2.center - s1.center;
+        const double d = Length(between);
+        if (d <= kMargin) return true;  // one centre: they may overlap
+        const Vec2 unit = between * (1.0 / d);
+        const Vec2 rel = joint - s1.center;
+        other = s1.center + unit * (2.0 * Dot(rel, unit)) - rel;
+    } else {
+        const PlaneSegment& line = s1.isArc ? s2 : s1;
+        const PlaneSegment& arc = s1.isArc ? s1 : s2;
+        if (!arc.isArc) return true;
+        const Vec2 along = line.end - line.start;
+        const double len = Length(along);
+        if (len <= kMargin) return true;
+        const Vec2 dir = along * (1.0 / len);
+        // joint + s * dir lies on the circle for s = 0 and this s.
+        other = joint + dir * (-2.0 * Dot(joint - arc.center, dir));
+    }
+    return s1.DistanceTo(other) <= kMargin && s2.DistanceTo(other) <= kMargin;
 }
 
 }  // namespace drovik

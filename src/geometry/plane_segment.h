@@ -74,9 +74,29 @@ struct SegmentHit {
     bool overlap = false;  // an end of a stretch the two segments share
 };
 
+// A test of the points where two segments cross, asked before their places
+// along the segments (the costly part) are worked out.
+class PointFilter {
+public:
+    virtual bool Accept(Vec2 pt) const = 0;
+
+protected:
+    ~PointFilter() = default;
+};
+
 // The points common to s1 and s2: crossings and touches, and the ends of a
 // shared stretch when they overlap. Answers how many were written (at most
-// 4). Points within endTol of a segment's end count as on it.
-int IntersectSegments(const PlaneSegment& s1, const PlaneSegment& s2, double endTol, SegmentHit hits[4]);
+// 4). Points within endTol of a segment's end count as on it. A crossing
+// or touch that filter (when given) refuses is left out; the ends of a
+// shared stretch are never filtered.
+int IntersectSegments(const PlaneSegment& s1, const PlaneSegment& s2, double endTol, SegmentHit hits[4],
+                      const PointFilter* filter = nullptr);
+
+// For s1 and s2 that meet at joint (an end of each), at least one an arc:
+// whether they may have another common point. Answers false only when the
+// other point where the line meets the circle, or the two circles meet,
+// lies clearly off one of them, which is told without angles: most
+// neighbours in a chain meet only at their joint.
+bool MayMeetBeyondJoint(const PlaneSegment& s1, const PlaneSegment& s2, Vec2 joint);
 
 }  // namespace drovik
