@@ -1,5 +1,6 @@
-// The packed R-tree: boxes sorted by the Hilbert index of their centres, then
-// grouped sixteen to a node, level by level up to a single root level.
+// The packed R-tree: boxes in their own order or sorted by the Hilbert index
+// of their centres, then grouped sixteen to a node, level by level up to a
+// single root level.
 #include "geometry/box_index.h"
 
 #include <algorithm>
@@ -41,11 +42,42 @@ PlaneBox Union(const PlaneBox* boxes, std::size_t count) {
     return u;
 }
 
+double HalfPerimeter(const PlaneBox& box) { return (box.maxX - box.minX) + (box.maxY - box.minY); }
+
+// Whether the boxes, taken in their own order, already group well: every
+// run of a node's size forms a connected band, as the boxes of a chain's
+// segments do. A union of boxes that overlap one after another is no wider
+// or taller than they are together, so a run whose union is much larger
+// jumps somewhere.
+bool InGoodOrder(const std::vector<PlaneBox>& boxes, std::uint32_t nodeSize) {
+    for (std::size_t begin = 0; begin < boxes.size(); begin += nodeSize) {
+        const std::size_t count = std::min<std::size_t>(nodeSize, boxes.size() - begin);
+        double together = 0.0;
+        for (std::size_t i = begin; i < begin + count; ++i) together += HalfPerimeter(boxes[i]);
+        if (HalfPerimeter(Union(boxes.data() + begin, count)) > 1.5 * together) return false;
+    }
+    return true;
+}
+
 }  // namespace
 
 BoxIndex::BoxIndex(const std::vector<PlaneBox>& boxes) {
     const std::size_t n = boxes.size();
     if (n == 0 || n > kNodeMask) return;
+    m_items.resize(n);
+    if (InGoodOrder(boxes, kNodeSize)) {
+        // A chain's own order is as good as a curve's and costs no sort.
+        for (std::size_t i = 0; i < n; ++i) m_items[i] = static_cast<std::uint32_t>(i);
+        m_boxes.reserve(n + n / (kNodeSize - 1) + 2);
+        m_boxes = boxes;
+    } else {
+        SortAlongCurve(boxes);
+    }
+    BuildLevels();
+}
+
+void BoxIndex::SortAlongCurve(const std::vector<PlaneBox>& boxes) {
+    const std::size_t n = boxes.size();
     const PlaneBox all = Union(boxes.data(), n);
     const double width = all.maxX - all.minX;
     const double height = all.maxY - all.minY;
@@ -62,10 +94,13 @@ BoxIndex::BoxIndex(const std::vector<PlaneBox>& boxes) {
         order[i] = (key << 32) | i;
     }
     std::sort(order.begin(), order.end());
-    m_items.resize(n);
     for (std::size_t i = 0; i < n; ++i) m_items[i] = static_cast<std::uint32_t>(order[i] & 0xffffffffu);
     m_boxes.reserve(n + n / (kNodeSize - 1) + 2);
     for (std::uint32_t item : m_items) m_boxes.push_back(boxes[item]);
+}
+
+void BoxIndex::BuildLevels() {
+    const std::size_t n = m_items.size();
     m_levels.push_back({0, static_cast<std::uint32_t>(n)});
     while (m_levels.back().count > kNodeSize) {
         const Level below = m_levels.back();

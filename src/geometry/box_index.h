@@ -1,9 +1,11 @@
 #pragma once
 // A static packed R-tree over axis-aligned boxes in the plane (internal).
 //
-// Built once from all boxes (sorted along a Hilbert curve of their centres,
-// sixteen to a node), then queried many times: O(n log n) to build,
-// O(log n + k) per query of k hits. Only the standard library.
+// Built once from all boxes, sixteen to a node: in their own order when
+// every run of sixteen forms a connected band, as a chain's segments do,
+// else sorted along a Hilbert curve of their centres. Then queried many
+// times: O(n log n) to build, O(log n + k) per query of k hits. Only the
+// standard library.
 #include <algorithm>
 #include <cstdint>
 #include <vector>
@@ -104,6 +106,11 @@ public:
     }
 
 private:
+    // Level 0 in the order of the boxes' centres along a Hilbert curve.
+    void SortAlongCurve(const std::vector<PlaneBox>& boxes);
+    // The levels above level 0, up to a single root node.
+    void BuildLevels();
+
     // The item pairs of lowest nodes a <= b. Of two different nodes only
     // the items near the other node can pair up, a few where they touch.
     template <class Near, class Items>
@@ -186,7 +193,7 @@ private:
         std::uint32_t first = 0;  // position of its first box in m_boxes
         std::uint32_t count = 0;
     };
-    std::vector<PlaneBox> m_boxes;      // level 0 (the items, in curve order), then each level up
+    std::vector<PlaneBox> m_boxes;      // level 0 (the items, in tree order), then each level up
     std::vector<std::uint32_t> m_items; // item of each level-0 box
     std::vector<Level> m_levels;
     mutable std::vector<std::uint32_t> m_stack;  // reused by every query; the index is not shared between threads

@@ -86,4 +86,46 @@ TEST(BoxIndexPairs, StopsWhenTheVisitAnswersFalse) {
     EXPECT_EQ(visits, 5);
 }
 
+// The boxes of a chain's segments: a random walk, which the tree keeps in
+// its own order, and the same walk with jumps, which it sorts.
+std::vector<PlaneBox> WalkBoxes(std::uint64_t seed, int count, bool jumps) {
+    chain_fixtures::Uniform draw(seed);
+    std::vector<PlaneBox> boxes;
+    double x = 50.0, y = 50.0;
+    for (int i = 0; i < count; ++i) {
+        double nx = x + draw(-1.0, 1.0), ny = y + draw(-1.0, 1.0);
+        if (jumps && i % 97 == 0) nx = draw(0.0, 100.0), ny = draw(0.0, 100.0);
+        boxes.push_back({std::min(x, nx), std::min(y, ny), std::max(x, nx), std::max(y, ny)});
+        x = nx;
+        y = ny;
+    }
+    return boxes;
+}
+
+TEST(BoxIndexQueries, ChainsInTheirOwnOrderOrSortedAnswerAsTestingEveryBox) {
+    for (const bool jumps : {false, true}) {
+        for (const int count : {1, 16, 17, 300, 5000}) {
+            const std::vector<PlaneBox> boxes = WalkBoxes(static_cast<std::uint64_t>(count) + (jumps ? 5 : 0), count, jumps);
+            EXPECT_EQ(TreePairs(boxes, 0.1), BruteForcePairs(boxes, 0.1)) << count << (jumps ? " with jumps" : "");
+            const BoxIndex index(boxes);
+            chain_fixtures::Uniform draw(3);
+            for (int q = 0; q < 20; ++q) {
+                const double x = draw(20.0, 80.0), y = draw(20.0, 80.0), reach = draw(0.0, 8.0);
+                const PlaneBox query{x - reach, y - reach, x + reach, y + reach};
+                std::vector<int> inBox, near, wantBox, wantNear;
+                index.Query(query, [&](int i) { return inBox.push_back(i), true; });
+                index.QueryNear(x, y, reach, [&](int i) { return near.push_back(i), true; });
+                for (int i = 0; i < count; ++i) {
+                    if (boxes[i].Overlaps(query)) wantBox.push_back(i);
+                    if (boxes[i].DistanceSquaredTo(x, y) <= reach * reach) wantNear.push_back(i);
+                }
+                std::sort(inBox.begin(), inBox.end());
+                std::sort(near.begin(), near.end());
+                EXPECT_EQ(inBox, wantBox) << count;
+                EXPECT_EQ(near, wantNear) << count;
+            }
+        }
+    }
+}
+
 }  // namespace
