@@ -108,6 +108,8 @@ public:
         FindGuardCrossings();
         SortSplits();
         std::vector<Slice> slices;
+        // Every split adds at most one part; closed paths may repeat a few.
+        m_store.reserve(m_pieces.size() + m_splits.size() + 16);
         for (int p = 0; p < static_cast<int>(m_raws.size()); ++p) SlicePath(p, slices);
         for (Slice& slice : slices) slice.parts.first = m_store.data() + slice.at;
         slices.erase(std::remove_if(slices.begin(), slices.end(), [&](const Slice& s) { return !IsValid(s); }),
@@ -257,13 +259,22 @@ private:
         }
         if (raw.closed && cutAtPiece[count]) cutAtPiece[0] = 1;
         if (!raw.closed) cutAtPiece[0] = 1;
-        // Parts in path order, each marked when a cut comes before it. A
+        // Parts in path order, straight into the store, each marked when a
+        // cut comes before it; parts too short to keep pass their cut on. A
         // piece no split cuts inside is its own part, copied rather than
         // rebuilt (the same segment, its angles not worked out again).
-        std::vector<Part> parts;
-        std::vector<char> cutBefore;
-        parts.reserve(static_cast<std::size_t>(count) + static_cast<std::size_t>(splitsEnd - splitsBegin));
-        cutBefore.reserve(parts.capacity());
+        const std::size_t base = m_store.size();
+        m_cutBefore.clear();
+        bool pendingCut = false;
+        const auto add = [&](const Part& part, bool cut) {
+            if (part.seg.Length() <= kOffsetJoinTol) {
+                pendingCut = pendingCut || cut;
+                return;
+            }
+            m_store.push_back(part);
+            m_cutBefore.push_back(cut || pendingCut);
+            pendingCut = false;
+        };
         auto split = splitsBegin;
         for (int k = 0; k < count; ++k) {
             const PlaneSegment& seg = raw.pieces[k];
@@ -274,44 +285,42 @@ private:
             for (; split != splitsEnd && split->piece == first + k; ++split) {
                 if (SnapOf(*split, seg) != SnapAt::kNone) continue;
                 if (Distance(split->pt, pt) <= kOffsetJoinTol) continue;  // the same crossing again
-                parts.push_back({seg.Part(t, pt, split->t, split->pt), first + k, t, split->t});
-                cutBefore.push_back(cut);
+                add({seg.Part(t, pt, split->t, split->pt), first + k, t, split->t}, cut);
                 t = split->t;
                 pt = split->pt;
                 cut = true;
                 whole = false;
             }
-            parts.push_back({whole ? seg : seg.Part(t, pt, 1.0, seg.end), first + k, t, 1.0});
-            cutBefore.push_back(cut);
+            add({whole ? seg : seg.Part(t, pt, 1.0, seg.end), first + k, t, 1.0}, cut);
         }
-        const std::size_t n = parts.size();
+        const std::size_t n = m_cutBefore.size();
+        if (n == 0) return;
         std::size_t begin = 0;
         if (raw.closed) {
-            while (begin < n && !cutBefore[begin]) ++begin;
+            if (pendingCut) m_cutBefore[0] = 1;  // a cut at the very end falls where the loop starts again
+            while (begin < n && !m_cutBefore[begin]) ++begin;
             if (begin == n) {  // nothing cut the loop
                 Slice whole;
-                whole.at = m_store.size();
+                whole.at = base;
                 whole.parts.count = n;
-                m_store.insert(m_store.end(), parts.begin(), parts.end());
                 whole.path = p;
                 whole.loop = true;
                 slices.push_back(whole);
                 return;
             }
+            // The last slice runs on through the parts before the first
+            // cut: a copy of those after the end keeps it in one run.
+            for (std::size_t i = 0; i < begin; ++i) m_store.push_back(m_store[base + i]);
         }
         Slice current;
-        current.at = m_store.size();
-        for (std::size_t step = 0; step < n; ++step) {
-            const std::size_t i = (begin + step) % n;
-            if (cutBefore[i] && current.parts.count > 0) {
+        current.at = base + begin;
+        for (std::size_t i = begin; i < begin + n; ++i) {
+            if (i < n && m_cutBefore[i] && current.parts.count > 0) {
                 Finish(current, p, slices);
                 current = Slice();
-                current.at = m_store.size();
+                current.at = base + i;
             }
-            if (parts[i].seg.Length() > kOffsetJoinTol) {
-                m_store.push_back(parts[i]);
-                ++current.parts.count;
-            }
+            ++current.parts.count;
         }
         Finish(current, p, slices);
     }
@@ -400,7 +409,8 @@ private:
 
     bool CrossesInput(const PlaneSegment& seg) const {
         SegmentHit hits[4];
-        return !m_inputIndex.Query(seg.Box(), [&](int i) { return IntersectSegments(seg, m_input[i], 0.0, hits) == 0; });
+        return !m_inputIndex.Query(seg.Box(),
+                                   [&](int i) { return IntersectSegments(seg, m_input[i], 0.0, hits) == 0; });
     }
 
     // Splits cut the raw offset wherever the distance to the input passes
@@ -419,6 +429,7 @@ private:
         constexpr std::size_t kChecks = 16;
         const double reach = m_minDistance > 0.0 ? m_minDistance : 0.0;
         const std::size_t n = slice.parts.size();
+        if (n == 0) return false;
         const std::size_t stride = (n + kChecks - 1) / kChecks;
         for (std::size_t i = 0; i < n; ++i) {
             const Part& part = slice.parts[i];
@@ -629,6 +640,7 @@ private:
     std::vector<int> m_pathFirst;
     std::vector<Split> m_splits;
     std::vector<Part> m_store;  // the parts of all slices, each slice's together
+    std::vector<char> m_cutBefore;  // for the parts of the path being sliced: whether a cut comes before
     bool m_overlaps = false;  // some raw pieces share a stretch
     mutable int m_lastNear = -1;  // the input segment last found too near a checked point
 };

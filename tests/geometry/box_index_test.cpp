@@ -105,7 +105,8 @@ std::vector<PlaneBox> WalkBoxes(std::uint64_t seed, int count, bool jumps) {
 TEST(BoxIndexQueries, ChainsInTheirOwnOrderOrSortedAnswerAsTestingEveryBox) {
     for (const bool jumps : {false, true}) {
         for (const int count : {1, 16, 17, 300, 5000}) {
-            const std::vector<PlaneBox> boxes = WalkBoxes(static_cast<std::uint64_t>(count) + (jumps ? 5 : 0), count, jumps);
+            const std::uint64_t seed = static_cast<std::uint64_t>(count) + (jumps ? 5 : 0);
+            const std::vector<PlaneBox> boxes = WalkBoxes(seed, count, jumps);
             EXPECT_EQ(TreePairs(boxes, 0.1), BruteForcePairs(boxes, 0.1)) << count << (jumps ? " with jumps" : "");
             const BoxIndex index(boxes);
             chain_fixtures::Uniform draw(3);
