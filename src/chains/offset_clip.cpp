@@ -91,7 +91,7 @@ public:
             m_pathFirst.push_back(static_cast<int>(m_pieces.size()));
             const bool sourced = raws[p].sources.size() == raws[p].pieces.size();
             for (int i = 0; i < static_cast<int>(raws[p].pieces.size()); ++i) {
-                m_pieces.push_back(raws[p].pieces[i]);
+                m_pieces.push_back(&raws[p].pieces[i]);
                 m_refs.push_back({p, i});
                 m_sources.push_back(sourced ? raws[p].sources[i] : -1);
             }
@@ -128,8 +128,8 @@ private:
         if (ra.path != rb.path) return false;
         const int count = static_cast<int>(m_raws[ra.path].pieces.size());
         const bool closed = m_raws[ra.path].closed;
-        const PlaneSegment& sa = m_pieces[a];
-        const PlaneSegment& sb = m_pieces[b];
+        const PlaneSegment& sa = *m_pieces[a];
+        const PlaneSegment& sb = *m_pieces[b];
         if (rb.index == ra.index + 1 && Distance(hit.pt, sa.end) <= kStitchTol) return true;
         if (ra.index == rb.index + 1 && Distance(hit.pt, sa.start) <= kStitchTol) return true;
         if (closed && ra.index == 0 && rb.index == count - 1 && Distance(hit.pt, sa.start) <= kStitchTol) return true;
@@ -151,7 +151,7 @@ private:
         const int count = static_cast<int>(m_raws[ra.path].pieces.size());
         if (count <= 2) return false;  // a closed pair meets at both ends
         const bool aFirst = rb.index == ra.index + 1 || (ra.index == count - 1 && rb.index == 0);
-        joint = aFirst ? m_pieces[a].end : m_pieces[a].start;
+        joint = aFirst ? m_pieces[a]->end : m_pieces[a]->start;
         return true;
     }
 
@@ -179,9 +179,9 @@ private:
         std::vector<PlaneBox> boxes;
         if (!m_pieceIndex) {
             for (int i = 0; i < static_cast<int>(m_pieces.size()); ++i) {
-                if (m_pieces[i].inside) continue;
+                if (m_pieces[i]->inside) continue;
                 outside.push_back(i);
-                boxes.push_back(m_pieces[i].Box());
+                boxes.push_back(m_pieces[i]->Box());
             }
         }
         const BoxIndex built(boxes);
@@ -192,12 +192,12 @@ private:
             const int b = m_pieceIndex ? j : outside[j];
             // Straight neighbours meet only at their joint, and most others too.
             if (Adjacent(a, b)) {
-                if (!m_pieces[a].isArc && !m_pieces[b].isArc) return true;
+                if (!m_pieces[a]->isArc && !m_pieces[b]->isArc) return true;
                 Vec2 joint;
-                if (OnlyJoint(a, b, joint) && !MayMeetBeyondJoint(m_pieces[a], m_pieces[b], joint)) return true;
+                if (OnlyJoint(a, b, joint) && !MayMeetBeyondJoint(*m_pieces[a], *m_pieces[b], joint)) return true;
             }
             const BoundaryCrossing onBoundary(*this, a, b);
-            const int count = IntersectSegments(m_pieces[a], m_pieces[b], kOffsetJoinTol, hits,
+            const int count = IntersectSegments(*m_pieces[a], *m_pieces[b], kOffsetJoinTol, hits,
                                                 firstOnly ? nullptr : &onBoundary);
             for (int h = 0; h < count; ++h) {
                 if (SharesJoint(a, b, hits[h])) continue;
@@ -214,9 +214,9 @@ private:
         const BoxIndex index(BoxesOf(m_guards));
         SegmentHit hits[4];
         for (int a = 0; a < static_cast<int>(m_pieces.size()); ++a) {
-            if (m_pieces[a].inside) continue;
-            index.Query(m_pieces[a].Box().Grown(kOffsetJoinTol), [&](int g) {
-                const int count = IntersectSegments(m_pieces[a], m_guards[g], kOffsetJoinTol, hits);
+            if (m_pieces[a]->inside) continue;
+            index.Query(m_pieces[a]->Box().Grown(kOffsetJoinTol), [&](int g) {
+                const int count = IntersectSegments(*m_pieces[a], m_guards[g], kOffsetJoinTol, hits);
                 for (int h = 0; h < count; ++h) m_splits.push_back({a, hits[h].t1, hits[h].pt});
                 return true;
             });
@@ -354,16 +354,9 @@ private:
 
     // Whether pt lies closer than the minimum distance to an input segment.
     bool NearInput(Vec2 pt) const {
-        // Points checked one after another lie close together, and so do
-        // input segments next to each other in a chain: the segment that was
-        // too near last time, and then its neighbours, are tried first.
-        if (m_lastNear >= 0 && NearLastNear(pt)) return true;
         const double reach = m_minDistance > 0.0 ? m_minDistance : 0.0;
-        return !m_inputIndex.QueryNear(pt.x, pt.y, reach, [&](int i) {
-            if (m_input[i].DistanceTo(pt) >= m_minDistance) return true;
-            m_lastNear = i;
-            return false;
-        });
+        return !m_inputIndex.QueryNear(pt.x, pt.y, reach,
+                                       [&](int i) { return m_input[i].DistanceTo(pt) >= m_minDistance; });
     }
 
     // Whether pt, where pieces a and b cross, is found closer than the
@@ -393,19 +386,6 @@ private:
         return near(lo - kAround, lo + kAround) || near(hi - kAround, hi + kAround);
     }
 
-    bool NearLastNear(Vec2 pt) const {
-        constexpr int kReach = 8;  // neighbours each way
-        const int count = static_cast<int>(m_input.size());
-        for (int step = 0; step <= 2 * kReach; ++step) {
-            const int i = m_lastNear + (step % 2 ? (step + 1) / 2 : -(step / 2));
-            if (i < 0 || i >= count) continue;
-            if (m_input[i].DistanceTo(pt) < m_minDistance) {
-                m_lastNear = i;
-                return true;
-            }
-        }
-        return false;
-    }
 
     bool CrossesInput(const PlaneSegment& seg) const {
         SegmentHit hits[4];
@@ -606,7 +586,7 @@ private:
                 Part& last = chain.back();
                 if (last.piece == part.piece && last.t1 == part.t0 &&
                     Distance(last.seg.end, part.seg.start) <= kStitchTol) {
-                    last.seg = m_pieces[part.piece].Part(last.t0, last.seg.start, part.t1, part.seg.end);
+                    last.seg = m_pieces[part.piece]->Part(last.t0, last.seg.start, part.t1, part.seg.end);
                     last.t1 = part.t1;
                     continue;
                 }
@@ -634,7 +614,7 @@ private:
     const BoxIndex& m_inputIndex;
     const BoxIndex* m_pieceIndex;  // over m_pieces, when the caller has one
     BoxIndex m_patchIndex;
-    std::vector<PlaneSegment> m_pieces;
+    std::vector<const PlaneSegment*> m_pieces;  // every path's pieces, numbered across paths
     std::vector<PieceRef> m_refs;
     std::vector<int> m_sources;  // input segment of each piece, -1 when unknown
     std::vector<int> m_pathFirst;
@@ -642,7 +622,6 @@ private:
     std::vector<Part> m_store;  // the parts of all slices, each slice's together
     std::vector<char> m_cutBefore;  // for the parts of the path being sliced: whether a cut comes before
     bool m_overlaps = false;  // some raw pieces share a stretch
-    mutable int m_lastNear = -1;  // the input segment last found too near a checked point
 };
 
 }  // namespace
