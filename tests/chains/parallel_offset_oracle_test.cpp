@@ -2,6 +2,7 @@
 // python3-shapely buffers the same chains, densified finely; areas, lengths
 // and the Hausdorff distance between the results agree to the densification
 // error (tests/interop/offset_oracle.py states how it is worked out).
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -159,4 +160,38 @@ TEST(ParallelOffsetOracle, OpenChainsAgreeWithGeos) {
         }
     }
 }
+
+// Offsets many times longer than the segments: every small arc's offset
+// crosses dozens of others, nearly all of them within reach of the chain,
+// and only a thin envelope stays (the wavy outline is the benchmark's, made
+// small).
+TEST(ParallelOffsetOracle, OffsetsFoldingOverManySegmentsAgreeWithGeos) {
+    const std::string missing = OracleMissing();
+    if (!missing.empty()) GTEST_SKIP() << missing;
+    chain_fixtures::Uniform draw(20261207);
+    std::vector<Vtx> wavy;
+    const int n = 400;
+    for (int i = 0; i < n; ++i) {
+        const double a = 6.283185307179586 * i / n;
+        const double r = 60.0 + 4.0 * std::sin(5.0 * a) + 1.5 * std::sin(23.0 * a);
+        wavy.push_back({r * std::cos(a), r * std::sin(a), i % 2 ? draw(-0.15, 0.15) : 0.0});
+    }
+    const ChainSet outline = SetOf(wavy, true);
+    for (const double dist : {6.0, 15.0, -6.0}) {
+        ChainSet out;
+        ASSERT_TRUE(Offset(outline, dist, joinRound, 2.0, out));
+        ExpectAgreement(AskOracle(outline, {&out}, dist, "round", 2.0), "wavy outline d " + std::to_string(dist));
+    }
+    std::vector<Vtx> zig;
+    for (int i = 0; i <= 60; ++i) zig.push_back({0.5 * i, (i % 2) * 0.5, (i % 3) ? 0.0 : 0.3});
+    const ChainSet zigzag = SetOf(zig, false);
+    for (const double dist : {2.0, 5.0}) {
+        ChainSet left, right;
+        ASSERT_TRUE(Offset(zigzag, dist, joinRound, 2.0, left));
+        ASSERT_TRUE(Offset(zigzag, -dist, joinRound, 2.0, right));
+        ExpectAgreement(AskOracle(zigzag, {&left, &right}, dist, "round", 2.0),
+                        "arced zig-zag d " + std::to_string(dist));
+    }
+}
+
 }  // namespace
