@@ -68,7 +68,7 @@ std::vector<PlaneBox> PatchBoxes(const std::vector<JoinPatch>& patches) {
 
 class Clipper {
 public:
-    Clipper(const std::vector<RawPath>& raws, const std::vector<PlaneSegment>& input, const BoxIndex& inputIndex,
+    Clipper(const std::vector<RawPath>& raws, const SegmentRefs& input, const BoxIndex& inputIndex,
             const std::vector<PlaneSegment>& guards, const std::vector<JoinPatch>& patches, double distance,
             double tolerance, const BoxIndex* pieceIndex = nullptr)
         : m_raws(raws),
@@ -356,7 +356,7 @@ private:
     bool NearInput(Vec2 pt) const {
         const double reach = m_minDistance > 0.0 ? m_minDistance : 0.0;
         return !m_inputIndex.QueryNear(pt.x, pt.y, reach,
-                                       [&](int i) { return m_input[i].DistanceTo(pt) >= m_minDistance; });
+                                       [&](int i) { return m_input[i]->DistanceTo(pt) >= m_minDistance; });
     }
 
     // Whether pt, where pieces a and b cross, is found closer than the
@@ -378,7 +378,7 @@ private:
             for (int step = 0; step <= to - from; ++step) {
                 const int i = mid + (step % 2 ? (step + 1) / 2 : -(step / 2));
                 if (i < from || i > to) continue;
-                if (m_input[i].DistanceTo(pt) < m_minDistance) return true;
+                if (m_input[i]->DistanceTo(pt) < m_minDistance) return true;
             }
             return false;
         };
@@ -390,7 +390,7 @@ private:
     bool CrossesInput(const PlaneSegment& seg) const {
         SegmentHit hits[4];
         return !m_inputIndex.Query(seg.Box(),
-                                   [&](int i) { return IntersectSegments(seg, m_input[i], 0.0, hits) == 0; });
+                                   [&](int i) { return IntersectSegments(seg, *m_input[i], 0.0, hits) == 0; });
     }
 
     // Splits cut the raw offset wherever the distance to the input passes
@@ -606,7 +606,7 @@ private:
     }
 
     const std::vector<RawPath>& m_raws;
-    const std::vector<PlaneSegment>& m_input;
+    const SegmentRefs& m_input;
     const std::vector<PlaneSegment>& m_guards;
     const std::vector<JoinPatch>& m_patches;
     double m_minDistance;
@@ -633,14 +633,22 @@ std::vector<PlaneBox> BoxesOf(const std::vector<PlaneSegment>& segs) {
     return boxes;
 }
 
+std::vector<PlaneBox> BoxesOf(const SegmentRefs& segs) {
+    std::vector<PlaneBox> boxes;
+    boxes.reserve(segs.size());
+    for (const PlaneSegment* s : segs) boxes.push_back(s->Box());
+    return boxes;
+}
+
 bool PathsCross(const std::vector<RawPath>& paths, const BoxIndex* pieceIndex) {
+    const SegmentRefs noInput;
     const std::vector<PlaneSegment> none;
     const std::vector<JoinPatch> noPatches;
     const BoxIndex noIndex{std::vector<PlaneBox>()};
-    return Clipper(paths, none, noIndex, none, noPatches, 0.0, 0.0, pieceIndex).AnyCrossing();
+    return Clipper(paths, noInput, noIndex, none, noPatches, 0.0, 0.0, pieceIndex).AnyCrossing();
 }
 
-std::vector<ClippedChain> ClipRawOffsets(const std::vector<RawPath>& raws, const std::vector<PlaneSegment>& input,
+std::vector<ClippedChain> ClipRawOffsets(const std::vector<RawPath>& raws, const SegmentRefs& input,
                                          const BoxIndex& inputIndex, const std::vector<PlaneSegment>& guards,
                                          const std::vector<JoinPatch>& patches, double distance, double tolerance) {
     return Clipper(raws, input, inputIndex, guards, patches, distance, tolerance).Run();

@@ -24,8 +24,12 @@ struct ClippedChain {
     bool closed = false;
 };
 
+// Segments held elsewhere (the input chains), one after another.
+using SegmentRefs = std::vector<const PlaneSegment*>;
+
 // Boxes of segments, in order: what a BoxIndex over them is built from.
 std::vector<PlaneBox> BoxesOf(const std::vector<PlaneSegment>& segs);
+std::vector<PlaneBox> BoxesOf(const SegmentRefs& segs);
 
 // Clips the raw paths of one offset by the signed distance dist.
 // - input: every segment of every input chain (the distance is measured to
@@ -38,7 +42,7 @@ std::vector<PlaneBox> BoxesOf(const std::vector<PlaneSegment>& segs);
 // - patches: the areas mitres and bevels add; a slice inside one is dropped;
 // - tolerance: the tolerance the result keeps; open result chains no longer
 //   than it (ten times it when all of closed paths) are dropped as slivers.
-std::vector<ClippedChain> ClipRawOffsets(const std::vector<RawPath>& raws, const std::vector<PlaneSegment>& input,
+std::vector<ClippedChain> ClipRawOffsets(const std::vector<RawPath>& raws, const SegmentRefs& input,
                                          const BoxIndex& inputIndex, const std::vector<PlaneSegment>& guards,
                                          const std::vector<JoinPatch>& patches, double distance, double tolerance);
 

@@ -3,8 +3,10 @@
 #include "drovik/chains/parallel_offset.h"
 
 #include <cmath>
+#include <utility>
 #include <vector>
 
+#include "chains/near_parts.h"
 #include "chains/offset_clip.h"
 #include "chains/raw_offset.h"
 #include "geometry/constants.h"
@@ -102,6 +104,21 @@ void AddGuards(const PlaneChain& chain, double dist, std::vector<PlaneSegment>& 
     }
 }
 
+// Whether the closed chains cross themselves or each other. Their segments
+// move into the check's paths and back, uncopied (and unmoved in memory).
+// inputIndex is over all chains' segments; it serves when all are closed.
+bool ClosedChainsCross(std::vector<PlaneChain>& chains, const drovik::BoxIndex& inputIndex) {
+    std::vector<RawPath> closed;
+    for (PlaneChain& chain : chains)
+        if (chain.closed) closed.push_back({std::move(chain.segments), true, {}});
+    const bool allClosed = closed.size() == chains.size();
+    const bool cross = !closed.empty() && drovik::offset::PathsCross(closed, allClosed ? &inputIndex : nullptr);
+    std::size_t k = 0;
+    for (PlaneChain& chain : chains)
+        if (chain.closed) chain.segments = std::move(closed[k++].pieces);
+    return cross;
+}
+
 void WriteChains(const std::vector<ClippedChain>& chains, const ChainSet& set, VertexArray& arrDst,
                  AcArray<int>& arrCounts, AcArray<int>& arrClosed) {
     auto vertex = [&](Vec2 pt, double bulge) {
@@ -157,25 +174,26 @@ bool ParallelOffsetChains(const CArray<CPolyLineVertex, CPolyLineVertex&>& arrSr
     style.miterLimit = dMiterLimit > 1.0 ? dMiterLimit : 1.0;
 
     std::vector<RawPath> raws;
-    std::vector<PlaneSegment> input;
+    drovik::offset::SegmentRefs input;  // every input segment, chain after chain
     std::vector<PlaneSegment> guards;
     drovik::offset::ReplacedJoins replaced;
-    std::vector<RawPath> closedChains;
     for (const PlaneChain& chain : set.chains) {
         RawPath raw;
         raw.closed = chain.closed;
         raw.pieces = drovik::offset::RawOffset(chain, dDist, style, &replaced, &raw.sources);
         for (int& source : raw.sources) source += static_cast<int>(input.size());
         raws.push_back(std::move(raw));
-        input.insert(input.end(), chain.segments.begin(), chain.segments.end());
+        for (const PlaneSegment& seg : chain.segments) input.push_back(&seg);
         if (!chain.closed) AddGuards(chain, dDist, guards);
-        if (chain.closed) closedChains.push_back({chain.segments, true, {}});
     }
+    // Points nearer an input vertex than this are surely nearer the input
+    // than the offset distance, rounding and all.
+    const double nearVertex = std::fabs(dDist) - std::fmin(100.0 * drovik::kOffsetJoinTol, 0.1 * std::fabs(dDist));
+    for (RawPath& raw : raws) drovik::offset::MarkPartsNearVertices(raw, input, nearVertex);
     // One index over the input serves the clipping and, when every chain is
     // closed (the closed chains are then the input), the crossing check.
     const drovik::BoxIndex inputIndex(drovik::offset::BoxesOf(input));
-    const bool allClosed = closedChains.size() == set.chains.size();
-    if (!closedChains.empty() && drovik::offset::PathsCross(closedChains, allClosed ? &inputIndex : nullptr))
+    if (ClosedChainsCross(set.chains, inputIndex))
         for (const PlaneChain& chain : set.chains)
             if (chain.closed) AddGuards(chain, dDist, guards);
     guards.insert(guards.end(), replaced.arcs.begin(), replaced.arcs.end());

@@ -36,10 +36,9 @@ bool OffArc(const PlaneSegment& seg, Vec2 pt, double endTol) {
     return Dot(fromStart, fromStart) > clear * clear && Dot(fromEnd, fromEnd) > clear * clear;
 }
 
-// The place along `seg` of a candidate point, when it lies on the segment
-// (within endTol of its ends); clamped to [0, 1].
+// The place along `seg` of a candidate point that OffArc did not rule out,
+// when it lies on the segment (within endTol of its ends); clamped to [0, 1].
 bool PlaceOn(const PlaneSegment& seg, Vec2 pt, double endTol, double& t) {
-    if (OffArc(seg, pt, endTol)) return false;
     t = seg.ParamOf(pt);
     if (t >= 0.0 && t <= 1.0) return true;
     const double len = seg.Length();
@@ -60,11 +59,11 @@ bool PlaceOn(const PlaneSegment& seg, Vec2 pt, double endTol, double& t) {
 void Keep(const PlaneSegment& s1, const PlaneSegment& s2, Vec2 pt, double endTol, const PointFilter* filter,
           SegmentHit hits[4], int& count) {
     if (count >= 4) return;
-    if (OffArc(s1, pt, endTol) || OffArc(s2, pt, endTol)) return;
     SegmentHit hit;
     hit.pt = pt;
     if (!s1.isArc && !PlaceOn(s1, pt, endTol, hit.t1)) return;
     if (!s2.isArc && !PlaceOn(s2, pt, endTol, hit.t2)) return;
+    if ((s1.isArc && OffArc(s1, pt, endTol)) || (s2.isArc && OffArc(s2, pt, endTol))) return;
     for (int i = 0; i < count; ++i)
         if (Distance(hits[i].pt, pt) <= endTol) return;
     if (filter && !filter->Accept(pt)) return;
@@ -232,8 +231,15 @@ double PlaneSegment::ParamOf(Vec2 pt) const {
 }
 
 PlaneSegment PlaneSegment::Part(double t0, Vec2 p0, double t1, Vec2 p1) const {
-    PlaneSegment part = isArc ? Arc(center, radius, p0, p1, (t1 - t0) * sweep) : Line(p0, p1);
-    part.inside = inside;
+    PlaneSegment part = *this;
+    part.start = p0;
+    part.end = p1;
+    if (isArc) {
+        // The start angle follows from the parameter (p0 lies at t0), which
+        // saves an arctangent for every part cut.
+        part.startAngle = startAngle + t0 * sweep;
+        part.sweep = (t1 - t0) * sweep;
+    }
     return part;
 }
 
