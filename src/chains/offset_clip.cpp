@@ -30,11 +30,13 @@ struct Split {
     Vec2 pt;
 };
 
-// A part of one raw piece kept in a slice.
+// A part of one raw piece kept in a slice: the piece's stretch from t0
+// (at start) to t1 (at end). Its segment is made when needed (SegmentOf):
+// parts come by the ten thousand, and most are soon dropped.
 struct Part {
-    PlaneSegment seg;
     int piece = 0;  // global number
     double t0 = 0.0, t1 = 1.0;
+    Vec2 start, end;
 };
 
 // A run of parts held in the clipper's store: slices come by the ten
@@ -260,14 +262,12 @@ private:
         if (raw.closed && cutAtPiece[count]) cutAtPiece[0] = 1;
         if (!raw.closed) cutAtPiece[0] = 1;
         // Parts in path order, straight into the store, each marked when a
-        // cut comes before it; parts too short to keep pass their cut on. A
-        // piece no split cuts inside is its own part, copied rather than
-        // rebuilt (the same segment, its angles not worked out again).
+        // cut comes before it; parts too short to keep pass their cut on.
         const std::size_t base = m_store.size();
         m_cutBefore.clear();
         bool pendingCut = false;
         const auto add = [&](const Part& part, bool cut) {
-            if (part.seg.Length() <= kOffsetJoinTol) {
+            if (LengthOf(part) <= kOffsetJoinTol) {
                 pendingCut = pendingCut || cut;
                 return;
             }
@@ -281,17 +281,15 @@ private:
             double t = 0.0;
             Vec2 pt = seg.start;
             bool cut = cutAtPiece[k] != 0;
-            bool whole = true;
             for (; split != splitsEnd && split->piece == first + k; ++split) {
                 if (SnapOf(*split, seg) != SnapAt::kNone) continue;
                 if (Distance(split->pt, pt) <= kOffsetJoinTol) continue;  // the same crossing again
-                add({seg.Part(t, pt, split->t, split->pt), first + k, t, split->t}, cut);
+                add({first + k, t, split->t, pt, split->pt}, cut);
                 t = split->t;
                 pt = split->pt;
                 cut = true;
-                whole = false;
             }
-            add({whole ? seg : seg.Part(t, pt, 1.0, seg.end), first + k, t, 1.0}, cut);
+            add({first + k, t, 1.0, pt, seg.end}, cut);
         }
         const std::size_t n = m_cutBefore.size();
         if (n == 0) return;
@@ -324,6 +322,15 @@ private:
         }
         Finish(current, p, slices);
     }
+
+    PlaneSegment SegmentOf(const Part& part) const {
+        return m_pieces[part.piece]->Part(part.t0, part.start, part.t1, part.end);
+    }
+    double LengthOf(const Part& part) const {
+        const PlaneSegment& piece = *m_pieces[part.piece];
+        return piece.isArc ? piece.radius * std::fabs(piece.sweep * (part.t1 - part.t0)) : Distance(part.start, part.end);
+    }
+    Vec2 MiddleOf(const Part& part) const { return SegmentOf(part).PointAt(0.5); }
 
     enum class SnapAt { kNone, kStart, kEnd };
     // A split this close to an end of its piece cuts between pieces.
@@ -413,24 +420,24 @@ private:
         const std::size_t stride = (n + kChecks - 1) / kChecks;
         for (std::size_t i = 0; i < n; ++i) {
             const Part& part = slice.parts[i];
-            if (part.seg.inside) return false;
+            if (m_pieces[part.piece]->inside) return false;
             if (i % stride == 0) {
-                const Vec2 mid = part.seg.PointAt(0.5);
+                const Vec2 mid = MiddleOf(part);
                 if (NearSources(mid, part.piece, part.piece) || InPatch(mid)) return false;
             }
-            if (part.seg.Length() > reach && CrossesInput(part.seg)) return false;
+            if (LengthOf(part) > reach && CrossesInput(SegmentOf(part))) return false;
         }
-        return !NearInput(slice.parts[n / 2].seg.PointAt(0.5));
+        return !NearInput(MiddleOf(slice.parts[n / 2]));
     }
 
     // Slices whose ends lie within stitching reach of each other: crossings
     // found twice a rounding apart leave them, and the stitching joins their
     // neighbours without them.
-    static void DropSlivers(std::vector<Slice>& slices) {
+    void DropSlivers(std::vector<Slice>& slices) const {
         slices.erase(std::remove_if(slices.begin(), slices.end(),
-                                    [](const Slice& s) {
+                                    [&](const Slice& s) {
                                         double length = 0.0;
-                                        for (const Part& part : s.parts) length += part.seg.Length();
+                                        for (const Part& part : s.parts) length += LengthOf(part);
                                         return length <= kStitchTol;
                                     }),
                      slices.end());
@@ -439,25 +446,24 @@ private:
     // Raw pieces that run over each other (the bevels of a zig-zag's
     // corners on one line, say) leave the same stretch in two slices: the
     // later one goes.
-    static void DropRepeats(std::vector<Slice>& slices) {
+    void DropRepeats(std::vector<Slice>& slices) const {
+        std::vector<PlaneSegment> segs;
         std::vector<PlaneBox> boxes;
         std::vector<int> owner;
         for (int s = 0; s < static_cast<int>(slices.size()); ++s)
             for (const Part& part : slices[s].parts) {
-                boxes.push_back(part.seg.Box().Grown(kStitchTol));
+                segs.push_back(SegmentOf(part));
+                boxes.push_back(segs.back().Box().Grown(kStitchTol));
                 owner.push_back(s);
             }
         const BoxIndex index(boxes);
-        std::vector<const PlaneSegment*> segs;
-        for (const Slice& slice : slices)
-            for (const Part& part : slice.parts) segs.push_back(&part.seg);
         std::vector<char> repeated(slices.size(), 0);
         for (int s = 0; s < static_cast<int>(slices.size()); ++s) {
             bool all = true;
             for (const Part& part : slices[s].parts) {
-                const Vec2 mid = part.seg.PointAt(0.5);
+                const Vec2 mid = MiddleOf(part);
                 const bool covered = !index.Query(PlaneBox{mid.x, mid.y, mid.x, mid.y}, [&](int i) {
-                    return !(owner[i] < s && !repeated[owner[i]] && segs[i]->DistanceTo(mid) <= kStitchTol);
+                    return !(owner[i] < s && !repeated[owner[i]] && segs[i].DistanceTo(mid) <= kStitchTol);
                 });
                 if (!covered) {
                     all = false;
@@ -485,7 +491,7 @@ private:
         std::vector<ClippedChain> chains;
         std::vector<PlaneBox> starts;
         for (const Slice& s : slices) {
-            const Vec2 a = s.parts.front().seg.start;
+            const Vec2 a = s.parts.front().start;
             starts.push_back(PlaneBox{a.x, a.y, a.x, a.y}.Grown(kStitchTol));
         }
         const BoxIndex startIndex(starts);
@@ -497,10 +503,10 @@ private:
             walk.assign(1, static_cast<int>(s0));
             used[s0] = 1;
             bool closed = slices[s0].loop;
-            const Vec2 head = slices[s0].parts.front().seg.start;
+            const Vec2 head = slices[s0].parts.front().start;
             while (!closed) {
                 const Slice& current = slices[walk.back()];
-                const Vec2 end = current.parts.back().seg.end;
+                const Vec2 end = current.parts.back().end;
                 if (Distance(end, head) <= kStitchTol) {
                     closed = true;
                     break;
@@ -523,10 +529,10 @@ private:
         std::vector<char> led(n, 0);
         for (std::size_t s = 0; s < n; ++s) {
             if (used[s]) continue;
-            const Vec2 end = slices[s].parts.back().seg.end;
+            const Vec2 end = slices[s].parts.back().end;
             startIndex.Query(PlaneBox{end.x, end.y, end.x, end.y}, [&](int c) {
                 if (static_cast<std::size_t>(c) != s && !used[c] &&
-                    Distance(slices[c].parts.front().seg.start, end) <= kStitchTol)
+                    Distance(slices[c].parts.front().start, end) <= kStitchTol)
                     led[c] = 1;
                 return true;
             });
@@ -538,7 +544,7 @@ private:
                 used[s0] = 1;
                 for (;;) {
                     const Slice& current = slices[walk.back()];
-                    const int next = NextSlice(slices, used, startIndex, current, current.parts.back().seg.end);
+                    const int next = NextSlice(slices, used, startIndex, current, current.parts.back().end);
                     if (next < 0) break;
                     used[next] = 1;
                     walk.push_back(next);
@@ -563,7 +569,7 @@ private:
         const double pathLength = static_cast<double>(m_raws[current.path].pieces.size());
         startIndex.Query(PlaneBox{end.x, end.y, end.x, end.y}, [&](int c) {
             const Slice& cand = slices[c];
-            if (used[c] || cand.loop || Distance(cand.parts.front().seg.start, end) > kStitchTol) return true;
+            if (used[c] || cand.loop || Distance(cand.parts.front().start, end) > kStitchTol) return true;
             double key = 2.0 * pathLength + c;  // another path: after any slice of this one
             if (cand.path == current.path) {
                 key = cand.startPos - current.endPos;
@@ -584,9 +590,8 @@ private:
         for (const Part& part : slice.parts) {
             if (!chain.empty()) {
                 Part& last = chain.back();
-                if (last.piece == part.piece && last.t1 == part.t0 &&
-                    Distance(last.seg.end, part.seg.start) <= kStitchTol) {
-                    last.seg = m_pieces[part.piece]->Part(last.t0, last.seg.start, part.t1, part.seg.end);
+                if (last.piece == part.piece && last.t1 == part.t0 && Distance(last.end, part.start) <= kStitchTol) {
+                    last.end = part.end;
                     last.t1 = part.t1;
                     continue;
                 }
@@ -601,7 +606,7 @@ private:
         ClippedChain chain;
         chain.closed = closed;
         chain.segments.reserve(parts.size());
-        for (const Part& part : parts) chain.segments.push_back(part.seg);
+        for (const Part& part : parts) chain.segments.push_back(SegmentOf(part));
         return chain;
     }
 
