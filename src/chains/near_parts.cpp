@@ -17,7 +17,7 @@ constexpr int kWindow = 3;  // source segments each way whose vertices are tried
 constexpr int kMaxCovers = 2 * (2 * kWindow + 2);  // a disc covers at most two stretches
 
 // A stretch of a piece inside one disc, by place along the piece (see
-// Place), with its end points.
+// ArcPlace), with its end points.
 struct Cover {
     double lo = 0.0, hi = 0.0;
     Vec2 ptLo, ptHi;
