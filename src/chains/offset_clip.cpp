@@ -72,15 +72,17 @@ class Clipper {
 public:
     Clipper(const std::vector<RawPath>& raws, const SegmentRefs& input, const BoxIndex& inputIndex,
             const std::vector<PlaneSegment>& guards, const std::vector<JoinPatch>& patches, double distance,
-            double tolerance, const BoxIndex* pieceIndex = nullptr)
+            double tolerance, const InputLayout* layout, const BoxIndex* pieceIndex = nullptr)
         : m_raws(raws),
           m_input(input),
           m_guards(guards),
           m_patches(patches),
           // Crossings are exact to far better than the stated tolerance: a
           // slice that dips in by more than rounding is on the wrong side.
-          m_minDistance(distance - std::min(10.0 * kOffsetJoinTol, tolerance)),
+          m_slack(std::min(10.0 * kOffsetJoinTol, tolerance)),
+          m_minDistance(distance - m_slack),
           m_spurLength(tolerance),
+          m_layout(layout),
           m_inputIndex(inputIndex),
           m_pieceIndex(pieceIndex),
           m_patchIndex(PatchBoxes(patches)) {
@@ -409,11 +411,14 @@ private:
     // rounding as the only slack the middle is enough. The middles of up to
     // kChecks parts spread along the slice are also checked against the
     // segments around their own sources and the join patches, which drops
-    // most slices that go cheaply. A part longer than the distance could
-    // pass the input between the points checked, so it is tested for
-    // crossing the input.
+    // most slices that go cheaply. Where chains cross themselves (open ones
+    // may) a split can be missing and a slice straddle the boundary: the
+    // middles of its first and last parts, and of two between, are then
+    // checked against every segment too. A part longer than the distance could pass the input
+    // between the points checked, so it is tested for crossing the input.
     bool IsValid(const Slice& slice) const {
         constexpr std::size_t kChecks = 16;
+        constexpr std::size_t kFullChecks = 4;
         const double reach = m_minDistance > 0.0 ? m_minDistance : 0.0;
         const std::size_t n = slice.parts.size();
         if (n == 0) return false;
@@ -427,7 +432,89 @@ private:
             }
             if (LengthOf(part) > reach && CrossesInput(SegmentOf(part))) return false;
         }
-        return !NearInput(MiddleOf(slice.parts[n / 2]));
+        const bool mayMissSplits = !m_raws[slice.path].closed || !m_layout || m_layout->closedChainsCross;
+        for (std::size_t k = 0; mayMissSplits && k < kFullChecks && k < n; ++k) {
+            const std::size_t i = n == 1 ? 0 : (n - 1) * k / (kFullChecks - 1);
+            if (NearInput(MiddleOf(slice.parts[i]))) return false;
+        }
+        const Part& middle = slice.parts[n / 2];
+        const Vec2 mid = MiddleOf(middle);
+        return !NearInput(mid) && (!m_raws[slice.path].closed || OnOffsetSide(mid, m_sources[middle.piece]));
+    }
+
+    // For the offset of a closed chain: whether pt, which keeps the
+    // distance, lies on the offset's side of the closed chains. A piece's
+    // points are built on its own source's offset side, and nearly all of
+    // them lie nearest that source;
+    // where one lies nearer another segment, by more than rounding, it is a
+    // join reaching past the distance (a mitre's or a bevel's), which may
+    // have gone round the chain to its far side, where the distance alone
+    // cannot tell. (Open chains have their far side's offset as a guard,
+    // and may cross themselves, so that sides do not hold there.)
+    bool OnOffsetSide(Vec2 pt, int source) const {
+        if (!m_layout || m_layout->side == 0 || source < 0) return true;
+        // A join's source is the segment after its corner: the one before
+        // counts as its own too.
+        double own = m_input[source]->DistanceTo(pt);
+        const int before = Neighbour(source, -1);
+        if (before >= 0) own = std::min(own, m_input[before]->DistanceTo(pt));
+        int nearest = -1;
+        double best = own - 2.0 * m_slack;  // ties are rounding: the source wins them
+        if (!(best > m_minDistance)) return true;  // no other segment is nearer than that
+        m_inputIndex.QueryNear(pt.x, pt.y, best, [&](int i) {
+            const double dist = m_input[i]->DistanceTo(pt);
+            if (dist < best) {
+                best = dist;
+                nearest = i;
+            }
+            return true;
+        });
+        return nearest < 0 || !m_layout->chainClosed[ChainOf(nearest)] || SideOf(nearest, pt) * m_layout->side >= 0;
+    }
+
+    // +1 when pt lies left of input segment i where that is nearest pt, -1
+    // right, 0 when it cannot be told (beyond a full reversal).
+    int SideOf(int i, Vec2 pt) const {
+        const PlaneSegment& seg = *m_input[i];
+        bool atStart = false;
+        if (seg.isArc) {
+            // Left of a counter-clockwise arc is towards its centre.
+            if (seg.InWedge(pt)) return (seg.sweep > 0.0) == (Length(pt - seg.center) < seg.radius) ? 1 : -1;
+            atStart = Distance(pt, seg.start) <= Distance(pt, seg.end);
+        } else {
+            const Vec2 along = seg.end - seg.start;
+            const double t = Dot(pt - seg.start, along) / Dot(along, along);
+            if (t > 0.0 && t < 1.0) return Cross(along, pt - seg.start) > 0.0 ? 1 : -1;
+            atStart = t <= 0.0;
+        }
+        // Nearest a vertex: pt lies in the wedge of points nearest it, on
+        // the outer side of the turn there, which the two tangents' sum
+        // tells; a chain's end has one tangent.
+        const int other = atStart ? Neighbour(i, -1) : Neighbour(i, +1);
+        const Vec2 vertex = atStart ? seg.start : seg.end;
+        const Vec2 own = atStart ? seg.StartTangent() : seg.EndTangent();
+        const Vec2 next = other < 0 ? own : (atStart ? m_input[other]->EndTangent() : m_input[other]->StartTangent());
+        const double side = Cross(own + next, pt - vertex);
+        if (std::fabs(side) <= 1e-9 * Distance(pt, vertex)) return 0;
+        return side > 0.0 ? 1 : -1;
+    }
+
+    // The chain of input segment i.
+    int ChainOf(int i) const {
+        const std::vector<int>& first = m_layout->chainFirst;
+        return static_cast<int>(std::upper_bound(first.begin(), first.end(), i) - first.begin()) - 1;
+    }
+
+    // The input segment before (step -1) or after (+1) segment i in its
+    // chain, round a closed chain's start; -1 at an open chain's end.
+    int Neighbour(int i, int step) const {
+        const int chain = ChainOf(i);
+        const std::vector<int>& first = m_layout->chainFirst;
+        const int begin = first[chain], end = first[chain + 1];
+        const int j = i + step;
+        if (j >= begin && j < end) return j;
+        if (!m_layout->chainClosed[chain]) return -1;
+        return j < begin ? end - 1 : begin;
     }
 
     // Slices whose ends lie within stitching reach of each other: crossings
@@ -614,8 +701,10 @@ private:
     const SegmentRefs& m_input;
     const std::vector<PlaneSegment>& m_guards;
     const std::vector<JoinPatch>& m_patches;
+    double m_slack;  // how far rounding may put a kept point inside the distance
     double m_minDistance;
     double m_spurLength;  // open chains no longer than this are slivers, not results (ten times for closed paths)
+    const InputLayout* m_layout;  // none for the crossing check
     const BoxIndex& m_inputIndex;
     const BoxIndex* m_pieceIndex;  // over m_pieces, when the caller has one
     BoxIndex m_patchIndex;
@@ -650,13 +739,14 @@ bool PathsCross(const std::vector<RawPath>& paths, const BoxIndex* pieceIndex) {
     const std::vector<PlaneSegment> none;
     const std::vector<JoinPatch> noPatches;
     const BoxIndex noIndex{std::vector<PlaneBox>()};
-    return Clipper(paths, noInput, noIndex, none, noPatches, 0.0, 0.0, pieceIndex).AnyCrossing();
+    return Clipper(paths, noInput, noIndex, none, noPatches, 0.0, 0.0, nullptr, pieceIndex).AnyCrossing();
 }
 
 std::vector<ClippedChain> ClipRawOffsets(const std::vector<RawPath>& raws, const SegmentRefs& input,
                                          const BoxIndex& inputIndex, const std::vector<PlaneSegment>& guards,
-                                         const std::vector<JoinPatch>& patches, double distance, double tolerance) {
-    return Clipper(raws, input, inputIndex, guards, patches, distance, tolerance).Run();
+                                         const std::vector<JoinPatch>& patches, double distance, double tolerance,
+                                         const InputLayout& layout) {
+    return Clipper(raws, input, inputIndex, guards, patches, distance, tolerance, &layout).Run();
 }
 
 }  // namespace drovik::offset

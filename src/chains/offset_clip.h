@@ -31,6 +31,14 @@ using SegmentRefs = std::vector<const PlaneSegment*>;
 std::vector<PlaneBox> BoxesOf(const std::vector<PlaneSegment>& segs);
 std::vector<PlaneBox> BoxesOf(const SegmentRefs& segs);
 
+// How the input segments form chains, and which side the offset takes.
+struct InputLayout {
+    std::vector<int> chainFirst;    // where each chain's segments begin in the input, and then the end
+    std::vector<char> chainClosed;  // for each chain
+    int side = 0;                   // +1 left of travel, -1 right, 0 no side test
+    bool closedChainsCross = false; // some closed chains cross themselves or each other
+};
+
 // Clips the raw paths of one offset by the signed distance dist.
 // - input: every segment of every input chain (the distance is measured to
 //   these), and inputIndex, an index over BoxesOf(input);
@@ -41,10 +49,15 @@ std::vector<PlaneBox> BoxesOf(const SegmentRefs& segs);
 //   input, by more than rounding, is dropped;
 // - patches: the areas mitres and bevels add; a slice inside one is dropped;
 // - tolerance: the tolerance the result keeps; open result chains no longer
-//   than it (ten times it when all of closed paths) are dropped as slivers.
+//   than it (ten times it when all of closed paths) are dropped as slivers;
+// - layout: the input's chains and the offset's side; a slice whose middle
+//   lies farther from its own source than from another input segment, and
+//   on the wrong side of that one, is dropped (a mitre reaching round the
+//   chain to its far side).
 std::vector<ClippedChain> ClipRawOffsets(const std::vector<RawPath>& raws, const SegmentRefs& input,
                                          const BoxIndex& inputIndex, const std::vector<PlaneSegment>& guards,
-                                         const std::vector<JoinPatch>& patches, double distance, double tolerance);
+                                         const std::vector<JoinPatch>& patches, double distance, double tolerance,
+                                         const InputLayout& layout);
 
 // Whether any two of the paths, or two parts of one, cross or touch anywhere
 // but at the joints of neighbouring pieces. pieceIndex, when given, is an

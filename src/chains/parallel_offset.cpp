@@ -175,6 +175,8 @@ bool ParallelOffsetChains(const CArray<CPolyLineVertex, CPolyLineVertex&>& arrSr
 
     std::vector<RawPath> raws;
     drovik::offset::SegmentRefs input;  // every input segment, chain after chain
+    drovik::offset::InputLayout layout;
+    layout.side = dDist > 0.0 ? 1 : -1;
     std::vector<PlaneSegment> guards;
     drovik::offset::ReplacedJoins replaced;
     for (const PlaneChain& chain : set.chains) {
@@ -183,9 +185,12 @@ bool ParallelOffsetChains(const CArray<CPolyLineVertex, CPolyLineVertex&>& arrSr
         raw.pieces = drovik::offset::RawOffset(chain, dDist, style, &replaced, &raw.sources);
         for (int& source : raw.sources) source += static_cast<int>(input.size());
         raws.push_back(std::move(raw));
+        layout.chainFirst.push_back(static_cast<int>(input.size()));
+        layout.chainClosed.push_back(chain.closed ? 1 : 0);
         for (const PlaneSegment& seg : chain.segments) input.push_back(&seg);
         if (!chain.closed) AddGuards(chain, dDist, guards);
     }
+    layout.chainFirst.push_back(static_cast<int>(input.size()));
     // Points nearer an input vertex than this are surely nearer the input
     // than the offset distance, rounding and all.
     const double nearVertex = std::fabs(dDist) - std::fmin(100.0 * drovik::kOffsetJoinTol, 0.1 * std::fabs(dDist));
@@ -193,13 +198,15 @@ bool ParallelOffsetChains(const CArray<CPolyLineVertex, CPolyLineVertex&>& arrSr
     // One index over the input serves the clipping and, when every chain is
     // closed (the closed chains are then the input), the crossing check.
     const drovik::BoxIndex inputIndex(drovik::offset::BoxesOf(input));
-    if (ClosedChainsCross(set.chains, inputIndex))
+    layout.closedChainsCross = ClosedChainsCross(set.chains, inputIndex);
+    if (layout.closedChainsCross)
         for (const PlaneChain& chain : set.chains)
             if (chain.closed) AddGuards(chain, dDist, guards);
     guards.insert(guards.end(), replaced.arcs.begin(), replaced.arcs.end());
     const double tol = std::fmin(drovik::kCoincidentTol, std::fabs(dDist) * 0.1);
     const std::vector<ClippedChain> result =
-        drovik::offset::ClipRawOffsets(raws, input, inputIndex, guards, replaced.patches, std::fabs(dDist), tol);
+        drovik::offset::ClipRawOffsets(raws, input, inputIndex, guards, replaced.patches, std::fabs(dDist), tol,
+                                       layout);
     Clear(arrDst, arrDstCounts, arrDstClosed);
     WriteChains(result, set, arrDst, arrDstCounts, arrDstClosed);
     return true;

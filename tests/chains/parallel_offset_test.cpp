@@ -2,6 +2,7 @@
 // outline work.
 #include <cmath>
 #include <limits>
+#include <string>
 #include <vector>
 
 #include "chains/offset_checks.h"
@@ -209,5 +210,42 @@ TEST(ParallelOffset, CircleShrinksToNothing) {
     ASSERT_TRUE(Offset(circle, -1e6, joinRound, 2.0, out));
     ASSERT_EQ(out.Size(), 1);
     EXPECT_NEAR(TotalArea(out) / (kPi * (1e6 + 5) * (1e6 + 5)), 1.0, 1e-9);
+}
+
+// Small outlines with an arc wrapping nearly all the way round, offset
+// inward by more than they are wide: nothing is left with any join. A
+// mitre at the notch's corner reaches past the round join, round the arc to
+// the outline's far side, where the distance alone cannot tell it from a
+// true offset. The open chains cross themselves, so that a split can be
+// missing and a slice straddle the distance.
+TEST(ParallelOffset, JoinsReachingRoundASmallOutlineAndSelfCrossingChainsKeepTheDistance) {
+    struct Case {
+        std::vector<Vtx> chain;
+        bool closed;
+        double dist;
+    };
+    const Case cases[] = {
+        {{{3, 1, 0}, {0, 1, 5.698057846877246}, {1, 2, 0}}, true, 3.0},
+        {{{0, 3, 0}, {3, 2, 0}, {1, 1, 2.4573063196860918}}, true, 2.0},
+        {{{0, 1, 0}, {3, 3, -0.068212466897517032}, {1, 0, 5.5401917768751776}}, true, 1.0},
+        {{{3, 1, 0.011838221886769418}, {0, 0, 3.1673359681910149}, {0, 2, -0.33610035309580688}}, true, 2.0},
+        {{{0, 3, 0}, {3, 1, -0.35398396098970242}, {0, 1, -3.4940237589076335}, {2, 1, 0}, {2, 2, -1.2719981127692499},
+          {0, 2, 4.0738659208848063}, {1, 1, -2.8289481040765883}, {3, 1, 0}, {3, 3, 0}},
+         false, 3.0},
+    };
+    int n = 0;
+    for (const Case& tc : cases) {
+        const ChainSet in = SetOf(tc.chain, tc.closed);
+        for (const int join : {joinRound, joinMiter, joinBevel}) {
+            ChainSet out;
+            ASSERT_TRUE(Offset(in, tc.dist, join, 3.0, out));
+            const std::string name = "case " + std::to_string(n) + " join " + std::to_string(join);
+            ExpectAtDistance(in, out, tc.dist, join == joinRound, name.c_str());
+            if (tc.closed) {
+                EXPECT_EQ(out.Size(), 0) << name;
+            }
+        }
+        ++n;
+    }
 }
 }  // namespace
