@@ -444,32 +444,36 @@ private:
 
     // For the offset of a closed chain: whether pt, which keeps the
     // distance, lies on the offset's side of the closed chains. A piece's
-    // points are built on its own source's offset side, and nearly all of
-    // them lie nearest that source;
-    // where one lies nearer another segment, by more than rounding, it is a
-    // join reaching past the distance (a mitre's or a bevel's), which may
+    // points are built on its own source's offset side, at the distance
+    // from it; a point farther than that from its own segments belongs to
+    // a join reaching past the distance (a mitre's or a bevel's), which may
     // have gone round the chain to its far side, where the distance alone
-    // cannot tell. (Open chains have their far side's offset as a guard,
+    // cannot tell. Such a point must lie on the offset side of the segment
+    // nearest it. (Open chains have their far side's offset as a guard,
     // and may cross themselves, so that sides do not hold there.)
     bool OnOffsetSide(Vec2 pt, int source) const {
         if (!m_layout || m_layout->side == 0 || source < 0) return true;
         // A join's source is the segment after its corner: the one before
         // counts as its own too.
-        double own = m_input[source]->DistanceTo(pt);
+        int nearest = source;
+        double best = m_input[source]->DistanceTo(pt);
         const int before = Neighbour(source, -1);
-        if (before >= 0) own = std::min(own, m_input[before]->DistanceTo(pt));
-        int nearest = -1;
-        double best = own - 2.0 * m_slack;  // ties are rounding: the source wins them
-        if (!(best > m_minDistance)) return true;  // no other segment is nearer than that
-        m_inputIndex.QueryNear(pt.x, pt.y, best, [&](int i) {
+        if (before >= 0 && m_input[before]->DistanceTo(pt) < best) {
+            nearest = before;
+            best = m_input[before]->DistanceTo(pt);
+        }
+        if (best <= m_minDistance + 3.0 * m_slack) return true;  // at the distance: built on its side
+        // Ties are rounding: the own segments win them.
+        double beat = best - 2.0 * m_slack;
+        m_inputIndex.QueryNear(pt.x, pt.y, beat, [&](int i) {
             const double dist = m_input[i]->DistanceTo(pt);
-            if (dist < best) {
-                best = dist;
+            if (dist < beat) {
+                beat = dist;
                 nearest = i;
             }
             return true;
         });
-        return nearest < 0 || !m_layout->chainClosed[ChainOf(nearest)] || SideOf(nearest, pt) * m_layout->side >= 0;
+        return !m_layout->chainClosed[ChainOf(nearest)] || SideOf(nearest, pt) * m_layout->side >= 0;
     }
 
     // +1 when pt lies left of input segment i where that is nearest pt, -1

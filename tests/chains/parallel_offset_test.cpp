@@ -214,9 +214,9 @@ TEST(ParallelOffset, CircleShrinksToNothing) {
 
 // Small outlines with an arc wrapping nearly all the way round, offset
 // inward by more than they are wide: nothing is left with any join. A
-// mitre at the notch's corner reaches past the round join, round the arc to
-// the outline's far side, where the distance alone cannot tell it from a
-// true offset. The open chains cross themselves, so that a split can be
+// mitre at a corner reaches past the round join, round the arc (another
+// segment or its own source) to the outline's far side, where the distance
+// alone cannot tell it from a true offset. The open chains cross themselves, so that a split can be
 // missing and a slice straddle the distance.
 TEST(ParallelOffset, JoinsReachingRoundASmallOutlineAndSelfCrossingChainsKeepTheDistance) {
     struct Case {
@@ -229,6 +229,7 @@ TEST(ParallelOffset, JoinsReachingRoundASmallOutlineAndSelfCrossingChainsKeepThe
         {{{0, 3, 0}, {3, 2, 0}, {1, 1, 2.4573063196860918}}, true, 2.0},
         {{{0, 1, 0}, {3, 3, -0.068212466897517032}, {1, 0, 5.5401917768751776}}, true, 1.0},
         {{{3, 1, 0.011838221886769418}, {0, 0, 3.1673359681910149}, {0, 2, -0.33610035309580688}}, true, 2.0},
+        {{{3, 1, 0}, {2, 1, -1.9209239354119259}, {1, 1, -0.84286063926865396}, {3, 1, 0}}, true, -3.0},
         {{{0, 3, 0}, {3, 1, -0.35398396098970242}, {0, 1, -3.4940237589076335}, {2, 1, 0}, {2, 2, -1.2719981127692499},
           {0, 2, 4.0738659208848063}, {1, 1, -2.8289481040765883}, {3, 1, 0}, {3, 3, 0}},
          false, 3.0},
