@@ -34,7 +34,9 @@
 // straight cut at |dDist| from the vertex, touching the round join at its
 // middle (so a bevel never cuts closer to the corner than the distance).
 // Concave corners are cut where the two offset segments cross. Tangent
-// joints need no join.
+// joints need no join. Where a mitre or bevel of a closed chain would reach
+// round the chain to its far side (an offset larger than the chain is
+// wide), what lies there is dropped, as the round join would leave nothing.
 //
 // What holds for the result, with t = 0.001 (the common tolerance), or
 // |dDist| / 10 when that is smaller:
