@@ -330,7 +330,8 @@ private:
     }
     double LengthOf(const Part& part) const {
         const PlaneSegment& piece = *m_pieces[part.piece];
-        return piece.isArc ? piece.radius * std::fabs(piece.sweep * (part.t1 - part.t0)) : Distance(part.start, part.end);
+        if (!piece.isArc) return Distance(part.start, part.end);
+        return piece.radius * std::fabs(piece.sweep * (part.t1 - part.t0));
     }
     Vec2 MiddleOf(const Part& part) const { return SegmentOf(part).PointAt(0.5); }
 
@@ -458,9 +459,10 @@ private:
         int nearest = source;
         double best = m_input[source]->DistanceTo(pt);
         const int before = Neighbour(source, -1);
-        if (before >= 0 && m_input[before]->DistanceTo(pt) < best) {
+        const double beforeDistance = before >= 0 ? m_input[before]->DistanceTo(pt) : best;
+        if (beforeDistance < best) {
             nearest = before;
-            best = m_input[before]->DistanceTo(pt);
+            best = beforeDistance;
         }
         if (best <= m_minDistance + 3.0 * m_slack) return true;  // at the distance: built on its side
         // Ties are rounding: the own segments win them.

@@ -28,9 +28,9 @@ double Folded(double a) {
 // in. Saves working out the angle for most of the candidates that miss.
 bool OffArc(const PlaneSegment& seg, Vec2 pt, double endTol) {
     if (!seg.isArc || !(std::fabs(seg.sweep) > 0.0) || std::fabs(seg.sweep) >= kTwoPi) return false;
+    if (seg.InWedge(pt)) return false;
     // Beyond an end by endTol along the arc is at most about 2 endTol away
     // in a straight line; the rest covers rounding near the end radii.
-    if (seg.InWedge(pt)) return false;
     const double clear = 3.0 * endTol + 1e-9 * seg.radius;
     const Vec2 fromStart = pt - seg.start, fromEnd = pt - seg.end;
     return Dot(fromStart, fromStart) > clear * clear && Dot(fromEnd, fromEnd) > clear * clear;

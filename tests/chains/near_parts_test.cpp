@@ -94,7 +94,8 @@ TEST(MarkPartsNearVertices, MarksOnlyWhatCannotStayAndKeepsThePathJoined) {
             ASSERT_EQ(marked.sources.size(), marked.pieces.size()) << what;
             // Joined as before: each piece starts where the one before ends.
             for (std::size_t i = 1; i < marked.pieces.size(); ++i)
-                EXPECT_LT(drovik::Distance(marked.pieces[i - 1].end, marked.pieces[i].start), 1e-5) << what << " at " << i;
+                EXPECT_LT(drovik::Distance(marked.pieces[i - 1].end, marked.pieces[i].start), 1e-5)
+                    << what << " at " << i;
             ASSERT_FALSE(marked.pieces.empty()) << what;
             EXPECT_LT(drovik::Distance(marked.pieces.front().start, raw.pieces.front().start), 1e-9) << what;
             EXPECT_LT(drovik::Distance(marked.pieces.back().end, raw.pieces.back().end), 1e-9) << what;
@@ -131,7 +132,8 @@ TEST(MarkPartsNearVertices, LeavesPathsWithoutSourcesOrReachAlone) {
     const auto same = [](const RawPath& a, const RawPath& b) {
         if (a.pieces.size() != b.pieces.size()) return false;
         for (std::size_t i = 0; i < a.pieces.size(); ++i)
-            if (drovik::Distance(a.pieces[i].start, b.pieces[i].start) != 0.0 || a.pieces[i].inside != b.pieces[i].inside)
+            if (drovik::Distance(a.pieces[i].start, b.pieces[i].start) != 0.0 ||
+                a.pieces[i].inside != b.pieces[i].inside)
                 return false;
         return true;
     };
